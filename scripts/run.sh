@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the screen saver under Wine with the given switch (default /s) and saves screenshots.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+args=${*:-/s}
+shots=$HG_ROOT/shots/$(date +%Y%m%d-%H%M%S)
+mkdir -p "$shots"
+hg_start_display
+trap hg_wine_stop EXIT
+hg_prepare_prefix
+hg_install_assets
+echo "Running hrthglow.scr $args on $DISPLAY; screenshots go to $shots"
+wine "$HG_ROOT/build/win32/hrthglow.scr" $args &
+pid=$!
+n=0
+while kill -0 $pid 2>/dev/null; do
+    sleep 5
+    n=$((n + 1))
+    import -window root "$shots/shot-$(printf %03d $n).png" 2>/dev/null || true
+done
+echo "The screen saver ended; screenshots are in $shots"

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Sourced by the run and test scripts: a 32-bit Wine prefix of the project's own, and an X
+# display (a virtual one when there is none). Call hg_wine_stop before the X server goes away.
+HG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=${WINEPREFIX:-$HG_ROOT/build/wineprefix}
+HG_XVFB_PID=""
+
+hg_start_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local n
+    for n in $(seq 90 120); do
+        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then break; fi
+    done
+    Xvfb :$n -screen 0 "${HG_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+    HG_XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+hg_prepare_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+}
+
+# Copies the generated asset folder to C:\Tallowmere\hrthglow\ in the prefix.
+hg_install_assets() {
+    local src=$HG_ROOT/build/assets/install
+    local dst=$WINEPREFIX/drive_c/Tallowmere/hrthglow
+    mkdir -p "$dst"
+    if [ -d "$src" ]; then cp -r "$src"/. "$dst"/; fi
+}
+
+hg_wine_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$HG_XVFB_PID" ]; then kill "$HG_XVFB_PID" 2>/dev/null || true; wait "$HG_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,71 @@
+#include "scene/form1.h"
+
+namespace hg {
+
+Form1::Form1(const Form1Parts& parts)
+    : TegoDDrw1(parts.ddrw),
+      TegoDS1(parts.ds),
+      TegoSnd1(parts.snd),
+      Timer1(parts.timers, 1000, true, [this] { Timer1_Timer(); }),
+      Timer2(parts.timers, 1000, true, [this] { Timer2_Timer(); }),
+      TimerTotal(parts.timers, 1000, true, [this] { TimerTotal_Timer(); }),
+      TimerMIDI(parts.timers, 1050, true, [this] { TimerMIDI_Timer(); }),
+      Timer3(parts.timers, kTimer3IntervalMs, false, [this] { Timer3_Timer(); }),
+      store_(parts.store),
+      host_(parts.host),
+      clock_(parts.clock),
+      module_(parts.module) {
+    TegoDDrw1.SetEvents(this);
+}
+
+Form1::~Form1() { TegoDDrw1.SetEvents(nullptr); }
+
+void Form1::Load() {
+    host_.HookSceneWindow();
+    SeedIfNeeded(store_);
+
+    Settings.InstallFolder = kInstallFolder;
+    InputArmed = 0;
+    Settings.AnyFPShown = false;
+    FirstFrame = -1;
+
+    if (ReadSceneSettings(store_, Settings, module_.PwrSave)) TimerMIDI.SetEnabled(false);
+    RotateFP();
+
+    TegoDDrw1.SetVisible(false);
+    TegoDS1.SetVisible(false);
+    TegoSnd1.SetVisible(false);
+    host_.HideSceneWindow();
+
+    if (Settings.SoundOff != "Never") SoundOff();
+    host_.ShowCursor(false);
+    OpenDirectDrawSession();
+    if (closed_) return;  // the display could not be opened and the run has ended
+    OpenDirectSoundSession();
+}
+
+void Form1::CloseDown() {
+    if (closed_) return;
+    closed_ = true;
+    host_.ShowCursor(true);
+    TegoDDrw1.CloseDisplay();
+    host_.SetScreenSaverRunning(false);
+    TegoSnd1.StopMidi();
+    host_.CloseOtherForms();
+    host_.UnloadSceneWindow();
+    host_.EndProcess();
+}
+
+void Form1::Form_Unload() {
+    TegoSnd1.StopMidi();
+    host_.ShowCursor(true);
+    TegoDS1.StopAllWaves();
+}
+
+void Form1::Form_Click() { CloseDown(); }
+
+void Form1::Form_KeyUp() { CloseDown(); }
+
+void Form1::Form_LostFocus() { host_.ShowCursor(true); }
+
+}  // namespace hg
