@@ -1,0 +1,275 @@
+// Stocking, calendar page, bells and poinsettias.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "art.h"
+
+namespace assetgen {
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+// Darkens the outermost opaque pixels so a shape reads against any background.
+void outline(Image& img, float factor) {
+    Image copy = img;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            if (!copy.opaque(x, y)) continue;
+            bool edge = false;
+            for (int k = 0; k < 4 && !edge; ++k) {
+                int nx = x + (k == 0) - (k == 1), ny = y + (k == 2) - (k == 3);
+                edge = !copy.inside(nx, ny) ? false : !copy.opaque(nx, ny);
+            }
+            if (edge) img.set(x, y, copy.get(x, y) * factor);
+        }
+}
+
+// Paints a sphere-lit disc.
+void ball(Image& img, float cx, float cy, float r, Rgb base, float shine) {
+    for (int y = int(cy - r - 1); y <= int(cy + r + 1); ++y)
+        for (int x = int(cx - r - 1); x <= int(cx + r + 1); ++x) {
+            float dx = (float(x) + 0.5f - cx) / r, dy = (float(y) + 0.5f - cy) / r;
+            float d2 = dx * dx + dy * dy;
+            if (d2 > 1 || !img.inside(x, y)) continue;
+            float nz = std::sqrt(1 - d2);
+            float diff = std::max(0.0f, -0.4f * dx - 0.5f * dy + 0.75f * nz);
+            float spec = std::pow(std::max(0.0f, -0.3f * dx - 0.4f * dy + 0.87f * nz), 30.0f);
+            img.set(x, y, base * (0.35f + 0.8f * diff) + Rgb{255, 255, 240} * (spec * shine));
+        }
+}
+
+// A leaf or bract from (bx, by) pointing at angle, with optional holly spines.
+void leaf(Image& img, float bx, float by, float angle, float len, float width, Rgb base,
+          bool holly) {
+    float ca = std::cos(angle), sa = std::sin(angle);
+    int r = int(len + width + 2);
+    for (int y = int(by) - r; y <= int(by) + r; ++y)
+        for (int x = int(bx) - r; x <= int(bx) + r; ++x) {
+            if (!img.inside(x, y)) continue;
+            float px = float(x) + 0.5f - bx, py = float(y) + 0.5f - by;
+            float u = px * ca + py * sa, v = -px * sa + py * ca;
+            float t = u / len;
+            if (t < 0 || t > 1) continue;
+            float w = width * std::pow(std::sin(kPi * t), 0.7f) * (1 - 0.25f * t);
+            if (holly) w *= 0.8f + 0.35f * std::fabs(std::sin(t * kPi * 3.5f));
+            if (std::fabs(v) > w) continue;
+            float across = std::fabs(v) / std::max(w, 0.5f);
+            float shade = 0.72f + 0.38f * (v < 0 ? 1 - across : 0.7f * (1 - across));
+            float vein = (std::fabs(v) < 0.7f) ? 0.7f : 1.0f;
+            float side = std::fabs(std::sin((u - std::fabs(v) * 0.8f) * 0.5f)) < 0.12f ? 0.88f : 1.0f;
+            float tip = 0.85f + 0.15f * t;
+            img.set(x, y, base * (shade * vein * side * tip));
+        }
+}
+
+// A thick line with rounded ends.
+void ribbon(Image& img, float x0, float y0, float x1, float y1, float w, Rgb base) {
+    float dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
+    for (int y = int(std::min(y0, y1) - w - 1); y <= int(std::max(y0, y1) + w + 1); ++y)
+        for (int x = int(std::min(x0, x1) - w - 1); x <= int(std::max(x0, x1) + w + 1); ++x) {
+            if (!img.inside(x, y)) continue;
+            float px = float(x) + 0.5f - x0, py = float(y) + 0.5f - y0;
+            float t = std::clamp((px * dx + py * dy) / len2, 0.0f, 1.0f);
+            float d = std::hypot(px - t * dx, py - t * dy);
+            if (d > w) continue;
+            img.set(x, y, base * (1.05f - 0.4f * d / w));
+        }
+}
+
+// A brass sleigh bell... a hand bell, mouth down, hanging from (cx, top).
+void bell(Image& img, float cx, float top, float height, float width, float tilt) {
+    float ct = std::cos(tilt), st = std::sin(tilt);
+    int r = int(height + width);
+    for (int y = int(top) - 4; y <= int(top) + r; ++y)
+        for (int x = int(cx) - r; x <= int(cx) + r; ++x) {
+            if (!img.inside(x, y)) continue;
+            float px = float(x) + 0.5f - cx, py = float(y) + 0.5f - top;
+            float u = px * ct + py * st, v = -px * st + py * ct;  // v down the bell
+            float t = v / height;
+            if (t < 0 || t > 1) continue;
+            float half = width * (0.28f + 0.22f * t + 0.5f * std::pow(t, 5.0f));
+            if (t < 0.12f) half *= std::sqrt(t / 0.12f);
+            if (std::fabs(u) > half) continue;
+            float n = u / half;
+            float nz = std::sqrt(std::max(0.0f, 1 - n * n));
+            float diff = std::max(0.0f, -0.5f * n + 0.8f * nz);
+            float spec = std::pow(std::max(0.0f, 1 - std::fabs(n + 0.35f) * 3), 3.0f);
+            Rgb c = Rgb{212, 160, 50} * (0.3f + 0.85f * diff) + Rgb{255, 240, 190} * (spec * 0.7f);
+            if (t > 0.9f) c = c * 0.8f;  // the rolled lip
+            img.set(x, y, c);
+        }
+    float mx = cx - st * height, my = top + ct * height;
+    ball(img, mx, my, width * 0.14f, {60, 45, 30}, 0.3f);
+}
+
+void bow(Image& img, float cx, float cy, float size) {
+    Rgb red{196, 22, 30};
+    ribbon(img, cx, cy, cx - size * 0.4f, cy + size * 1.2f, size * 0.18f, red * 0.85f);
+    ribbon(img, cx, cy, cx + size * 0.45f, cy + size * 1.15f, size * 0.18f, red * 0.85f);
+    leaf(img, cx, cy, kPi + 0.35f, size, size * 0.42f, red, false);
+    leaf(img, cx, cy, -0.35f, size, size * 0.42f, red, false);
+    ball(img, cx, cy, size * 0.22f, red, 0.4f);
+}
+
+}  // namespace
+
+Image paintStocking() {
+    Image img(kStockingW, kStockingH);
+    auto inBody = [](float x, float y) {
+        if (y >= 32 && y <= 104 && x >= 12 + (y - 32) * 0.03f && x <= 58 - (y - 32) * 0.02f) return true;
+        if (std::hypot(x - 34, y - 102) < 23) return true;
+        // Foot: a capsule from the heel to the toe on the right.
+        float t = std::clamp((x - 36) / 30, 0.0f, 1.0f);
+        float fx = 36 + t * 30, fy = 110 + t * 2;
+        return std::hypot(x - fx, y - fy) < 20 - t * 2;
+    };
+    for (int iy = 0; iy < kStockingH; ++iy)
+        for (int ix = 0; ix < kStockingW; ++ix) {
+            float x = float(ix) + 0.5f, y = float(iy) + 0.5f;
+            float cuffBottom = 36 + 3 * std::sin(x * 0.5f) + 2 * fbm(x / 4, 0, 801, 2);
+            float fuzz = 2.5f * fbm(x / 3, y / 3, 802, 2);
+            bool cuff = y >= 8 - fuzz && y < cuffBottom && x >= 6 - fuzz && x <= 71 + fuzz;
+            if (cuff) {
+                float across = (x - 6) / 65;
+                float shade = 0.72f + 0.35f * std::sin(kPi * std::clamp(across, 0.0f, 1.0f)) -
+                              0.12f * across;
+                float fur = 0.82f + 0.22f * fbm(x / 2.2f, y / 2.2f, 803, 3);
+                img.set(ix, iy, Rgb{246, 243, 236} * (shade * fur));
+                continue;
+            }
+            if (!inBody(x, y)) continue;
+            // Knitted red with a green band, green heel and toe.
+            Rgb c{178, 20, 28};
+            bool band = y > 52 && y < 66;
+            bool heel = std::hypot(x - 28, y - 112) < 13 && x < 36;
+            bool toe = x > 62;
+            if (band || heel || toe) c = {24, 112, 52};
+            if (band) {
+                float dx = std::fabs(std::fmod(x, 10.0f) - 5), dy = std::fabs(y - 59);
+                if (dx + dy < 4 && dx + dy > 1.8f) c = {240, 236, 226};
+            }
+            if (y > 74 && y < 77) c = {240, 236, 226};
+            float stitchX = std::fabs(std::fmod(x, 4.0f) - 2), stitchY = std::fmod(y + stitchX, 4.0f);
+            float knit = 0.9f + 0.1f * (stitchY < 2 ? 1.0f : 0.0f);
+            float across = std::clamp((x - 10) / 52, 0.0f, 1.0f);
+            float shade = 0.55f + 0.55f * std::sin(kPi * across) * (1 - 0.25f * across);
+            img.set(ix, iy, c * (knit * shade));
+        }
+    // Hanging loop.
+    for (int iy = 0; iy < 12; ++iy)
+        for (int ix = 8; ix < 24; ++ix) {
+            float d = std::hypot(float(ix) + 0.5f - 16, float(iy) + 0.5f - 6);
+            if (d > 3.5f && d < 6 && !img.opaque(ix, iy)) img.set(ix, iy, {150, 18, 24});
+        }
+    outline(img, 0.55f);
+    return img;
+}
+
+Image paintCalendar() {
+    Image img(kCalendarW, kCalendarH);
+    const int w = kCalendarW, h = kCalendarH;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool edgeShadow = x >= w - 2 || y >= h - 2;
+            // Turned-up bottom right corner.
+            int cx = x - (w - 2 - 12), cy = y - (h - 2 - 12);
+            if (cx + cy > 12 && cx > 0 && cy > 0) {
+                if (edgeShadow || cx + cy > 13) continue;
+            }
+            Rgb c;
+            if (edgeShadow) {
+                c = {96, 86, 74};
+            } else if (x == 0 || y == 0 || x == w - 3 || y == h - 3) {
+                c = {150, 132, 104};
+            } else if (cx > 0 && cy > 0 && cx + cy >= 11) {
+                c = {196, 186, 166};
+            } else if (cx > 0 && cy > 0 && cx + cy > 8) {
+                c = {226, 218, 198};  // the folded flap
+            } else {
+                float paper = fbm(float(x) / 5, float(y) / 5, 901, 3);
+                c = Rgb{252, 248, 236} * (0.96f + 0.05f * paper);
+                c = c * (1 - 0.04f * float(y) / float(h));
+            }
+            img.set(x, y, c);
+        }
+    // Binding rings at the top corners, clear of the month.
+    for (int ring = 0; ring < 2; ++ring) {
+        float rx = ring == 0 ? 9.5f : 55.5f;
+        for (int y = 0; y < 7; ++y)
+            for (int x = int(rx) - 4; x <= int(rx) + 4; ++x) {
+                float d = std::hypot(float(x) + 0.5f - rx, float(y) + 0.5f - 3.5f);
+                if (d < 1.6f) img.set(x, y, {70, 60, 50});
+                else if (d < 2.6f) img.set(x, y, {176, 176, 184});
+            }
+    }
+    // A holly sprig low on the left, under the day number.
+    leaf(img, 6, 82, -0.25f, 9, 2.5f, {30, 110, 50}, true);
+    leaf(img, 6, 82, 0.55f, 8, 2.3f, {26, 96, 44}, true);
+    ball(img, 5, 81, 1.6f, {200, 20, 24}, 0.3f);
+    return img;
+}
+
+Image paintBells(bool topLeft) {
+    Image img(topLeft ? 90 : 80, topLeft ? 105 : 95);
+    float bx = topLeft ? 42 : 40, by = topLeft ? 24 : 16;
+    leaf(img, bx, by, kPi * 0.85f, 30, 8, {28, 104, 48}, true);
+    leaf(img, bx, by, kPi * 0.12f, 30, 8, {32, 116, 54}, true);
+    leaf(img, bx, by, kPi * 1.45f, 22, 7, {24, 92, 42}, true);
+    float t1 = topLeft ? 0.18f : 0.2f, t2 = topLeft ? -0.15f : -0.18f;
+    float ax = bx - 16, ay = by + 26, cx = bx + 16, cy = by + 22;
+    ribbon(img, bx, by, ax, ay, 2, {170, 18, 26});
+    ribbon(img, bx, by, cx, cy, 2, {170, 18, 26});
+    bell(img, ax, ay, 44, 34, t1);
+    bell(img, cx, cy, 40, 31, t2);
+    bow(img, bx, by, 18);
+    ball(img, bx - 6, by + 14, 3.5f, {205, 20, 26}, 0.6f);
+    ball(img, bx + 1, by + 16, 3.5f, {205, 20, 26}, 0.6f);
+    outline(img, 0.6f);
+    return img;
+}
+
+Image paintPoinsettia(bool bottomLeft) {
+    Image img(bottomLeft ? 175 : 150, bottomLeft ? 160 : 150);
+    // The plant stands clear of the calendar corner below it.
+    float cx = bottomLeft ? 124 : 50, cy = bottomLeft ? 60 : 56;
+    float potTop = bottomLeft ? 108 : 100, potBottom = float(img.height());
+    float potX = cx;
+    // Pot wrapped in gold foil.
+    for (int y = int(potTop); y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            float t = (float(y) - potTop) / (potBottom - potTop);
+            float half = 36 - 8 * t;
+            float dx = float(x) + 0.5f - potX;
+            if (std::fabs(dx) > half) continue;
+            float n = dx / half;
+            float crinkle = fbm(float(x) / 5, float(y) / 9, 951, 3);
+            float diff = 0.35f + 0.75f * std::max(0.0f, std::sqrt(1 - n * n) * 0.8f - 0.4f * n);
+            Rgb c = Rgb{214, 168, 64} * (diff * (0.75f + 0.5f * crinkle));
+            if (t < 0.12f) c = c * 1.15f;  // the foil's rolled rim
+            img.set(x, y, c);
+        }
+    Prng rng(bottomLeft ? 961 : 962);
+    for (int i = 0; i < 8; ++i) {
+        float a = float(i) * kPi / 4 + rng.uniform(-0.2f, 0.2f);
+        leaf(img, cx, cy, a, rng.uniform(52, 62), 15, {30, 100, 44}, false);
+    }
+    for (int i = 0; i < 7; ++i) {
+        float a = float(i) * 2 * kPi / 7 + rng.uniform(-0.15f, 0.15f) + 0.2f;
+        leaf(img, cx, cy, a, rng.uniform(46, 54), 14, {196, 22, 32}, false);
+    }
+    for (int i = 0; i < 6; ++i) {
+        float a = float(i) * 2 * kPi / 6 + rng.uniform(-0.15f, 0.15f) + 0.6f;
+        leaf(img, cx, cy, a, rng.uniform(28, 34), 10, {222, 34, 40}, false);
+    }
+    for (int i = 0; i < 9; ++i) {
+        float a = float(i) * 2 * kPi / 9, r = i == 0 ? 0 : 5.5f;
+        ball(img, cx + r * std::cos(a), cy + r * std::sin(a), 2.6f,
+             i % 2 ? Rgb{210, 190, 40} : Rgb{120, 150, 40}, 0.5f);
+    }
+    outline(img, 0.6f);
+    return img;
+}
+
+}  // namespace assetgen
