@@ -147,7 +147,7 @@ void Accompany(TrackBuilder& t, Prng& rng, const Tune& tune, const Chord& c, dou
         case Style::Waltz:
         case Style::March:
             for (double b = 0.0; b < c.length - 1e-6; b += (tune.style == Style::Waltz ? 1.0 : 0.5)) {
-                const double inBar = std::fmod(c.beat + b, bar);
+                const double inBar = std::fmod(c.beat + b - tune.pickup + 4.0 * bar, bar);
                 const bool onBeat = std::abs(inBar - std::round(inBar)) < 1e-6;
                 const bool play = tune.style == Style::Waltz ? (onBeat && inBar > 0.5) : !onBeat;
                 if (!play) continue;
@@ -263,7 +263,7 @@ Bytes Arrange(const Tune& tune) {
         const int lift = alternate && bellLike ? 12 : 0;
         for (const Note& n : melody.notes) {
             if (n.pitch < 0) continue;
-            const double inBar = std::fmod(n.beat, bar);
+            const double inBar = std::fmod(n.beat - tune.pickup + 4.0 * bar, bar);
             const int accent = inBar < 1e-6 ? 8 : (std::abs(inBar - std::round(inBar)) < 1e-6 ? 3 : 0);
             const bool last = v == verses - 1 && &n == &melody.notes.back();
             const double len = last ? n.length + bar - 0.1 : std::max(0.08, n.length * 0.92);
@@ -277,7 +277,7 @@ Bytes Arrange(const Tune& tune) {
             Accompany(harmony, rng, tune, clipped, offset, tune.loudness);
             Bass(bass, rng, tune, clipped, offset, tune.loudness);
         }
-        if (tune.drums != Drums::None) Percussion(drums, rng, tune.drums, offset, offset + melody.beats, tune.beatsPerBar);
+        if (tune.drums != Drums::None) Percussion(drums, rng, tune.drums, offset + tune.pickup, offset + melody.beats, tune.beatsPerBar);
     }
 
     // The final chord: the last real chord of the tune, held through the closing bar.

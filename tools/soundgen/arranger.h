@@ -30,6 +30,7 @@ struct Tune {
     int bassProgram;
     Drums drums;
     int loudness;         // added to every velocity
+    double pickup;        // beats before the first downbeat; the last bar is short by as much
 };
 
 // The table of all 36 tunes, in track order.

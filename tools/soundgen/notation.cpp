@@ -69,6 +69,7 @@ Melody ParseMelody(std::string_view text) {
         int pitch = -1;
         if (tok[0] == 'R') {
             pos = 1;
+            if (pos < tok.size() && tok[pos] >= '0' && tok[pos] <= '9') ++pos;  // "R4h" reads like a note
         } else {
             // Accidentals are applied to the letter's own octave: "Cb4" is B3, "B#3" is C4.
             const char letter = tok[0];
