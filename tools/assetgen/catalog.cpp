@@ -60,9 +60,15 @@ const SceneAsset& find(const std::string& file) {
 }
 
 
-void draw(Image& screen, const std::string& file) {
+const Image& picture(PictureCache& cache, const std::string& file) {
+    auto it = cache.find(file);
+    if (it == cache.end()) it = cache.emplace(file, find(file).paint()).first;
+    return it->second;
+}
+
+void draw(Image& screen, PictureCache& cache, const std::string& file) {
     const SceneAsset& a = find(file);
-    screen.blit(a.paint(), a.x, a.y);
+    screen.blit(picture(cache, file), a.x, a.y);
 }
 
 }  // namespace
@@ -72,14 +78,14 @@ const std::vector<SceneAsset>& sceneAssets() {
     return catalogue;
 }
 
-Image composeScene(int style, bool mantel, bool decorations) {
+Image composeScene(int style, bool mantel, bool decorations, PictureCache& cache) {
     Image screen(800, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) screen.set(x, y, {0, 0, 0});
-    draw(screen, "Flame1.bmp");
-    draw(screen, "Logs.bmp");
-    draw(screen, "AndIronL.bmp");
-    draw(screen, "AndIronR.bmp");
+    draw(screen, cache, "Flame1.bmp");
+    draw(screen, cache, "Logs.bmp");
+    draw(screen, cache, "AndIronL.bmp");
+    draw(screen, cache, "AndIronR.bmp");
     static const char* names[7][4] = {
         {},
         {"marRightSide.bmp", "marLeftSide.bmp", "marTopSide.bmp", nullptr},
@@ -89,17 +95,16 @@ Image composeScene(int style, bool mantel, bool decorations) {
         {"FlatStoneR.bmp", "FlatStoneL.bmp", "FlatStoneT.bmp", "m-Flatstone.bmp"},
         {"OldRockR.bmp", "OldRockL.bmp", "OldRockT.bmp", "m-OldRock.bmp"}};
     if (style >= 1 && style <= 6) {
-        for (int i = 0; i < 3; ++i) draw(screen, names[style][i]);
-        if (mantel && names[style][3]) draw(screen, names[style][3]);
+        for (int i = 0; i < 3; ++i) draw(screen, cache, names[style][i]);
+        if (mantel && names[style][3]) draw(screen, cache, names[style][3]);
     }
     if (decorations) {
-        draw(screen, "Calendar.bmp");
-        Image stocking = paintStocking();
-        for (int x : {95, 271, 447, 625}) screen.blit(stocking, x, 19);
-        draw(screen, "bellr.bmp");
-        draw(screen, "belll.bmp");
-        draw(screen, "poinr.bmp");
-        draw(screen, "poinl.bmp");
+        draw(screen, cache, "Calendar.bmp");
+        for (int x : {95, 271, 447, 625}) screen.blit(picture(cache, "Stocking.bmp"), x, 19);
+        draw(screen, cache, "bellr.bmp");
+        draw(screen, cache, "belll.bmp");
+        draw(screen, cache, "poinr.bmp");
+        draw(screen, cache, "poinl.bmp");
     }
     return screen;
 }
@@ -112,14 +117,15 @@ std::vector<OutputFile> installFiles() {
 
 std::vector<OutputFile> resourceFiles() {
     std::vector<OutputFile> out;
-    out.push_back({"preview.bmp", encodeBmp8(composeScene(1, false, true).resized(153, 115))});
+    PictureCache cache;
+    out.push_back({"preview.bmp", encodeBmp8(composeScene(1, false, true, cache).resized(153, 115))});
     for (int s = 1; s <= 6; ++s) {
-        // The middle of the hearth, where the stone and the fire meet, reads
-        // best at thumbnail size.
-        Image scene = composeScene(s, true, false);
-        Image crop(560, 560);
-        for (int y = 0; y < 560; ++y)
-            for (int x = 0; x < 560; ++x) crop.set(x, y, scene.get(x, y + 40));
+        // The upper left corner, mostly stone with the fire beside it, tells
+        // the styles apart at thumbnail size better than the whole hearth.
+        Image scene = composeScene(s, true, false, cache);
+        Image crop(340, 340);
+        for (int y = 0; y < 340; ++y)
+            for (int x = 0; x < 340; ++x) crop.set(x, y, scene.get(x, y + 90));
         out.push_back({"thumb" + std::to_string(s) + ".jpg", encodeJpeg(crop.resized(50, 50), 92)});
     }
     out.push_back({"hrthglow.ico", encodeIcon({paintIconFlame(32), paintIconFlame(16)})});

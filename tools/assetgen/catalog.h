@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,10 @@ struct OutputFile {
 std::vector<OutputFile> installFiles();
 std::vector<OutputFile> resourceFiles();
 
-// Composes the full 800 x 600 scene of one hearth style (0: no surround).
-Image composeScene(int style, bool mantel, bool decorations);
+// Composes the full 800 x 600 scene of one hearth style (0: no surround),
+// painting each picture once into the cache.
+using PictureCache = std::map<std::string, Image>;
+Image composeScene(int style, bool mantel, bool decorations, PictureCache& cache);
 
 // Writes both folders; returns an error message, empty on success.
 std::string generateAll(const std::string& installDir, const std::string& resourceDir);

@@ -36,7 +36,7 @@ float gauss(float x, float c, float w) { return std::exp(-((x - c) / w) * ((x - 
 
 // How tall the fire stands above its root at column x of the flame picture.
 float flameHeight(float x) {
-    float h = 215 * gauss(x, 330, 150) + 105 * gauss(x, 215, 45) + 120 * gauss(x, 450, 52) +
+    float h = 170 * gauss(x, 330, 150) + 105 * gauss(x, 215, 45) + 120 * gauss(x, 450, 52) +
               70 * gauss(x, 140, 38) + 75 * gauss(x, 525, 38) + 60 * gauss(x, 300, 30);
     return h + 30 * smoothstep(90, 130, x) * (1 - smoothstep(540, 580, x));
 }
@@ -114,18 +114,20 @@ Image paintFlame(int frame) {
             float reach = clamp01(up / 220);
             float h = flameHeight(fx + sway * 90 * reach);
             if (h > 8 && up > -30) {
-                float turb = loopingTurbulence(fx / 46, fy / 52, frame, 0.55f, 22);
-                float r = std::max(up, 0.0f) / h;
-                float i = 1.0f - r + (turb - 0.5f) * 1.7f * (0.30f + r);
+                float turb = loopingTurbulence(fx / 34, fy / 44, frame, 0.6f, 22);
+                // Narrow tongues: columns that flicker between tall and short.
+                float tongue = loopingTurbulence(fx / 16, fy / 120, frame, 0.2f, 23);
+                float r = std::max(up, 0.0f) / (h * (0.6f + 0.8f * tongue));
+                float i = 1.0f - r + (turb - 0.5f) * 2.0f * (0.25f + r);
                 if (up < 0) i *= 1 + up / 30;
                 // A hotter core low in the fire.
-                i += 0.25f * (1 - smoothstep(0, 0.45f, r)) * smoothstep(60, 140, h);
+                i += 0.12f * (1 - smoothstep(0, 0.35f, r)) * smoothstep(60, 140, h);
                 if (i > 0) {
                     float a = smoothstep(0.0f, 0.22f, i);
                     c = mix(c, fireColour(i), a);
                 }
                 // Warm haze around the flames.
-                float haze = clamp01(1.2f - r) * 0.12f * smoothstep(20, 120, h);
+                float haze = clamp01(1.2f - r) * 0.07f * smoothstep(20, 120, h);
                 c = c + Rgb{255, 110, 30} * haze;
             }
             img.set(x, y, c);

@@ -177,17 +177,17 @@ private:
         }
         float cloud = fbm(x / 90, y / 90, seed, 5);
         float t1 = (x * 0.7f + y) / 95 + 2.4f * fbm(x / 150, y / 150, seed + 1, 5);
-        float vein = std::pow(1 - std::fabs(std::sin(t1 * kPi)), 16.0f);
+        float vein = std::pow(1 - std::fabs(std::sin(t1 * kPi)), 7.0f) * fbm(x / 60, y / 60, seed + 4, 3);
         float t2 = (x - y * 0.45f) / 50 + 3.2f * fbm(x / 70, y / 70, seed + 2, 4);
         float fine = std::pow(1 - std::fabs(std::sin(t2 * kPi)), 40.0f) * fbm(x / 40, y / 40, seed + 3, 3);
         Rgb c;
         if (light) {
             c = mix(Rgb{240, 236, 228}, Rgb{218, 211, 198}, cloud);
-            c = mix(c, Rgb{120, 118, 124}, vein * 0.75f);
+            c = mix(c, Rgb{128, 126, 132}, vein * 0.8f);
             c = mix(c, Rgb{160, 150, 138}, std::min(1.0f, fine * 1.6f));
         } else {
             c = mix(Rgb{20, 22, 26}, Rgb{52, 50, 56}, cloud);
-            c = mix(c, Rgb{215, 210, 200}, vein * 0.85f);
+            c = mix(c, Rgb{200, 196, 188}, vein * 0.8f);
             c = mix(c, Rgb{170, 140, 80}, std::min(1.0f, fine * 1.5f));
         }
         return {c, h, 1.0f};

@@ -1,0 +1,275 @@
+// The generated pictures: names, sizes, places, transparency and the flame loop.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+#include "assetgen/art.h"
+#include "assetgen/catalog.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+using assetgen::Bytes;
+
+struct Decoded {
+    int width = 0, height = 0, channels = 0;
+    std::vector<uint8_t> rgb;
+    bool magenta(int x, int y) const {
+        const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+        return p[0] == 255 && p[1] == 0 && p[2] == 255;
+    }
+    float luminance(int x, int y) const {
+        const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+        return 0.3f * p[0] + 0.59f * p[1] + 0.11f * p[2];
+    }
+    long magentaCount() const {
+        long n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) n += magenta(x, y);
+        return n;
+    }
+};
+
+Decoded decode(const Bytes& b) {
+    Decoded d;
+    uint8_t* px = stbi_load_from_memory(b.data(), int(b.size()), &d.width, &d.height, &d.channels, 3);
+    if (px) {
+        d.rgb.assign(px, px + size_t(d.width) * d.height * 3);
+        stbi_image_free(px);
+    }
+    return d;
+}
+
+uint32_t le32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+class AssetgenFiles : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        for (auto& f : assetgen::installFiles()) install_[f.name] = std::move(f.bytes);
+        for (auto& f : assetgen::resourceFiles()) resources_[f.name] = std::move(f.bytes);
+    }
+    static Decoded picture(const std::string& name) { return decode(install_.at(name)); }
+    static std::map<std::string, Bytes> install_, resources_;
+};
+std::map<std::string, Bytes> AssetgenFiles::install_, AssetgenFiles::resources_;
+
+TEST_F(AssetgenFiles, WritesExactlyTheFortyOneNamesWithTheirLetterCase) {
+    const std::set<std::string> expected = {
+        "Stocking.bmp", "poinr.bmp", "poinl.bmp", "bellr.bmp", "belll.bmp", "Calendar.bmp",
+        "Flame1.bmp", "Flame2.bmp", "Flame3.bmp", "Flame4.bmp", "Flame5.bmp", "Flame6.bmp",
+        "Flame7.bmp", "Flame8.bmp", "Flame9.bmp", "Flame10.bmp", "Logs.bmp",
+        "marLeftSide.bmp", "marRightSide.bmp", "marTopSide.bmp",
+        "mar2LeftSide.bmp", "mar2RightSide.bmp", "mar2TopSide.bmp",
+        "RiverRockL.bmp", "RiverRockR.bmp", "RiverRockT.bmp", "m-RiverRock.bmp",
+        "DRiverRockL.bmp", "DRiverRockR.bmp", "DRiverRockT.bmp", "m-DRiverRock.bmp",
+        "FlatStoneL.bmp", "FlatStoneR.bmp", "FlatStoneT.bmp", "m-Flatstone.bmp",
+        "OldRockL.bmp", "OldRockR.bmp", "OldRockT.bmp", "m-OldRock.bmp",
+        "AndIronL.bmp", "AndIronR.bmp"};
+    std::set<std::string> written;
+    for (auto& [name, bytes] : install_) written.insert(name);
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(install_.size(), 41u);
+}
+
+TEST_F(AssetgenFiles, EveryBitmapIsUncompressed24BitAndDecodesAtItsCatalogueSize) {
+    for (const auto& a : assetgen::sceneAssets()) {
+        SCOPED_TRACE(a.file);
+        const Bytes& b = install_.at(a.file);
+        ASSERT_GT(b.size(), 54u);
+        EXPECT_EQ(b[0], 'B');
+        EXPECT_EQ(b[1], 'M');
+        EXPECT_EQ(le32(b, 2), b.size());
+        EXPECT_EQ(le32(b, 14), 40u);           // BITMAPINFOHEADER
+        EXPECT_EQ(b[28] | b[29] << 8, 24);     // bits per pixel
+        EXPECT_EQ(le32(b, 30), 0u);            // BI_RGB
+        EXPECT_GT(int32_t(le32(b, 22)), 0);    // bottom-up
+        Decoded d = decode(b);
+        EXPECT_EQ(d.width, a.width);
+        EXPECT_EQ(d.height, a.height);
+    }
+}
+
+TEST_F(AssetgenFiles, EachPictureFitsItsPlaceOnTheScreen) {
+    for (const auto& a : assetgen::sceneAssets()) {
+        SCOPED_TRACE(a.file);
+        EXPECT_LE(a.x + a.width, 805);
+        EXPECT_LE(a.y + a.height, 600);
+        EXPECT_GT(a.x + a.width, 0);
+        EXPECT_LE(a.width * a.height, 800 * 600);
+        const std::string& f = a.file;
+        bool side = f.find("LeftSide") != std::string::npos || f.find("RightSide") != std::string::npos ||
+                    (f.size() > 5 && (f.substr(f.size() - 5) == "L.bmp" || f.substr(f.size() - 5) == "R.bmp") &&
+                     f.find("AndIron") == std::string::npos);
+        if (side) {
+            EXPECT_EQ(a.y + a.height, 600) << "sides run down to the bottom edge";
+            bool left = f.find("Left") != std::string::npos || f.substr(f.size() - 5) == "L.bmp";
+            if (left) {
+                EXPECT_LE(a.x, 0);
+            } else {
+                EXPECT_EQ(a.x + a.width, 800);
+            }
+        }
+        if (f.find("Top") != std::string::npos || f.substr(f.size() - 5) == "T.bmp") {
+            EXPECT_EQ(a.width, 800);
+        }
+    }
+    // The flames fill the opening between the widest sides and reach the logs.
+    const auto& flame = assetgen::sceneAssets()[6];
+    ASSERT_EQ(flame.file, "Flame1.bmp");
+    EXPECT_LE(flame.x, 100);
+    EXPECT_GE(flame.x + flame.width, 712);
+    EXPECT_GE(flame.y + flame.height, 435 + 60);
+}
+
+TEST_F(AssetgenFiles, MagentaMarksHolesAndOnlyHoles) {
+    // Pictures whose every pixel is stone, brick or paper.
+    for (std::string name : {"Flame1.bmp", "Flame6.bmp", "marLeftSide.bmp", "mar2RightSide.bmp",
+                             "RiverRockL.bmp", "DRiverRockR.bmp", "FlatStoneL.bmp", "OldRockR.bmp",
+                             "m-RiverRock.bmp", "m-Flatstone.bmp"})
+        EXPECT_EQ(picture(name).magentaCount(), 0) << name;
+    // Shapes on a transparent ground: their corners are holes, their middles are not.
+    for (std::string name : {"Stocking.bmp", "poinr.bmp", "poinl.bmp", "bellr.bmp", "belll.bmp",
+                             "AndIronL.bmp", "AndIronR.bmp", "Logs.bmp"}) {
+        SCOPED_TRACE(name);
+        Decoded d = picture(name);
+        EXPECT_TRUE(d.magenta(0, 0));
+        EXPECT_TRUE(d.magenta(d.width - 1, 0));
+        long holes = d.magentaCount(), all = long(d.width) * d.height;
+        EXPECT_GT(holes, all / 10);
+        EXPECT_LT(holes, all * 9 / 10);
+    }
+    // Each top is solid along the screen's top edge and open over the fire.
+    for (std::string name : {"marTopSide.bmp", "mar2TopSide.bmp", "RiverRockT.bmp", "DRiverRockT.bmp",
+                             "FlatStoneT.bmp", "OldRockT.bmp"}) {
+        SCOPED_TRACE(name);
+        Decoded d = picture(name);
+        for (int x = 0; x < d.width; ++x) ASSERT_FALSE(d.magenta(x, 0));
+        EXPECT_TRUE(d.magenta(400, d.height - 1));
+        EXPECT_FALSE(d.magenta(5, d.height - 1));
+        EXPECT_FALSE(d.magenta(795, d.height - 1));
+    }
+}
+
+TEST(AssetgenCanvas, PaintedMagentaIsNudgedAwayFromTheKey) {
+    assetgen::Image img(2, 1);
+    img.set(0, 0, {255, 0, 255});
+    img.set(1, 0, {300, -5, 400});  // clamps to the key too
+    Decoded d = decode(assetgen::encodeBmp24(img));
+    EXPECT_EQ(d.magentaCount(), 0);
+}
+
+TEST_F(AssetgenFiles, CalendarPageIsLightWhereTheTextsGo) {
+    Decoded d = picture("Calendar.bmp");
+    struct Box { int x0, y0, x1, y1; };
+    // Month, time of day, weekday, day number.
+    for (Box b : {Box{22, 1, 55, 17}, Box{4, 13, 62, 27}, Box{5, 25, 60, 37}, Box{9, 31, 60, 77}}) {
+        double sum = 0;
+        int n = 0;
+        for (int y = b.y0; y < b.y1; ++y)
+            for (int x = b.x0; x < b.x1; ++x, ++n) {
+                ASSERT_FALSE(d.magenta(x, y));
+                sum += d.luminance(x, y);
+            }
+        EXPECT_GT(sum / n, 200) << "box at " << b.x0 << "," << b.y0;
+    }
+}
+
+double meanDifference(const Decoded& a, const Decoded& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / double(a.rgb.size());
+}
+
+TEST_F(AssetgenFiles, FlameFramesMoveAndTheLastFlowsIntoTheFirst) {
+    std::vector<Decoded> frames;
+    for (int k = 1; k <= 10; ++k) frames.push_back(picture("Flame" + std::to_string(k) + ".bmp"));
+    double steps = 0;
+    for (int k = 0; k + 1 < 10; ++k) {
+        double d = meanDifference(frames[size_t(k)], frames[size_t(k) + 1]);
+        EXPECT_GT(d, 1.0) << "frame " << k + 1 << " to " << k + 2 << " barely changes";
+        steps += d;
+    }
+    double typical = steps / 9, seam = meanDifference(frames[9], frames[0]);
+    EXPECT_GT(seam, typical * 0.5);
+    EXPECT_LT(seam, typical * 1.5);
+    // Frames further apart differ more than neighbours: real motion, not noise.
+    EXPECT_GT(meanDifference(frames[0], frames[5]), typical);
+}
+
+TEST_F(AssetgenFiles, GeneratingTwiceGivesTheSameBytes) {
+    EXPECT_EQ(assetgen::encodeBmp24(assetgen::paintFlame(9)), install_.at("Flame10.bmp"));
+    EXPECT_EQ(assetgen::encodeBmp24(assetgen::paintSurround(6, assetgen::SurroundPart::Top)),
+              install_.at("OldRockT.bmp"));
+    EXPECT_EQ(assetgen::encodeBmp24(assetgen::paintPoinsettia(true)), install_.at("poinr.bmp"));
+    auto again = assetgen::resourceFiles();
+    for (const auto& f : again) EXPECT_EQ(f.bytes, resources_.at(f.name)) << f.name;
+}
+
+TEST_F(AssetgenFiles, PreviewIsAn8BitPictureOf153By115) {
+    const Bytes& b = resources_.at("preview.bmp");
+    ASSERT_GT(b.size(), 54u + 1024u);
+    EXPECT_EQ(b[28] | b[29] << 8, 8);
+    EXPECT_EQ(int32_t(le32(b, 18)), 153);
+    EXPECT_EQ(int32_t(le32(b, 22)), 115);
+    Decoded d = decode(b);
+    ASSERT_EQ(d.width, 153);
+    // A fire burns low in the middle: bright and warm.
+    double red = 0, blue = 0;
+    for (int y = 70; y < 85; ++y)
+        for (int x = 60; x < 95; ++x) {
+            red += d.rgb[(size_t(y) * 153 + x) * 3];
+            blue += d.rgb[(size_t(y) * 153 + x) * 3 + 2];
+        }
+    EXPECT_GT(red / (15 * 35), 150);
+    EXPECT_GT(red, 2 * blue);
+}
+
+TEST_F(AssetgenFiles, ThumbnailsAre50By50JpegsThatTellTheStylesApart) {
+    std::vector<Decoded> thumbs;
+    for (int s = 1; s <= 6; ++s) {
+        const Bytes& b = resources_.at("thumb" + std::to_string(s) + ".jpg");
+        ASSERT_GE(b.size(), 2u);
+        EXPECT_EQ(b[0], 0xFF);
+        EXPECT_EQ(b[1], 0xD8);
+        thumbs.push_back(decode(b));
+        EXPECT_EQ(thumbs.back().width, 50);
+        EXPECT_EQ(thumbs.back().height, 50);
+    }
+    for (size_t i = 0; i < 6; ++i)
+        for (size_t j = i + 1; j < 6; ++j)
+            EXPECT_GT(meanDifference(thumbs[i], thumbs[j]), 4.0) << "thumbs " << i + 1 << ", " << j + 1;
+    // Dark marble is darker than light marble at its edge.
+    EXPECT_LT(thumbs[0].luminance(2, 2), thumbs[1].luminance(2, 2) - 80);
+}
+
+TEST_F(AssetgenFiles, IconHoldsA32And16PixelFlameWithAlpha) {
+    const Bytes& b = resources_.at("hrthglow.ico");
+    ASSERT_GT(b.size(), 6u + 32u);
+    EXPECT_EQ(b[2] | b[3] << 8, 1);  // icon
+    EXPECT_EQ(b[4] | b[5] << 8, 2);
+    EXPECT_EQ(b[6], 32);
+    EXPECT_EQ(b[6 + 16], 16);
+    for (size_t entry : {size_t(6), size_t(22)}) {
+        EXPECT_EQ(b[entry + 6] | b[entry + 7] << 8, 32);  // bits per pixel
+        uint32_t size = le32(b, entry + 8), offset = le32(b, entry + 12);
+        EXPECT_LE(size_t(offset) + size, b.size());
+    }
+    assetgen::Image flame = assetgen::paintIconFlame(32);
+    EXPECT_FALSE(flame.opaque(0, 0));
+    EXPECT_TRUE(flame.opaque(16, 24));
+}
+
+}  // namespace
