@@ -129,7 +129,7 @@ const Tune kTunes[kTrackCount] = {
      "D4q | G4e. G4s G4q. A4e | B4e. B4s B4q. B4e | A4e B4e C5q F#4q | A4q G4q D4q | "
      "G4e. G4s G4q. A4e | B4e. B4s B4q. B4e | A4e B4e C5q F#4q | A4q G4q D5e B4e | "
      "B4e A4e A4q. C5e | C5e B4e B4q. D5e | D5e C5e C5q. B4e | B4e A4e A4q D4q | "
-     "G4e. G4s G4q. A4e | B4e. B4s B4q. B4e | A4e B4e C5q F#4q | A4q G4h",
+     "G4e. G4s G4q. A4e | B4e. B4s B4q. B4e | A4e B4e C5q F#4q | A4q G4q",
      "R:1 G | G | D7 | D:1 G:2 | G | G | D7 | D:1 G:2 | D | G | D7 | D | G | G | D7 | D:1 G:1",
      Style::Waltz, 60, 68, 48, 42, Drums::None, 0, 1},
 
