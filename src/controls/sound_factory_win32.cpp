@@ -1,10 +1,30 @@
-#include "controls/null_controls.h"
+#include <memory>
+
+#include "controls/music_win32.h"
+#include "controls/wave_win32.h"
 #include "win32/control_factory.h"
 
 namespace hg {
 
-std::unique_ptr<TegoDS> CreateWaveControl(HWND window) { return std::make_unique<NullDS>(); }
+namespace {
 
-std::unique_ptr<TegoSnd> CreateMusicControl(HWND window) { return std::make_unique<NullSnd>(); }
+// The control owns the DirectSound system it plays through.
+class DirectSoundWaveControl : public WaveControl {
+public:
+    explicit DirectSoundWaveControl(std::unique_ptr<DirectSoundSystem> system)
+        : WaveControl(*system), system_(std::move(system)) {}
+    ~DirectSoundWaveControl() override { StopAllWaves(); }
+
+private:
+    std::unique_ptr<DirectSoundSystem> system_;
+};
+
+}  // namespace
+
+std::unique_ptr<TegoDS> CreateWaveControl(HWND window) {
+    return std::make_unique<DirectSoundWaveControl>(std::make_unique<DirectSoundSystem>(window));
+}
+
+std::unique_ptr<TegoSnd> CreateMusicControl(HWND window) { return CreateWindowsMusic(); }
 
 }  // namespace hg
