@@ -109,7 +109,7 @@ const Tune kTunes[kTrackCount] = {
      Style::March, 71, 9, 0, 32, Drums::Sleigh, 0, 0},
 
     {{11, "Santas comin' to Town", O, 138, "trumpet, clarinet / piano / bass (an original tune)"}, 4, 0,
-     "E4e G4e | C5q C5e C5e B4q A4q | G4h E4q G4e A4e | B4q B4e B4e A4q G4q | A4h R4q E4e G4e | "
+     "E4e G4e | C5q E5e D5e C5q A4q | G4h E4q G4e A4e | B4q B4e B4e A4q G4q | A4h R4q E4e G4e | "
      "C5q C5e C5e D5q E5q | F5h D5q B4e C5e | D5q C5e B4e A4q G4q | C5h. E4e G4e | "
      "F5q F5e E5e D5q C5q | B4h G4h | E5q E5e D5e C5q A4q | G4h. E4e G4e | "
      "A4q C5e A4e G4q E4q | D4q E4e F4e G4q B4q | C5q E5q D5q B4q | C5h.",
@@ -179,7 +179,7 @@ const Tune kTunes[kTrackCount] = {
      Style::Pad, 56, 52, 19, 58, Drums::None, 4, 0},
 
     {{19, "Little Drummer Boy", O, 104, "oboe, French horn / strings / cello + snare (an original tune)"}, 4, 0,
-     "G4q G4q A4q B4q | B4q A4q G4h | A4q A4q B4q C5q | D5h. R4q | D5q C5q B4q A4q | "
+     "D5q B4q G4q B4q | A4q F#4q G4h | A4q A4q B4q C5q | D5h. R4q | D5q C5q B4q A4q | "
      "B4q A4q G4q E4q | F#4q G4q A4q F#4q | G4h. R4q | B4q B4q C5q D5q | E5h D5h | "
      "C5q C5q B4q A4q | B4h. R4q | G4q B4q D5q B4q | C5q A4q F#4q A4q | G4q F#4q E4q F#4q | G4w",
      "G | D:2 G:2 | D | D | G | Em | D | G | G | C:2 G:2 | Am:2 D:2 | G | G | Am:2 D:2 | "
@@ -270,11 +270,10 @@ const Tune kTunes[kTrackCount] = {
      Style::Pad, 52, 68, 19, 43, Drums::None, -2, 1},
 
     {{29, "My Favorite Things", O, 168, "flute, clarinet / harp / bass (an original tune)"}, 3, 0,
-     "E4q B4q B4q | F#4q E4q E4q | B3q E4q E4q | F#4h. | E4q B4q B4q | G4q E4q E4q | "
-     "D4q E4q G4q | F#4h. | A4q C5q C5q | B4q A4q A4q | E4q A4q A4q | B4h. | "
-     "G4q B4q D5q | C5q A4q F#4q | G4q F#4q D#4q | E4h. | E4q G4q B4q | A4q C5q E5q | "
-     "D5q B4q G4q | A4h. | F#4q A4q C5q | B4q G4q E4q | F#4q D#4q B3q | E4h.",
-     "Em | Em | Em | B7 | Em | Em | G | D | Am | Am | Am | Em | G | Am | B7 | Em | Em | Am | G | D | "
+     "G4q F#4q E4q | B4h. | A4q G4q F#4q | E4h. | G4q A4q B4q | E5h D5q | C5q B4q A4q | B4h. | "
+     "C5q B4q A4q | G4h E4q | A4q G4q F#4q | D#4h. | E4q F#4q G4q | B4q A4q G4q | F#4q E4q D#4q | E4h. | "
+     "E4q G4q B4q | A4q C5q E5q | D5q B4q G4q | A4h. | F#4q A4q C5q | B4q G4q E4q | F#4q D#4q B3q | E4h.",
+     "Em | Em | Am:2 B7:1 | Em | G | C | Am | B7 | Am | Em | B7 | B7 | Em | Em:2 C:1 | B7 | Em | Em | Am | G | D | "
      "D | Em | B7 | Em",
      Style::Waltz, 73, 71, 46, 32, Drums::None, -2, 0},
 
@@ -302,20 +301,20 @@ const Tune kTunes[kTrackCount] = {
      Style::Pad, 52, 60, 48, 43, Drums::None, 0, 1},
 
     {{33, "Silver Bells", O, 108, "glockenspiel, celesta / strings / bass (an original tune)"}, 3, 0,
-     "G4h. | E5h D5q | C5h. | G4h. | A4q B4q C5q | D5h C5q | B4h. | G4h. | F4h. | D5h C5q | "
+     "E4h. | G4h C5q | B4h. | G4h. | A4q B4q C5q | D5h C5q | B4h. | G4h. | F4h. | D5h C5q | "
      "B4h. | G4h. | A4q G4q F4q | E4h D4q | C4h. | R4h. | E4h. | C5h B4q | A4h. | E4h. | "
-     "F4q G4q A4q | B4h A4q | G4h. | R4h. | G4h. | E5h D5q | C5h. | A4h. | D5q C5q B4q | "
+     "F4q G4q A4q | B4h A4q | G4h. | R4h. | E4h. | G4h C5q | D5h. | A4h. | D5q C5q B4q | "
      "A4h B4q | C5h. | C5h.",
-     "C | C | C | C | F | G | G | G | G7 | G7 | G | G | Dm | G | C | C | Am | Am | F | F | "
-     "Dm | G | C | C | C | C | Am | F | Dm | G | C | C",
+     "C | C | G | C | F | G | G | G | G7 | G7 | G | G | Dm | G | C | C | Am | Am | F | F | "
+     "Dm | G | C | C | C | C | G | F | Dm | G | C | C",
      Style::Waltz, 9, 8, 48, 32, Drums::None, -2, 0},
 
     {{34, "So this is Christmas", O, 96, "acoustic guitar, strings / guitar / bass (an original tune)"}, 3, 0,
-     "E4q E4q F#4q | G4h. | F#4q E4q D4q | E4h. | E4q E4q F#4q | G4h A4q | B4h. | R4h. | "
+     "B4q A4q G4q | E4h. | F#4q G4q A4q | B4h. | C5q B4q A4q | G4h F#4q | E4h. | R4h. | "
      "B4q A4q G4q | A4h. | G4q F#4q E4q | F#4h. | E4q F#4q G4q | A4q G4q F#4q | E4h. | R4h. | "
      "G4q A4q B4q | C5h. | B4q A4q G4q | A4h. | G4q A4q B4q | D5h C5q | B4h. | R4h. | "
      "B4q A4q G4q | A4h F#4q | G4q F#4q E4q | D4h. | E4q G4q F#4q | E4h. | E4h. | R4h.",
-     "Em | C | D | Em | Em | C | G | G | G | D | Em | D | C | D | Em | Em | C | C | G | D | C | D | "
+     "Em | C | D | G | Am | Em:2 D:1 | Em | Em | G | D | Em | D | C | D | Em | Em | C | C | G | D | C | D | "
      "G | G | Em | D | C | D | C | Em | Em | Em",
      Style::Waltz, 25, 48, 25, 32, Drums::None, -2, 0},
 
