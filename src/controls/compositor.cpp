@@ -1,0 +1,226 @@
+#include "controls/compositor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+#include <stb/stb_image.h>
+
+namespace hg {
+
+namespace {
+
+// Our pictures are at most the screen; anything far larger is a broken or hostile file, and
+// refusing it before decoding keeps one bad file from taking the memory of the whole scene.
+constexpr int kMaxPictureSide = 4096;
+constexpr std::streamoff kMaxFileBytes = 64 << 20;
+
+}  // namespace
+
+int64_t KeyColour(int32_t key) {
+    if (key == -1) return 0xFF00FF;  // magenta: art never uses it, so dark art stays solid
+    if (key < 0) return -1;
+    return key & 0xFFFFFF;
+}
+
+std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width, int height,
+                                                  int64_t keyColour) {
+    auto p = std::make_shared<Picture>();
+    if (!rgba || width <= 0 || height <= 0 || width > kMaxPictureSide ||
+        height > kMaxPictureSide)
+        return p;
+    p->width_ = width;
+    p->height_ = height;
+    p->pixels_.resize(static_cast<size_t>(width) * height);
+    p->rowRuns_.reserve(static_cast<size_t>(height) + 1);
+    for (int y = 0; y < height; ++y) {
+        p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+        const uint8_t* src = rgba + static_cast<size_t>(y) * width * 4;
+        uint16_t* dst = p->pixels_.data() + static_cast<size_t>(y) * width;
+        int runStart = -1;
+        for (int x = 0; x <= width; ++x) {
+            bool opaque = false;
+            if (x < width) {
+                const uint8_t* px = src + x * 4;
+                const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
+                opaque = px[3] >= 128 && static_cast<int64_t>(colour) != keyColour;
+                dst[x] = opaque ? ToRgb565(colour) : 0;
+            }
+            if (opaque && runStart < 0) runStart = x;
+            if (!opaque && runStart >= 0) {
+                p->runs_.push_back({static_cast<uint16_t>(runStart),
+                                    static_cast<uint16_t>(x - runStart)});
+                runStart = -1;
+            }
+        }
+    }
+    p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+    return p;
+}
+
+size_t Picture::OpaquePixels() const {
+    size_t n = 0;
+    for (const Run& r : runs_) n += r.length;
+    return n;
+}
+
+size_t Picture::Bytes() const {
+    return pixels_.size() * sizeof(uint16_t) + runs_.size() * sizeof(Run) +
+           rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || size > kMaxFileBytes) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    return bytes;
+}
+
+std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key) {
+    if (bytes.empty()) return std::make_shared<Picture>();
+    const auto* data = bytes.data();
+    const int length = static_cast<int>(bytes.size());
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &w, &h, &channels) || w <= 0 || h <= 0 ||
+        w > kMaxPictureSide || h > kMaxPictureSide)
+        return std::make_shared<Picture>();
+    uint8_t* rgba = stbi_load_from_memory(data, length, &w, &h, &channels, 4);
+    if (!rgba) return std::make_shared<Picture>();
+    auto picture = Picture::FromRgba(rgba, w, h, KeyColour(key));
+    stbi_image_free(rgba);
+    return picture;
+}
+
+Compositor::Compositor(MillisecondClock clock)
+    : clock_(std::move(clock)), own_(static_cast<size_t>(kWidth) * kHeight), back_(own_.data()) {}
+
+void Compositor::UseBackBuffer(uint16_t* pixels) { back_ = pixels ? pixels : own_.data(); }
+
+void Compositor::Clear(uint32_t colour) {
+    std::fill_n(back_, static_cast<size_t>(kWidth) * kHeight, ToRgb565(colour));
+}
+
+int32_t Compositor::NewSurface() {
+    Surface s;
+    s.paceStart = clock_();
+    surfaces_.push_back(std::move(s));
+    return static_cast<int32_t>(surfaces_.size());
+}
+
+Compositor::Surface* Compositor::Find(int32_t surface) {
+    if (surface < 1 || static_cast<size_t>(surface) > surfaces_.size()) return nullptr;
+    return &surfaces_[static_cast<size_t>(surface) - 1];
+}
+
+std::shared_ptr<const Picture> Compositor::Decode(const std::string& path, int32_t key) {
+    for (const Cached& c : cache_)
+        if (c.key == key && c.path == path) return c.picture;
+    auto picture = DecodePicture(ReadFileBytes(path), key);
+    cache_.push_back({path, key, picture});
+    return picture;
+}
+
+void Compositor::LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key) {
+    if (!Find(surface) || frame < 1 || frame > kMaxFrames) return;
+    SetFramePicture(surface, frame, Decode(path, key));
+}
+
+void Compositor::SetFramePicture(int32_t surface, int32_t frame,
+                                 std::shared_ptr<const Picture> picture) {
+    Surface* s = Find(surface);
+    if (!s || frame < 1 || frame > kMaxFrames) return;
+    if (s->frames.size() < static_cast<size_t>(frame)) s->frames.resize(frame);
+    s->frames[frame - 1] = std::move(picture);
+}
+
+void Compositor::SetX(int32_t surface, int32_t x) {
+    if (Surface* s = Find(surface)) s->x = x;
+}
+
+void Compositor::SetY(int32_t surface, int32_t y) {
+    if (Surface* s = Find(surface)) s->y = y;
+}
+
+void Compositor::SetFrame(int32_t surface, int32_t frame) {
+    Surface* s = Find(surface);
+    if (!s || frame < 1) return;
+    s->shown = static_cast<uint32_t>(frame - 1);
+    s->paceStart = clock_();
+}
+
+void Compositor::SetSpeed(int32_t surface, int32_t msPerFrame) {
+    Surface* s = Find(surface);
+    if (!s) return;
+    Step(*s);  // frames already due under the old pace are shown before the new one starts
+    s->msPerFrame = msPerFrame > 0 ? msPerFrame : kDefaultFrameMs;
+    s->paceStart = clock_();
+}
+
+// Time-based, not frame-based: the flames keep their pace however often frames are drawn.
+void Compositor::Step(Surface& s) {
+    const uint32_t n = static_cast<uint32_t>(s.frames.size());
+    if (n == 0) return;
+    s.shown %= n;
+    if (n == 1) return;
+    const uint32_t per = static_cast<uint32_t>(s.msPerFrame);
+    const uint32_t steps = (clock_() - s.paceStart) / per;
+    if (steps == 0) return;
+    s.shown = (s.shown + steps % n) % n;
+    s.paceStart += steps * per;
+}
+
+int32_t Compositor::CurrentFrame(int32_t surface) {
+    Surface* s = Find(surface);
+    if (!s) return 0;
+    Step(*s);
+    return s->frames.empty() ? 1 : static_cast<int32_t>(s->shown % s->frames.size()) + 1;
+}
+
+void Compositor::Draw(int32_t surface) {
+    Surface* s = Find(surface);
+    if (!s) return;
+    Step(*s);
+    if (s->frames.empty()) return;
+    const auto& picture = s->frames[s->shown];
+    if (picture && !picture->Empty()) Blit(*picture, s->x, s->y);
+}
+
+void Compositor::Blit(const Picture& p, int32_t x, int32_t y) {
+    // In 64 bits: a position near the int32 limits plus the picture's size must not wrap.
+    const int64_t left = std::max<int64_t>(0, x);
+    const int64_t right = std::min<int64_t>(kWidth, int64_t{x} + p.Width());
+    const int64_t top = std::max<int64_t>(0, y);
+    const int64_t bottom = std::min<int64_t>(kHeight, int64_t{y} + p.Height());
+    if (left >= right || top >= bottom) return;
+    const int clipLeft = static_cast<int>(left - x);
+    const int clipRight = static_cast<int>(right - x);
+    const int dx = static_cast<int>(x);  // within the screen's reach once clipping passed
+    for (int64_t row = top; row < bottom; ++row) {
+        const int py = static_cast<int>(row - y);
+        const uint16_t* src = p.Row(py);
+        uint16_t* dst = back_ + row * kWidth;
+        for (const Picture::Run* r = p.RunsBegin(py); r != p.RunsEnd(py); ++r) {
+            if (r->x >= clipRight) break;
+            const int a = std::max<int>(r->x, clipLeft);
+            const int b = std::min<int>(r->x + r->length, clipRight);
+            if (a < b)
+                std::memcpy(dst + (dx + a), src + a, static_cast<size_t>(b - a) * sizeof(uint16_t));
+        }
+    }
+}
+
+size_t Compositor::PictureBytes() const {
+    std::set<const Picture*> seen;
+    size_t total = 0;
+    for (const Surface& s : surfaces_)
+        for (const auto& f : s.frames)
+            if (f && seen.insert(f.get()).second) total += f->Bytes();
+    return total;
+}
+
+}  // namespace hg

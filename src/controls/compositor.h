@@ -1,0 +1,133 @@
+#pragma once
+// The drawing control's pixels: an 800 x 600 RGB565 back buffer and numbered surfaces of one or
+// more frames, composed with a colour key and clipped to the screen. No platform code here; the
+// Win32 presenter hands in the DIB section's bits as the back buffer and shows them.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hg {
+
+// Milliseconds from any origin. Only differences are used, taken modulo 2^32, so a counter that
+// wraps (GetTickCount after 49 days) keeps the flames going.
+using MillisecondClock = std::function<uint32_t()>;
+
+// 24-bit colour, red in the lowest byte, to RGB565.
+constexpr uint16_t ToRgb565(uint32_t colour) {
+    const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+// One decoded picture. Transparency is decided once, at load, on the picture's own colours and
+// kept as runs of opaque pixels per row; drawing copies runs and never compares pixels, so no
+// opaque colour can turn into a hole however close to the key it converts.
+class Picture {
+public:
+    struct Run {
+        uint16_t x;
+        uint16_t length;
+    };
+
+    Picture() = default;
+    // `rgba` holds width * height pixels of four bytes (r, g, b, a). A pixel is transparent when
+    // its alpha is below one half or when its colour equals `keyColour` (red in the lowest
+    // byte); a negative key leaves only alpha.
+    static std::shared_ptr<const Picture> FromRgba(const uint8_t* rgba, int width, int height,
+                                                    int64_t keyColour);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    const uint16_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    const Run* RunsBegin(int y) const { return runs_.data() + rowRuns_[y]; }
+    const Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
+    size_t OpaquePixels() const;
+    size_t Bytes() const;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint16_t> pixels_;
+    std::vector<Run> runs_;
+    std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_
+};
+
+class Compositor {
+public:
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+    // The pace of a multi-frame surface, in milliseconds per frame, when it was given none or a
+    // value that is not positive. The scene's own default is the same.
+    static constexpr int kDefaultFrameMs = 100;
+    // More frames than any picture strip could need: a bad frame number must not allocate.
+    static constexpr int kMaxFrames = 1000;
+
+    explicit Compositor(MillisecondClock clock);
+
+    // The back buffer: kWidth * kHeight pixels, rows top-down without padding. `pixels` is the
+    // presenter's memory and must outlive its use; null goes back to memory of our own.
+    void UseBackBuffer(uint16_t* pixels);
+    uint16_t* BackBuffer() { return back_; }
+    const uint16_t* BackBuffer() const { return back_; }
+    uint16_t Pixel(int x, int y) const { return back_[y * kWidth + x]; }
+
+    void Clear(uint32_t colour);
+
+    // Surfaces are numbered from 1. Every operation ignores a number it never gave.
+    int32_t NewSurface();
+    // A missing or unreadable file gives an empty frame that draws nothing.
+    void LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key);
+    void SetFramePicture(int32_t surface, int32_t frame, std::shared_ptr<const Picture> picture);
+    void SetX(int32_t surface, int32_t x);
+    void SetY(int32_t surface, int32_t y);
+    // Shows `frame` now and steps on from it; a number beyond the frames wraps.
+    void SetFrame(int32_t surface, int32_t frame);
+    // Milliseconds per frame; values that are not positive mean kDefaultFrameMs.
+    void SetSpeed(int32_t surface, int32_t msPerFrame);
+    void Draw(int32_t surface);
+
+    // The frame (from 1) the surface shows at this moment, 0 for an unknown surface.
+    int32_t CurrentFrame(int32_t surface);
+    // Picture memory held by all surfaces; a file loaded twice is held once.
+    size_t PictureBytes() const;
+
+private:
+    struct Surface {
+        int32_t x = 0;
+        int32_t y = 0;
+        std::vector<std::shared_ptr<const Picture>> frames;
+        uint32_t shown = 0;  // index into frames
+        int32_t msPerFrame = kDefaultFrameMs;
+        uint32_t paceStart = 0;
+    };
+
+    Surface* Find(int32_t surface);
+    void Step(Surface& s);
+    std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
+    void Blit(const Picture& p, int32_t x, int32_t y);
+
+    MillisecondClock clock_;
+    std::vector<uint16_t> own_;
+    uint16_t* back_;
+    std::vector<Surface> surfaces_;  // surface n at n - 1
+    // Decoded pictures by path and key, so the four stockings share one.
+    struct Cached {
+        std::string path;
+        int32_t key;
+        std::shared_ptr<const Picture> picture;
+    };
+    std::vector<Cached> cache_;
+};
+
+// The colour that a key value names: -1 is magenta (255, 0, 255); other non-negative values are
+// a colour with red in the lowest byte; other negative values mean no colour key at all.
+int64_t KeyColour(int32_t key);
+
+// Decodes a Windows bitmap (or anything else stb_image reads) held in memory; empty on failure.
+std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key);
+// The whole file, or nothing when it cannot be read or is unreasonably large.
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+}  // namespace hg
