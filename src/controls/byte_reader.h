@@ -11,7 +11,7 @@
 namespace hg {
 
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     size_t Position() const { return pos_; }
@@ -47,7 +47,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::optional<uint32_t> Read(int n, bool bigEndian) {
         if (Remaining() < static_cast<size_t>(n)) return std::nullopt;
         uint32_t v = 0;

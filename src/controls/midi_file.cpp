@@ -86,7 +86,7 @@ std::optional<uint64_t> ParseTrack(std::span<const uint8_t> chunk,
 
 // Converts ticks to microseconds along the tempo map, refusing absurd lengths.
 class TempoMap {
-public:
+  public:
     TempoMap(const std::multimap<uint64_t, uint32_t>& tempos, uint16_t division) {
         if (division & 0x8000) {
             // Time-code division: frames a second (negative, in the high byte) times ticks a frame.
@@ -121,7 +121,7 @@ public:
         return static_cast<int64_t>(us);
     }
 
-private:
+  private:
     struct Segment {
         uint64_t tick;
         double us;
@@ -169,8 +169,9 @@ std::optional<MidiSong> ParseMidi(std::span<const uint8_t> bytes) {
 
     // Tracks were appended one after another; a stable sort by tick merges them and keeps the
     // order of messages that share a tick (a note-off before the note-on that follows it).
-    std::stable_sort(ticked.begin(), ticked.end(),
-                     [](const TickedMessage& a, const TickedMessage& b) { return a.tick < b.tick; });
+    std::stable_sort(
+        ticked.begin(), ticked.end(),
+        [](const TickedMessage& a, const TickedMessage& b) { return a.tick < b.tick; });
     TempoMap map(tempos, *division);
     MidiSong song;
     auto length = map.Us(endTick);

@@ -12,32 +12,32 @@
 namespace hg {
 
 class MidiPort {
-public:
+  public:
     virtual ~MidiPort() = default;  // closes the port
     virtual void Send(uint32_t message) = 0;
 };
 
 class MidiOutput {
-public:
+  public:
     virtual ~MidiOutput() = default;
     // The synthesizer, or null when there is none.
     virtual std::unique_ptr<MidiPort> Open() = 0;
 };
 
 class MonotonicClock {
-public:
+  public:
     virtual ~MonotonicClock() = default;
     virtual int64_t NowUs() = 0;
 };
 
 class SteadyClock : public MonotonicClock {
-public:
+  public:
     int64_t NowUs() override;
 };
 
 // Single-threaded: whoever drives it from another thread holds one lock around every call.
 class MusicControl : public TegoSnd {
-public:
+  public:
     // A null loader reads from disk.
     MusicControl(MidiOutput& output, MonotonicClock& clock, FileLoader loader = nullptr);
     ~MusicControl() override;
@@ -54,7 +54,7 @@ public:
 
     bool PortOpen() const { return port_ != nullptr; }
 
-private:
+  private:
     void Finish();
 
     MidiOutput& output_;

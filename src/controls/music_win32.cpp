@@ -4,22 +4,23 @@
 // A sequencer of our own rather than the MCI one: MCI keeps reporting "playing" on systems
 // without a synthesizer and sometimes refuses a second play, and it keeps the device open; this
 // way we decide when a track ends and hold the synthesizer only while notes are sounding.
-#include <windows.h>
+#include "controls/music_win32.h"
+
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "controls/music_control.h"
-#include "controls/music_win32.h"
 
 namespace hg {
 
 namespace {
 
 class MidiOutPort : public MidiPort {
-public:
+  public:
     explicit MidiOutPort(HMIDIOUT handle) : handle_(handle) {
         // A millisecond tick while notes play, so they start on time; given back at the end.
         timeBeginPeriod(1);
@@ -31,12 +32,12 @@ public:
     }
     void Send(uint32_t message) override { midiOutShortMsg(handle_, message); }
 
-private:
+  private:
     HMIDIOUT handle_;
 };
 
 class MidiMapperOutput : public MidiOutput {
-public:
+  public:
     std::unique_ptr<MidiPort> Open() override {
         HMIDIOUT handle = nullptr;
         if (midiOutOpen(&handle, MIDI_MAPPER, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
@@ -47,7 +48,7 @@ public:
 };
 
 class ThreadedMusic : public TegoSnd {
-public:
+  public:
     ThreadedMusic() : core_(output_, clock_) {}
     ~ThreadedMusic() override {
         {
@@ -80,7 +81,7 @@ public:
         return core_.IsMidiPlaying();
     }
 
-private:
+  private:
     void Run() {
         std::unique_lock lock(mutex_);
         while (!quit_) {

@@ -10,12 +10,12 @@ namespace {
 
 // The control owns the DirectSound system it plays through.
 class DirectSoundWaveControl : public WaveControl {
-public:
+  public:
     explicit DirectSoundWaveControl(std::unique_ptr<DirectSoundSystem> system)
         : WaveControl(*system), system_(std::move(system)) {}
     ~DirectSoundWaveControl() override { StopAllWaves(); }
 
-private:
+  private:
     std::unique_ptr<DirectSoundSystem> system_;
 };
 

@@ -64,8 +64,9 @@ void WaveControl::SetWaveVolume(int32_t buffer, int32_t volume) {
 }
 
 void WaveControl::CloseDeviceIfSilent() {
-    bool anyPlaying = std::any_of(waves_.begin(), waves_.end(),
-                                  [](const auto& entry) { return entry.second.playing != nullptr; });
+    bool anyPlaying = std::any_of(waves_.begin(), waves_.end(), [](const auto& entry) {
+        return entry.second.playing != nullptr;
+    });
     if (!anyPlaying) device_.reset();
 }
 

@@ -16,7 +16,7 @@ inline constexpr int32_t kSilentVolume = -10000;
 inline constexpr int32_t kFullVolume = 0;
 
 class SoundBuffer {
-public:
+  public:
     virtual ~SoundBuffer() = default;
     // From the start, repeating until stopped or released.
     virtual void PlayLooped() = 0;
@@ -24,21 +24,21 @@ public:
 };
 
 class SoundDevice {
-public:
+  public:
     virtual ~SoundDevice() = default;
     // A buffer holding the wave, or null when the device will not take it.
     virtual std::unique_ptr<SoundBuffer> CreateBuffer(const WaveFile& wave) = 0;
 };
 
 class SoundSystem {
-public:
+  public:
     virtual ~SoundSystem() = default;
     // The output device, or null when there is none.
     virtual std::unique_ptr<SoundDevice> OpenDevice() = 0;
 };
 
 class WaveControl : public TegoDS {
-public:
+  public:
     // A null loader reads from disk.
     WaveControl(SoundSystem& system, FileLoader loader = nullptr);
     ~WaveControl() override;
@@ -54,7 +54,7 @@ public:
 
     bool DeviceOpen() const { return device_ != nullptr; }
 
-private:
+  private:
     struct Wave {
         WaveFile file;
         int32_t volume = kFullVolume;

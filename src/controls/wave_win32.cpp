@@ -1,13 +1,13 @@
 // DirectSound behind the wave-sound control: one device while anything plays, one looping
 // secondary buffer per playing wave.
-#include <windows.h>
-#include <mmsystem.h>
+#include "controls/wave_win32.h"
+
 #include <dsound.h>
+#include <mmsystem.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
-
-#include "controls/wave_win32.h"
 
 namespace hg {
 
@@ -23,7 +23,7 @@ template <typename T>
 using ComPtr = std::unique_ptr<T, ComRelease<T>>;
 
 class DirectSoundBuffer : public SoundBuffer {
-public:
+  public:
     explicit DirectSoundBuffer(IDirectSoundBuffer* buffer) : buffer_(buffer) {}
     ~DirectSoundBuffer() override { buffer_->Stop(); }
     void PlayLooped() override {
@@ -42,7 +42,7 @@ public:
         return Refill();
     }
 
-private:
+  private:
     bool Refill() {
         void* p1 = nullptr;
         void* p2 = nullptr;
@@ -54,7 +54,8 @@ private:
         if (FAILED(locked)) return false;
         size_t size = samples_->size();
         std::memcpy(p1, samples_->data(), std::min<size_t>(n1, size));
-        if (p2 && size > n1) std::memcpy(p2, samples_->data() + n1, std::min<size_t>(n2, size - n1));
+        if (p2 && size > n1)
+            std::memcpy(p2, samples_->data() + n1, std::min<size_t>(n2, size - n1));
         buffer_->Unlock(p1, n1, p2, n2);
         return true;
     }
@@ -64,7 +65,7 @@ private:
 };
 
 class DirectSoundDevice : public SoundDevice {
-public:
+  public:
     explicit DirectSoundDevice(IDirectSound* ds) : ds_(ds) {}
     std::unique_ptr<SoundBuffer> CreateBuffer(const WaveFile& wave) override {
         if (wave.samples.size() < DSBSIZE_MIN || wave.samples.size() > DSBSIZE_MAX) return nullptr;
@@ -89,7 +90,7 @@ public:
         return buffer;
     }
 
-private:
+  private:
     ComPtr<IDirectSound> ds_;
 };
 

@@ -7,12 +7,12 @@
 namespace hg {
 
 class DirectSoundSystem : public SoundSystem {
-public:
+  public:
     // DirectSound ties its focus to a window; without one the desktop stands in.
     explicit DirectSoundSystem(HWND window) : window_(window) {}
     std::unique_ptr<SoundDevice> OpenDevice() override;
 
-private:
+  private:
     HWND window_;
 };
 

@@ -11,8 +11,8 @@ namespace {
 TEST(WavFile, ReadsFormatAndSamplesPastOtherChunks) {
     Bytes data = {1, 2, 3, 4, 5, 6};
     // An odd-sized chunk first: its pad byte must be skipped to find the format.
-    auto wave = ParseWav(Riff({Chunk("LIST", {9, 9, 9}), FmtChunk(1, 2, 11025, 8),
-                               Chunk("data", data)}));
+    auto wave =
+        ParseWav(Riff({Chunk("LIST", {9, 9, 9}), FmtChunk(1, 2, 11025, 8), Chunk("data", data)}));
     ASSERT_TRUE(wave);
     EXPECT_EQ(wave->format.channels, 2);
     EXPECT_EQ(wave->format.samplesPerSec, 11025u);
@@ -114,8 +114,8 @@ TEST(MidiFile, LengthFollowsTheTempoMapOfAnotherTrack) {
 
 TEST(MidiFile, DefaultTempoTimeCodeDivisionAndTheLongestTrack) {
     // No tempo event: 120 bpm. The end-of-track marker of the longer track sets the length.
-    auto song = ParseMidi(Smf(1, 96, {Track(Event(96, {kNoteOn, 60, 1})),
-                                      Track(Event(192, {kNoteOff, 60, 0}))}));
+    auto song = ParseMidi(
+        Smf(1, 96, {Track(Event(96, {kNoteOn, 60, 1})), Track(Event(192, {kNoteOff, 60, 0}))}));
     ASSERT_TRUE(song);
     EXPECT_EQ(song->lengthUs, 1000000);
     EXPECT_EQ(song->messages[0].timeUs, 500000);
@@ -127,20 +127,19 @@ TEST(MidiFile, DefaultTempoTimeCodeDivisionAndTheLongestTrack) {
     EXPECT_EQ(song->lengthUs, 1500000);
 
     // A track without its end marker ends at its last event; a tempo of 0 is ignored.
-    song = ParseMidi(Smf(0, 480, {Track(Cat({TempoEvent(0, 0), Event(960, {kNoteOn, 1, 1})}),
-                                        false)}));
+    song = ParseMidi(
+        Smf(0, 480, {Track(Cat({TempoEvent(0, 0), Event(960, {kNoteOn, 1, 1})}), false)}));
     ASSERT_TRUE(song);
     EXPECT_EQ(song->lengthUs, 1000000);
 }
 
 TEST(MidiFile, RunningStatusSysexMetaAndForeignChunks) {
     Bytes events = Cat({
-        Event(0, {0xF0, 0x03, 0x7E, 0x7F, 0xF7}),    // sysex: skipped
+        Event(0, {0xF0, 0x03, 0x7E, 0x7F, 0xF7}),          // sysex: skipped
         Event(0, {0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g'}),  // track name: skipped
-        Event(0, {0xC1, 19}),                        // program change, one data byte
-        Event(0, {20}),                              // running status, one data byte
-        Event(10, {0x91, 64, 90}),
-        Event(10, {64, 0}),                          // running status note "off"
+        Event(0, {0xC1, 19}),                              // program change, one data byte
+        Event(0, {20}),                                    // running status, one data byte
+        Event(10, {0x91, 64, 90}), Event(10, {64, 0}),     // running status note "off"
     });
     Bytes file = Smf(0, 480, {Track(events)});
     Bytes foreign = Chunk("XFIH", {1, 2, 3, 4});
@@ -170,7 +169,8 @@ TEST(MidiFile, RefusesMalformedFiles) {
     Bytes badHeader = good;
     badHeader[0] = 'X';
     // About 16 s a tick for 2^28 ticks: a month, not a carol.
-    Bytes endless = Smf(0, 1, {Track(Cat({TempoEvent(0, 0xFFFFFF), Event(0x0FFFFFFF, {0xC0, 1})}))});
+    Bytes endless =
+        Smf(0, 1, {Track(Cat({TempoEvent(0, 0xFFFFFF), Event(0x0FFFFFFF, {0xC0, 1})}))});
     const std::vector<std::pair<const char*, Bytes>> bad = {
         {"empty", {}},
         {"not MThd", badHeader},
@@ -182,8 +182,8 @@ TEST(MidiFile, RefusesMalformedFiles) {
         {"truncated", truncated},
         {"running status first", Smf(0, 480, {Track(Event(0, {60, 100}))})},
         {"running status after meta",
-         Smf(0, 480, {Track(Cat({Event(0, {0x90, 60, 1}), TempoEvent(0, 500000),
-                                 Event(0, {60, 0})}))})},
+         Smf(0, 480,
+             {Track(Cat({Event(0, {0x90, 60, 1}), TempoEvent(0, 500000), Event(0, {60, 0})}))})},
         {"data byte with top bit", Smf(0, 480, {Track(Event(0, {0x90, 0x80, 1}))})},
         {"five-byte delta", Smf(0, 480, {Track(Cat({{0x81, 0x81, 0x81, 0x81, 0x01, 0xC0, 1}}))})},
         {"system real-time byte", Smf(0, 480, {Track(Event(0, {0xF8}))})},
