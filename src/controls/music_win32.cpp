@@ -4,10 +4,14 @@
 // A sequencer of our own rather than the MCI one: MCI keeps reporting "playing" on systems
 // without a synthesizer and sometimes refuses a second play, and it keeps the device open; this
 // way we decide when a track ends and hold the synthesizer only while notes are sounding.
-#include "controls/music_win32.h"
 
-#include <mmsystem.h>
+// The multimedia headers need the base Windows types first.
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+
+#include "controls/music_win32.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -1,10 +1,14 @@
 // DirectSound behind the wave-sound control: one device while anything plays, one looping
 // secondary buffer per playing wave.
-#include "controls/wave_win32.h"
 
-#include <dsound.h>
-#include <mmsystem.h>
+// The multimedia headers need the base Windows types first.
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+// clang-format on
+
+#include "controls/wave_win32.h"
 
 #include <algorithm>
 #include <cstring>
