@@ -105,10 +105,12 @@ class Env:
                 p.kill()
                 p.wait()
         self.started = []
-        # Anything a test left behind (a preview started by the probe, say) goes too.
-        subprocess.run(["pkill", "-f", "hrthglow.scr"], stdout=subprocess.DEVNULL,
+        # Anything a test left behind (a preview started by the probe, say) goes too. Only this
+        # prefix's processes: other runs of the tests on the same machine are not ours to end.
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
 
     # -- registry --------------------------------------------------------------------------
     def reg(self, *args):
