@@ -74,6 +74,23 @@ def test_sound_off_captures_silence(env):
     assert not samples, f"{len(samples)} non-silent samples with SoundOn 0"
 
 
+def test_q_lets_the_sound_device_go(env):
+    # While a stream is open the mixer keeps feeding the device, silence or not; once Q has
+    # silenced everything, nothing may hold it (so the machine can sleep).
+    seeded(env, Settings__Vol="0", Settings__SoundOff="0")
+    path = os.path.join(tempfile.mkdtemp(prefix="hg-capture-"), "out.raw")
+    p = start_scene(env, env.with_sound_device(path))
+    time.sleep(2)
+    assert os.path.exists(path), "the crackle never opened the device"
+    env.key("q")
+    time.sleep(1)
+    assert p.poll() is None, "Q ended the scene"
+    size = os.path.getsize(path)
+    time.sleep(2)
+    grown = os.path.getsize(path) - size
+    assert grown == 0, f"{grown} bytes written to the device after Q"
+
+
 def test_scene_runs_without_any_sound_device(env):
     # Music too: the carols then play to a missing synthesizer.
     seeded(env, Settings__Vol="0", xmas__PlayMusic="0", Music__Music1="1")
