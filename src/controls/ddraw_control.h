@@ -85,6 +85,8 @@ protected:
     // A pointer message at a window point; only a real change of place is a move. The first
     // message after opening only sets the place: windows report one when they appear.
     void PointerAt(int buttons, int shift, int windowX, int windowY, const Letterbox& view);
+    // The next pointer message only sets the place again.
+    void ForgetPointer() { pointer_.reset(); }
     void ButtonDown(int button, int shift, int windowX, int windowY, const Letterbox& view);
     void KeyDown(int16_t keyCode, int16_t shift);
 

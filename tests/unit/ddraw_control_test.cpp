@@ -21,6 +21,7 @@ public:
     std::vector<std::string> texts;
 
     using DDrawControl::ButtonDown;
+    using DDrawControl::ForgetPointer;
     using DDrawControl::KeyDown;
     using DDrawControl::PointerAt;
     using DDrawControl::RaiseFrameDue;
@@ -143,7 +144,11 @@ TEST(DDrawControl, OnlyARealChangeOfPlaceIsAMove) {
     p.PointerAt(1, 2, 501, 500, view);
     p.PointerAt(0, 0, 240, 1079, view);
     EXPECT_EQ(r.events, (std::vector<std::string>{"move 1 2 145,277", "move 0 0 0,599"}));
-    // Reopening starts from no known place again.
+    // Focus coming back, and reopening, only set the place again.
+    r.events.clear();
+    p.ForgetPointer();
+    p.PointerAt(0, 0, 700, 700, view);
+    EXPECT_TRUE(r.events.empty());
     p.CloseDisplay();
     ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
     r.events.clear();
