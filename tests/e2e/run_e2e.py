@@ -22,9 +22,9 @@ def main():
         for name in sorted(os.listdir(HERE)):
             if not (name.startswith("test_") and name.endswith(".py")):
                 continue
-            spec = importlib.util.spec_from_file_location(name[:-3], os.path.join(HERE, name))
-            module = importlib.util.module_from_spec(spec)
-            spec.loader.exec_module(module)
+            found = importlib.util.spec_from_file_location(name[:-3], os.path.join(HERE, name))
+            module = importlib.util.module_from_spec(found)
+            found.loader.exec_module(module)
             for attr in sorted(dir(module)):
                 if not attr.startswith("test_"):
                     continue

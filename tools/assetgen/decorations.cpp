@@ -35,8 +35,8 @@ void ball(Image& img, float cx, float cy, float r, Rgb base, float shine) {
             if (d2 > 1 || !img.inside(x, y)) continue;
             float nz = std::sqrt(1 - d2);
             float diff = std::max(0.0f, -0.4f * dx - 0.5f * dy + 0.75f * nz);
-            float spec = std::pow(std::max(0.0f, -0.3f * dx - 0.4f * dy + 0.87f * nz), 30.0f);
-            img.set(x, y, base * (0.35f + 0.8f * diff) + Rgb{255, 255, 240} * (spec * shine));
+            float specular = std::pow(std::max(0.0f, -0.3f * dx - 0.4f * dy + 0.87f * nz), 30.0f);
+            img.set(x, y, base * (0.35f + 0.8f * diff) + Rgb{255, 255, 240} * (specular * shine));
         }
 }
 
@@ -95,8 +95,8 @@ void bell(Image& img, float cx, float top, float height, float width, float tilt
             float n = u / half;
             float nz = std::sqrt(std::max(0.0f, 1 - n * n));
             float diff = std::max(0.0f, -0.5f * n + 0.8f * nz);
-            float spec = std::pow(std::max(0.0f, 1 - std::fabs(n + 0.35f) * 3), 3.0f);
-            Rgb c = Rgb{212, 160, 50} * (0.3f + 0.85f * diff) + Rgb{255, 240, 190} * (spec * 0.7f);
+            float specular = std::pow(std::max(0.0f, 1 - std::fabs(n + 0.35f) * 3), 3.0f);
+            Rgb c = Rgb{212, 160, 50} * (0.3f + 0.85f * diff) + Rgb{255, 240, 190} * (specular * 0.7f);
             if (t > 0.9f) c = c * 0.8f;  // the rolled lip
             img.set(x, y, c);
         }

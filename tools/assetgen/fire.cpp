@@ -246,11 +246,11 @@ Image paintAndIron(bool left) {
         float lx = 0.65f, ly = -0.25f, lz = 0.72f;
         float diff = std::max(0.0f, nx * lx + ny * ly + nz * lz);
         float rz = 2 * diff * nz - lz;  // reflection toward the viewer
-        float spec = std::pow(std::max(0.0f, rz), 18.0f) * shine;
+        float specular = std::pow(std::max(0.0f, rz), 18.0f) * shine;
         float env = 0.85f + 0.15f * std::cos(nx * 6);
         Rgb c = base * ((0.22f + 0.95f * diff) * env);
         c = c * Rgb{1.0f, 0.82f, 0.62f};
-        return c + Rgb{255, 225, 170} * spec;
+        return c + Rgb{255, 225, 170} * specular;
     };
     for (int y = 0; y < kAndIronH; ++y)
         for (int x = 0; x < kAndIronW; ++x) {

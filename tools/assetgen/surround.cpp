@@ -120,8 +120,8 @@ public:
         float nx = -hx * 0.9f, ny = -hy * 0.9f;
         float len = std::sqrt(nx * nx + ny * ny + 1);
         float halfDot = (nx * -0.25f + ny * -0.3f + 0.92f) / len;
-        float spec = std::pow(std::max(0.0f, halfDot), 60.0f) * s.shine;
-        Rgb c = s.albedo * (0.30f + 0.85f * diffuse) + Rgb{255, 245, 225} * (spec * 0.55f);
+        float specular = std::pow(std::max(0.0f, halfDot), 60.0f) * s.shine;
+        Rgb c = s.albedo * (0.30f + 0.85f * diffuse) + Rgb{255, 245, 225} * (specular * 0.55f);
         float d = edgeDistance(x, y);
         // Smoke has blackened the stone above the opening.
         if (y < openingTop(x) + 2 && x > float(g_.ox0) - 20 && x < float(g_.ox1) + 20) {
