@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win32/wide_text.h"
+
 namespace hg {
 
 namespace {
@@ -124,10 +126,11 @@ HFONT Win32DDraw::FontFor(const TextFont& font) {
         fonts_.clear();
     }
     // A positive height asks for the character cell's height; zero is GDI's default size.
-    HFONT made = CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+    HFONT made = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                              font.italic ? TRUE : FALSE, font.underline ? TRUE : FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, font.face.c_str());
+                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                             Widen(font.face).c_str());
     if (made) fonts_[key] = made;
     return made;
 }
@@ -143,7 +146,9 @@ void Win32DDraw::PaintText(const TextFont& font, const std::string& text, int32_
     SetBkMode(memory_, TRANSPARENT);
     SetTextColor(memory_, colour & 0xFFFFFF);  // COLORREF has our layout: red lowest
     SetTextAlign(memory_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    TextOutA(memory_, x, y, text.data(), static_cast<int>(text.size()));
+    // The message is UTF-8 from the store; the wide call draws every language it may hold.
+    const std::wstring wide = Widen(text);
+    TextOutW(memory_, x, y, wide.data(), static_cast<int>(wide.size()));
     // The compositor writes the same memory next; GDI must be done with it first.
     GdiFlush();
 }

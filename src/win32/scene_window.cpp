@@ -2,6 +2,7 @@
 
 #include "startup/monitor_power.h"
 #include "win32/app.h"
+#include "win32/wide_text.h"
 
 namespace hg {
 
@@ -9,10 +10,11 @@ namespace {
 
 constexpr const char* kSceneClass = "HearthglowScene";
 
-std::string FormatDate(const char* picture) {
-    char buf[128] = {};
-    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, picture, buf, sizeof buf) == 0) return {};
-    return buf;
+// Wide, so that weekday and month names keep every letter of the user's language.
+std::string FormatDate(const wchar_t* picture) {
+    wchar_t buf[128] = {};
+    if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, nullptr, picture, buf, 128) == 0) return {};
+    return Narrow(buf);
 }
 
 }  // namespace
@@ -121,7 +123,7 @@ void SceneWindow::SetScreenSaverRunning(bool running) { app_.SetScreenSaverRunni
 void SceneWindow::HideSceneWindow() { ShowWindow(window_, SW_HIDE); }
 
 void SceneWindow::ShowCriticalMessage(const std::string& title, const std::string& text) {
-    MessageBoxA(window_, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxW(window_, Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void SceneWindow::CloseOtherForms() { app_.CloseOtherForms(); }
@@ -138,14 +140,14 @@ double SceneWindow::TimeOfDay() {
     return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
 }
 
-std::string SceneWindow::WeekdayText() { return FormatDate("dddd"); }
-std::string SceneWindow::DayText() { return FormatDate("d"); }
-std::string SceneWindow::MonthText() { return FormatDate("MMM"); }
+std::string SceneWindow::WeekdayText() { return FormatDate(L"dddd"); }
+std::string SceneWindow::DayText() { return FormatDate(L"d"); }
+std::string SceneWindow::MonthText() { return FormatDate(L"MMM"); }
 
 std::string SceneWindow::LongTimeText() {
-    char buf[128] = {};
-    if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buf, sizeof buf) == 0) return {};
-    return buf;
+    wchar_t buf[128] = {};
+    if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buf, 128) == 0) return {};
+    return Narrow(buf);
 }
 
 void SceneWindow::TimerChanged(Timer& timer) {

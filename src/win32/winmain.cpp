@@ -3,7 +3,8 @@
 #include "win32/app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The scene covers the whole screen in real pixels, whatever the display's scaling.
+    // The scene covers the whole screen in real pixels, whatever the display's scaling. The
+    // manifest asks for per-monitor awareness; this call only serves where it is not read.
     SetProcessDPIAware();
     hg::App app(instance);
     return app.Run();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "in_memory_store.h"
 #include "scene/form1.h"
 
 namespace hg::test {

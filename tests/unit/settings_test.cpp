@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/number_text.h"
+#include "in_memory_store.h"
 #include "settings/settings.h"
 
 namespace hg {
