@@ -126,11 +126,10 @@ HFONT Win32DDraw::FontFor(const TextFont& font) {
         fonts_.clear();
     }
     // A positive height asks for the character cell's height; zero is GDI's default size.
-    HFONT made = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
-                             font.italic ? TRUE : FALSE, font.underline ? TRUE : FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             Widen(font.face).c_str());
+    HFONT made = CreateFontW(
+        height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
+        font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+        ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, Widen(font.face).c_str());
     if (made) fonts_[key] = made;
     return made;
 }

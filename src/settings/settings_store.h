@@ -6,7 +6,7 @@
 namespace hg {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     // The stored text, or `fallback` when the value is absent.
     virtual std::string Read(const std::string& app, const std::string& section,

@@ -29,8 +29,7 @@ std::string RegistryStore::Read(const std::string& app, const std::string& secti
     std::string result = fallback;
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) ==
-        ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         // Room for a terminator the stored data may lack.
         std::vector<BYTE> data(size + sizeof(wchar_t), 0);
         DWORD got = size;
@@ -56,8 +55,8 @@ std::string RegistryStore::Read(const std::string& app, const std::string& secti
 void RegistryStore::Write(const std::string& app, const std::string& section,
                           const std::string& name, const std::string& value) {
     HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     const std::wstring text = Widen(value);
     RegSetValueExW(key, Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

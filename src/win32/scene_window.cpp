@@ -35,8 +35,8 @@ SceneWindow::SceneWindow(App& app) : app_(app) {
     ddrw_ = CreateDrawingControl(window_);
     ds_ = CreateWaveControl(window_);
     snd_ = CreateMusicControl(window_);
-    form_ = std::make_unique<Form1>(Form1Parts{app_.Store(), *this, *this, *this, *ddrw_.control,
-                                               *ds_, *snd_, app_.Module()});
+    form_ = std::make_unique<Form1>(
+        Form1Parts{app_.Store(), *this, *this, *this, *ddrw_.control, *ds_, *snd_, app_.Module()});
 }
 
 SceneWindow::~SceneWindow() {
@@ -47,8 +47,7 @@ SceneWindow::~SceneWindow() {
     }
 }
 
-LRESULT CALLBACK SceneWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK SceneWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA,

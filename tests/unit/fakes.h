@@ -30,14 +30,13 @@ inline int IndexOf(const CallLog& log, const std::string& prefix) {
 }
 
 inline int CountOf(const CallLog& log, const std::string& prefix) {
-    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& e) {
-        return e.rfind(prefix, 0) == 0;
-    }));
+    return static_cast<int>(std::count_if(
+        log.begin(), log.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
 }
 
 // Delivers timer ticks from a fake millisecond clock: advancing by ten minutes takes no time.
 class FakeTimers : public TimerDriver {
-public:
+  public:
     void TimerChanged(Timer& timer) override {
         Entry& e = entries_[&timer];
         e.timer = &timer;
@@ -69,7 +68,7 @@ public:
     int64_t Now() const { return now_; }
     void Stop() { stopped_ = true; }
 
-private:
+  private:
     struct Entry {
         Timer* timer = nullptr;
         int64_t due = 0;
@@ -81,7 +80,7 @@ private:
 };
 
 class FakeHost : public SceneHost, public Clock {
-public:
+  public:
     explicit FakeHost(CallLog& log) : log_(log) {}
     void HookSceneWindow() override { log_.push_back("HookSceneWindow"); }
     void ShowCursor(bool show) override {
@@ -137,12 +136,12 @@ public:
     bool ended = false;
     std::string messageTitle, messageText;
 
-private:
+  private:
     CallLog& log_;
 };
 
 class FakeDDrw : public TegoDDrw {
-public:
+  public:
     explicit FakeDDrw(CallLog& log) : log_(log) {}
     void SetVisible(bool visible) override { log_.push_back("DDrw.Visible"); }
     bool OpenDisplay(int w, int h, int bpp, const std::string& s) override {
@@ -206,12 +205,12 @@ public:
     std::map<int32_t, int32_t> xs, ys;
     std::vector<int32_t> drawn;
 
-private:
+  private:
     CallLog& log_;
 };
 
 class FakeDS : public TegoDS {
-public:
+  public:
     explicit FakeDS(CallLog& log) : log_(log) {}
     void SetVisible(bool) override { log_.push_back("DS.Visible"); }
     int32_t LoadWave(const std::string& path) override {
@@ -241,13 +240,13 @@ public:
     int32_t lastBuffer = 0;
     std::map<int32_t, bool> playing;
 
-private:
+  private:
     CallLog& log_;
 };
 
 // A music control whose tracks last a fixed time on the fake clock.
 class FakeSnd : public TegoSnd {
-public:
+  public:
     FakeSnd(CallLog& log, FakeTimers& timers) : log_(log), timers_(timers) {}
     void SetVisible(bool) override { log_.push_back("Snd.Visible"); }
     void PlayMidiFile(const std::string& path, int32_t a, int32_t b) override {
@@ -267,7 +266,7 @@ public:
     int64_t trackMs = 60000;
     int64_t endsAt = -1;
 
-private:
+  private:
     CallLog& log_;
     FakeTimers& timers_;
 };
@@ -285,8 +284,8 @@ struct Scene {
     std::unique_ptr<Form1> form;
 
     Scene() {
-        form = std::make_unique<Form1>(
-            Form1Parts{store, host, host, timers, ddrw, ds, snd, module});
+        form =
+            std::make_unique<Form1>(Form1Parts{store, host, host, timers, ddrw, ds, snd, module});
         host.form = form.get();
         host.timers = &timers;
     }

@@ -10,7 +10,7 @@
 namespace hg {
 
 class InMemoryStore : public SettingsStore {
-public:
+  public:
     std::string Read(const std::string& app, const std::string& section, const std::string& name,
                      const std::string& fallback) override {
         auto it = values_.find({app, section, name});
@@ -28,7 +28,7 @@ public:
     const std::vector<std::string>& Writes() const { return writes_; }
     void ClearWriteLog() { writes_.clear(); }
 
-private:
+  private:
     std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
     std::vector<std::string> writes_;
 };

@@ -1,8 +1,9 @@
+#include "settings/settings.h"
+
 #include <gtest/gtest.h>
 
 #include "common/number_text.h"
 #include "in_memory_store.h"
-#include "settings/settings.h"
 
 namespace hg {
 namespace {
@@ -42,10 +43,10 @@ TEST(SetRegistry, WritesEverySeedInOrderWithTheMarkerLast) {
                                          "hrthglow\\RotateT"};
     for (int n = 1; n <= 6; ++n) expected.push_back("hrthglow\\ShowFP" + std::to_string(n));
     for (int n = 3; n <= 6; ++n) expected.push_back("hrthglow\\ShowM" + std::to_string(n));
-    for (const char* s : {"hrthglow\\Speed", "Settings\\Calendar", "Settings\\CalPos",
-                          "Settings\\FontSize", "Settings\\Message", "Settings\\MouseSen",
-                          "Settings\\SoundOff", "Settings\\Vol", "xmas\\Bell1", "xmas\\Bell2",
-                          "Settings\\PwrSave", "xmas\\PlayMusic"})
+    for (const char* s :
+         {"hrthglow\\Speed", "Settings\\Calendar", "Settings\\CalPos", "Settings\\FontSize",
+          "Settings\\Message", "Settings\\MouseSen", "Settings\\SoundOff", "Settings\\Vol",
+          "xmas\\Bell1", "xmas\\Bell2", "Settings\\PwrSave", "xmas\\PlayMusic"})
         expected.push_back(s);
     for (int n = 1; n <= 36; ++n) expected.push_back("Music\\Music" + std::to_string(n));
     expected.push_back("xmas\\Poin1");
@@ -163,7 +164,8 @@ TEST(SceneSettingsRead, StyleDerivations) {
     ReadSceneSettings(store, s, pwr);
     EXPECT_EQ(s.CurrentFP, 2);
 
-    for (int n = 1; n <= 6; ++n) store.Write(kAppName, "hrthglow", "ShowFP" + std::to_string(n), "0");
+    for (int n = 1; n <= 6; ++n)
+        store.Write(kAppName, "hrthglow", "ShowFP" + std::to_string(n), "0");
     SceneSettings none;
     ReadSceneSettings(store, none, pwr);
     EXPECT_EQ(none.CurrentFP, 0);
