@@ -1,0 +1,92 @@
+#include "startup/hack_options.h"
+
+#include <gtest/gtest.h>
+
+#include "in_memory_store.h"
+#include "settings/settings.h"
+
+namespace hg {
+namespace {
+
+using Args = std::vector<std::string>;
+
+HackOptions Parsed(const Args& args, const char* env = nullptr) {
+    HackParse p = ParseHackOptions(args, env);
+    EXPECT_TRUE(p.options.has_value()) << p.error;
+    return p.options.value_or(HackOptions{});
+}
+
+TEST(HackOptions, TheTargetFollowsTheXscreensaverConventions) {
+    EXPECT_EQ(Parsed({}).target, HackTarget::OwnWindow);
+    EXPECT_EQ(Parsed({"-root"}).target, HackTarget::Root);
+    EXPECT_EQ(Parsed({"--root"}).target, HackTarget::Root);
+    HackOptions id = Parsed({"-window-id", "0x1a00007"});
+    EXPECT_EQ(id.target, HackTarget::ForeignWindow);
+    EXPECT_EQ(id.windowId, 0x1a00007u);
+    EXPECT_EQ(Parsed({"--window-id", "4242"}).windowId, 4242u);
+
+    // The variable names the window only when the command line names no target.
+    HackOptions fromEnv = Parsed({"-no-sound"}, "0x400001");
+    EXPECT_EQ(fromEnv.target, HackTarget::ForeignWindow);
+    EXPECT_EQ(fromEnv.windowId, 0x400001u);
+    EXPECT_EQ(Parsed({"-window"}, "0x400001").target, HackTarget::OwnWindow);
+    EXPECT_EQ(Parsed({"-root"}, "0x400001").target, HackTarget::Root);
+    EXPECT_EQ(Parsed({}, "rubbish").target, HackTarget::OwnWindow);
+    EXPECT_EQ(Parsed({"-display", ":7"}).display, ":7");
+}
+
+TEST(HackOptions, WrongCommandLinesAreRefusedWithTheReason) {
+    for (const Args& bad : {Args{"-bogus"}, Args{"/s"}, Args{"-window-id"},
+                            Args{"-window-id", "0"}, Args{"-window-id", "0xZZ"},
+                            Args{"-window-id", "99999999999"}, Args{"-volume", "-2501"},
+                            Args{"-volume", "loud"}, Args{"-volume"}, Args{"-speed", "100.5"},
+                            Args{"-rotate-minutes", "11"},
+                            Args{"-calendar-corner", "4"}, Args{"-sound-off", "7"},
+                            Args{"-tracks", "0"}, Args{"-tracks", "1,,2"},
+                            Args{"-tracks", "37"}, Args{"-no-volume"}}) {
+        HackParse p = ParseHackOptions(bad, nullptr);
+        EXPECT_FALSE(p.options.has_value()) << bad[0];
+        EXPECT_FALSE(p.error.empty()) << bad[0];
+    }
+}
+
+TEST(HackOptions, SettingsOptionsOverrideTheStoreForThisRunOnly) {
+    InMemoryStore file;
+    SetRegistry(file);
+    HackOptions o = Parsed({"-no-style1", "-style6", "-no-rotate", "-rotate-minutes", "15",
+                            "-message", "Hello there", "-calendar", "-calendar-corner", "3",
+                            "-stocking2", "-bell-right", "-poinsettia-left", "-no-sound",
+                            "-volume", "-2500", "-music", "-tracks", "3,30", "-speed", "25"});
+    OverrideStore store(file, o.overrides);
+    SceneSettings s;
+    int16_t pwr = 0;
+    bool musicTimerOff = ReadSceneSettings(store, s, pwr);
+    EXPECT_FALSE(musicTimerOff);
+    EXPECT_EQ(s.ShowFP[1], 0);
+    EXPECT_EQ(s.ShowFP[6], 1);
+    EXPECT_EQ(s.CurrentFP, 2);
+    EXPECT_EQ(s.RotateCk, 0);
+    EXPECT_EQ(s.RotateT, 15);
+    EXPECT_EQ(s.Message, "Hello there");
+    EXPECT_EQ(s.Calendar, 1);
+    EXPECT_EQ(s.CalPos, 3);
+    EXPECT_EQ(s.ShowS[2], 1);
+    EXPECT_EQ(s.ShowS[1], 0);
+    EXPECT_EQ(s.Bell[2], "1");
+    EXPECT_EQ(s.Poin[1], "1");
+    EXPECT_EQ(s.SoundOn, 0);
+    EXPECT_EQ(s.Vol, -2500);
+    EXPECT_EQ(s.Speed, 25);
+    for (int n = 1; n <= 36; ++n) EXPECT_EQ(s.Music[n], n == 3 || n == 30 ? 1 : 0) << n;
+    // Nothing reaches the file.
+    EXPECT_EQ(file.Read(kAppName, "Settings", "Message", ""), "Place a message here");
+    EXPECT_EQ(file.Read(kAppName, "xmas", "PlayMusic", ""), "1");
+
+    // The later of two options for one value wins; "all" checks every track.
+    OverrideStore again(file, Parsed({"-music", "-no-music", "-tracks", "all"}).overrides);
+    EXPECT_TRUE(ReadSceneSettings(again, s, pwr));
+    EXPECT_EQ(s.Music[36], 1);
+}
+
+}  // namespace
+}  // namespace hg
