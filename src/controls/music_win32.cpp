@@ -1,5 +1,5 @@
-// The music control on Windows: the portable sequencer driven by a worker thread that sleeps
-// until the next note is due, sending through the MIDI mapper with midiOutShortMsg.
+// The music control on Windows: the portable threaded sequencer sending through the MIDI mapper
+// with midiOutShortMsg.
 //
 // A sequencer of our own rather than the MCI one: MCI keeps reporting "playing" on systems
 // without a synthesizer and sometimes refuses a second play, and it keeps the device open; this
@@ -13,11 +13,7 @@
 
 #include "controls/music_win32.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-#include "controls/music_control.h"
+#include "controls/threaded_music.h"
 
 namespace hg {
 
@@ -51,64 +47,10 @@ class MidiMapperOutput : public MidiOutput {
     }
 };
 
-class ThreadedMusic : public TegoSnd {
-  public:
-    ThreadedMusic() : core_(output_, clock_) {}
-    ~ThreadedMusic() override {
-        {
-            std::lock_guard lock(mutex_);
-            core_.StopMidi();
-            quit_ = true;
-        }
-        wake_.notify_all();
-        if (worker_.joinable()) worker_.join();
-    }
-
-    void PlayMidiFile(const std::string& path, int32_t from, int32_t to) override {
-        {
-            std::lock_guard lock(mutex_);
-            core_.PlayMidiFile(path, from, to);
-            // Started on the first play: a scene without music never has the thread.
-            if (!worker_.joinable()) worker_ = std::thread([this] { Run(); });
-        }
-        wake_.notify_all();
-    }
-    void StopMidi() override {
-        {
-            std::lock_guard lock(mutex_);
-            core_.StopMidi();
-        }
-        wake_.notify_all();
-    }
-    bool IsMidiPlaying() override {
-        std::lock_guard lock(mutex_);
-        return core_.IsMidiPlaying();
-    }
-
-  private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        while (!quit_) {
-            auto wait = core_.Service();
-            if (wait) {
-                wake_.wait_for(lock, std::chrono::microseconds(*wait));
-            } else {
-                wake_.wait(lock);
-            }
-        }
-    }
-
-    MidiMapperOutput output_;
-    SteadyClock clock_;
-    MusicControl core_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool quit_ = false;
-    std::thread worker_;
-};
-
 }  // namespace
 
-std::unique_ptr<TegoSnd> CreateWindowsMusic() { return std::make_unique<ThreadedMusic>(); }
+std::unique_ptr<TegoSnd> CreateWindowsMusic() { 
+    return std::make_unique<ThreadedMusic>(std::make_unique<MidiMapperOutput>());
+ }
 
 }  // namespace hg
