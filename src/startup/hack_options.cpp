@@ -73,7 +73,8 @@ void ApplyTracks(const std::string& list, Overrides& o) {
             start = comma + 1;
         }
     }
-    for (int n = 1; n <= 36; ++n) o[{"Music", "Music" + std::to_string(n)}] = on[n] ? "1" : "0";
+    for (int n = 1; n <= 36; ++n)
+        o.insert_or_assign({"Music", "Music" + std::to_string(n)}, std::string(1, on[n] ? '1' : '0'));
 }
 
 const std::vector<Switch>& Switches() {

@@ -1,0 +1,34 @@
+# hearthglow: the X11 screen-saver hack over the same portable core, with its install layout.
+include(GNUInstallDirs)
+find_package(X11 REQUIRED)
+find_package(SDL2 REQUIRED)
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+find_package(PkgConfig REQUIRED)
+# Through pkg-config: the package's CMake file also names the fluidsynth program, which a
+# machine with only the library does not have.
+pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
+
+if(NOT X11_Xext_FOUND OR NOT X11_XShm_INCLUDE_PATH OR NOT X11_dpms_INCLUDE_PATH)
+    message(FATAL_ERROR "hearthglow needs libX11 and libXext with MIT-SHM and DPMS")
+endif()
+
+# Where xscreensaver looks: hacks in libexec/xscreensaver, their settings files in
+# share/xscreensaver/config. Our pictures and sounds go beside them in share/hearthglow.
+set(HG_LINUX_HACK_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+set(HG_LINUX_CONFIG_DIR ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+set(HG_LINUX_ASSET_DIR ${CMAKE_INSTALL_DATADIR}/hearthglow)
+set(HG_ASSET_SOURCE "${CMAKE_SOURCE_DIR}/build/assets/install" CACHE PATH
+    "The generated install folder (pictures, fire.wav, Music) to install beside the hack")
+
+file(GLOB HG_LINUX_SOURCES CONFIGURE_DEPENDS src/linux/*.cpp)
+add_executable(hearthglow ${HG_LINUX_SOURCES})
+target_compile_options(hearthglow PRIVATE ${HG_WARNINGS})
+target_compile_definitions(hearthglow PRIVATE
+    HG_ASSET_DIR="${CMAKE_INSTALL_PREFIX}/${HG_LINUX_ASSET_DIR}")
+target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext SDL2::SDL2
+    Freetype::Freetype Fontconfig::Fontconfig PkgConfig::FLUIDSYNTH)
+
+install(TARGETS hearthglow RUNTIME DESTINATION ${HG_LINUX_HACK_DIR})
+install(FILES src/linux/hearthglow.xml DESTINATION ${HG_LINUX_CONFIG_DIR})
+install(DIRECTORY ${HG_ASSET_SOURCE}/ DESTINATION ${HG_LINUX_ASSET_DIR})

@@ -1,0 +1,42 @@
+// hearthglow: the hearth as an X11 screen-saver hack, for xscreensaver or on its own.
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "linux/app.h"
+#include "settings/ini_store.h"
+#include "settings/override_store.h"
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Weekday and month names and the time format follow the user's locale; numbers in the
+    // settings file keep the C locale's form whatever LC_NUMERIC says.
+    std::setlocale(LC_TIME, "");
+    std::setlocale(LC_CTYPE, "");
+
+    const std::string program = "hearthglow";
+    std::vector<std::string> args(argv + 1, argv + argc);
+    hg::HackParse parsed = hg::ParseHackOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!parsed.options) {
+        std::fprintf(stderr, "%s: %s\n%s\n", program.c_str(), parsed.error.c_str(),
+                     hg::HackUsageLine(program).c_str());
+        return 2;
+    }
+    if (parsed.options->help) {
+        std::fputs(hg::HackHelp(program).c_str(), stdout);
+        return 0;
+    }
+    hg::IniStore ini(hg::DefaultIniPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    hg::OverrideStore store(ini, parsed.options->overrides);
+    // The folder is fixed at build time; a run from the build tree names its own.
+    return hg::RunHack(*parsed.options, store, EnvOr("HEARTHGLOW_ASSETS", HG_ASSET_DIR),
+                       EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+}
