@@ -1,7 +1,7 @@
 # hearthglow: the X11 screen-saver hack over the same portable core, with its install layout.
 include(GNUInstallDirs)
 find_package(X11 REQUIRED)
-find_package(SDL2 REQUIRED)
+find_package(ALSA REQUIRED)
 find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
 find_package(PkgConfig REQUIRED)
@@ -9,8 +9,8 @@ find_package(PkgConfig REQUIRED)
 # machine with only the library does not have.
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 
-if(NOT X11_Xext_FOUND OR NOT X11_XShm_INCLUDE_PATH OR NOT X11_dpms_INCLUDE_PATH)
-    message(FATAL_ERROR "hearthglow needs libX11 and libXext with MIT-SHM and DPMS")
+if(NOT X11_Xext_FOUND OR NOT X11_XShm_INCLUDE_PATH OR NOT X11_dpms_INCLUDE_PATH OR NOT X11_Xrandr_FOUND)
+    message(FATAL_ERROR "hearthglow needs libX11, libXext (MIT-SHM, DPMS) and libXrandr")
 endif()
 
 # Where xscreensaver looks: hacks in libexec/xscreensaver, their settings files in
@@ -21,12 +21,21 @@ set(HG_LINUX_ASSET_DIR ${CMAKE_INSTALL_DATADIR}/hearthglow)
 set(HG_ASSET_SOURCE "${CMAKE_SOURCE_DIR}/build/assets/install" CACHE PATH
     "The generated install folder (pictures, fire.wav, Music) to install beside the hack")
 
+# The wall's strip is built into the program, as the Windows build puts it in its resources.
+set(HG_RESOURCE_DIR "${CMAKE_SOURCE_DIR}/build/assets/resources" CACHE PATH
+    "Folder with the generated built-in pictures" FORCE)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${HG_RESOURCE_DIR}/wall.bmp
+        -DOUTPUT=${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp -DNAME=kWallBmp
+        -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${HG_RESOURCE_DIR}/wall.bmp ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
+
 file(GLOB HG_LINUX_SOURCES CONFIGURE_DEPENDS src/linux/*.cpp)
-add_executable(hearthglow ${HG_LINUX_SOURCES})
+add_executable(hearthglow ${HG_LINUX_SOURCES} ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp)
 target_compile_options(hearthglow PRIVATE ${HG_WARNINGS})
 target_compile_definitions(hearthglow PRIVATE
     HG_ASSET_DIR="${CMAKE_INSTALL_PREFIX}/${HG_LINUX_ASSET_DIR}")
-target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext SDL2::SDL2
+target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext X11::Xrandr ALSA::ALSA
     Freetype::Freetype Fontconfig::Fontconfig PkgConfig::FLUIDSYNTH)
 
 install(TARGETS hearthglow RUNTIME DESTINATION ${HG_LINUX_HACK_DIR})

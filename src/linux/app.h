@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "linux/audio_sdl.h"
+#include "linux/audio_alsa.h"
 #include "linux/timer_schedule.h"
 #include "startup/hack_options.h"
 #include "startup/module1.h"

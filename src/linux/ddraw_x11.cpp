@@ -1,6 +1,7 @@
 #include "linux/ddraw_x11.h"
 
 #include <X11/XKBlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -9,7 +10,12 @@
 #include <cstring>
 
 #include "linux/asset_path.h"
+#include "linux/monitors.h"
 #include "linux/x_errors.h"
+
+// The wall's strip, built into the program like the Windows build's resource.
+extern const unsigned char kWallBmp[];
+extern const size_t kWallBmpSize;
 
 namespace hg {
 
@@ -79,15 +85,70 @@ int Bits(unsigned long mask) {
     return n;
 }
 
+bool HostIsLittleEndian() {
+    const uint16_t one = 1;
+    return *reinterpret_cast<const uint8_t*>(&one) == 1;
+}
+
+// The monitors as RandR reports them, in root coordinates, and which one is primary.
+std::vector<Area> Monitors(Display* display, Window root, int& primary) {
+    std::vector<Area> out;
+    primary = -1;
+    int event = 0, error = 0, count = 0;
+    if (!XRRQueryExtension(display, &event, &error)) return out;
+    XRRMonitorInfo* info = XRRGetMonitors(display, root, True, &count);
+    for (int i = 0; info && i < count; ++i) {
+        const XRRMonitorInfo& m = info[i];
+        out.push_back({m.x, m.y, m.x + m.width, m.y + m.height});
+        if (m.primary && primary < 0) primary = i;
+    }
+    if (info) XRRFreeMonitors(info);
+    if (primary < 0 && !out.empty()) primary = 0;
+    return out;
+}
+
+// The refresh rate of the screen, 0 when RandR does not say.
+int RefreshHz(Display* display, Window root) {
+    int event = 0, error = 0;
+    if (!XRRQueryExtension(display, &event, &error)) return 0;
+    XRRScreenConfiguration* config = XRRGetScreenInfo(display, root);
+    if (!config) return 0;
+    const int rate = XRRConfigCurrentRate(config);
+    XRRFreeScreenConfigInfo(config);
+    return rate > 1 ? rate : 0;
+}
+
 }  // namespace
 
 struct X11DDraw::Image {
     XImage* image = nullptr;
     XShmSegmentInfo shm = {};
     bool shared = false;
-    // The window's pixel for every RGB565 value: one look-up per pixel, whatever the visual.
-    std::vector<uint32_t> lut;
-    std::vector<int> columns;  // source column of each letterboxed destination column
+    // The core paints 0x00RRGGBB; where the window's pixels have that form already (the usual
+    // 24-bit visual) it paints straight into the image, otherwise into this and each shown
+    // area is converted.
+    std::vector<uint32_t> staging;
+    int rs = 0, gs = 0, bs = 0, rb = 8, gb = 8, bb = 8;
+    int width = 0, height = 0;
+
+    ScreenImage Screen() {
+        if (!staging.empty()) return {staging.data(), width, height, width};
+        return {reinterpret_cast<uint32_t*>(image->data), width, height,
+                image->bytes_per_line / 4};
+    }
+    void Convert(const Area& a) {
+        if (staging.empty()) return;
+        auto field = [](uint32_t c8, int bits, int shift) {
+            return bits >= 8 ? (c8 << (bits - 8)) << shift : (c8 >> (8 - bits)) << shift;
+        };
+        for (int y = a.top; y < a.bottom; ++y)
+            for (int x = a.left; x < a.right; ++x) {
+                const uint32_t p = staging[static_cast<size_t>(y) * width + x];
+                XPutPixel(image, x, y,
+                          field((p >> 16) & 255, rb, rs) | field((p >> 8) & 255, gb, gs) |
+                              field(p & 255, bb, bs));
+            }
+    }
 };
 
 X11DDraw::X11DDraw(Display* display, Window target, bool takesInput, TimerDriver& timers,
@@ -101,7 +162,7 @@ X11DDraw::X11DDraw(Display* display, Window target, bool takesInput, TimerDriver
       target_(target),
       takesInput_(takesInput),
       assetDir_(std::move(assetDir)),
-      frameTimer_(timers, kFrameMs, false, [this] { FrameTick(); }) {}
+      frameTimer_(timers, kSlowestFrameMs, false, [this] { FrameTick(); }) {}
 
 X11DDraw::~X11DDraw() { CloseDisplay(); }
 
@@ -118,42 +179,62 @@ uint16_t* X11DDraw::OpenPresentation() {
     // The scene window has chosen the target's events: input only when the window is ours.
     gc_ = XCreateGC(display_, target_, 0, nullptr);
     if (takesInput_) XkbSetDetectableAutoRepeat(display_, True, nullptr);
-    back_.assign(static_cast<size_t>(Compositor::kWidth) * Compositor::kHeight, 0);
-    width_ = wa.width;
-    height_ = wa.height;
-    if (!MakeImage()) {
-        ClosePresentation();
-        return nullptr;
-    }
+    logical_.assign(static_cast<size_t>(Compositor::kWidth) * Compositor::kHeight, 0);
+    refreshHz_ = RefreshHz(display_, wa.root);
+    SetWall(DecodePicture(std::vector<uint8_t>(kWallBmp, kWallBmp + kWallBmpSize), -1));
+    frameTimer_.SetInterval(NextFrameDelayMs(refreshHz_));
     frameTimer_.SetEnabled(true);
-    presented_ = false;
     pointerKnown_ = false;
-    return back_.data();
+    FitWindowPicture();
+    return logical_.data();
 }
 
 void X11DDraw::ClosePresentation() {
     frameTimer_.SetEnabled(false);
+    Unstage();
     FreeImage();
     if (gc_) XFreeGC(display_, gc_);
     gc_ = nullptr;
     keysDown_.clear();
 }
 
-bool X11DDraw::MakeImage() {
+// A window picture of the window's size, and where the hearth's monitor lies in it.
+void X11DDraw::FitWindowPicture() {
+    XWindowAttributes wa;
+    if (!XGetWindowAttributes(display_, target_, &wa) || wa.width <= 0 || wa.height <= 0) return;
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(display_, target_, wa.root, 0, 0, &rootX, &rootY, &child);
+    int primary = -1;
+    const std::vector<Area> monitors = Monitors(display_, wa.root, primary);
+    const Area where =
+        HearthMonitor({rootX, rootY, rootX + wa.width, rootY + wa.height}, monitors, primary);
+    if (image_ && image_->width == wa.width && image_->height == wa.height && where == primary_)
+        return;
+    if (!image_ || image_->width != wa.width || image_->height != wa.height) {
+        Unstage();
+        if (!MakeImage(wa.width, wa.height)) return;
+    }
+    primary_ = where;
+    Restage(image_->Screen(), primary_);
+}
+
+bool X11DDraw::MakeImage(int width, int height) {
     FreeImage();
-    if (width_ <= 0 || height_ <= 0) return true;  // nothing to show until the window has a size
     XWindowAttributes wa;
     if (!XGetWindowAttributes(display_, target_, &wa)) return false;
     auto img = std::make_unique<Image>();
+    img->width = width;
+    img->height = height;
     int major = 0, minor = 0;
     Bool pixmaps = False;
     if (XShmQueryVersion(display_, &major, &minor, &pixmaps)) {
         img->image = XShmCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap,
-                                     nullptr, &img->shm, static_cast<unsigned>(width_),
-                                     static_cast<unsigned>(height_));
+                                     nullptr, &img->shm, static_cast<unsigned>(width),
+                                     static_cast<unsigned>(height));
         if (img->image) {
             img->shm.shmid = shmget(IPC_PRIVATE,
-                                    static_cast<size_t>(img->image->bytes_per_line) * height_,
+                                    static_cast<size_t>(img->image->bytes_per_line) * height,
                                     IPC_CREAT | 0600);
             void* addr = img->shm.shmid >= 0 ? shmat(img->shm.shmid, nullptr, 0) : nullptr;
             if (addr && addr != reinterpret_cast<void*>(-1)) {
@@ -163,7 +244,7 @@ bool X11DDraw::MakeImage() {
                 XShmAttach(display_, &img->shm);
                 img->shared = !trap.Failed();
             }
-            // Marked for removal now: it goes when both sides have detached, even after a crash.
+            // Marked for removal now: it goes when both sides have let go, even after a crash.
             if (img->shm.shmid >= 0) shmctl(img->shm.shmid, IPC_RMID, nullptr);
             if (!img->shared) {
                 if (img->shm.shmaddr) shmdt(img->shm.shmaddr);
@@ -176,29 +257,27 @@ bool X11DDraw::MakeImage() {
     if (!img->image) {
         // A server elsewhere on the network: the pixels travel in the request itself.
         img->image = XCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap, 0,
-                                  nullptr, static_cast<unsigned>(width_),
-                                  static_cast<unsigned>(height_), 32, 0);
+                                  nullptr, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 32, 0);
         if (!img->image) return false;
         img->image->data = static_cast<char*>(
-            calloc(static_cast<size_t>(img->image->bytes_per_line), static_cast<size_t>(height_)));
+            calloc(static_cast<size_t>(img->image->bytes_per_line), static_cast<size_t>(height)));
         if (!img->image->data) {
             XDestroyImage(img->image);
             return false;
         }
     }
     XImage* xi = img->image;
-    std::memset(xi->data, 0, static_cast<size_t>(xi->bytes_per_line) * height_);
-    const int rs = Shift(xi->red_mask), gs = Shift(xi->green_mask), bs = Shift(xi->blue_mask);
-    const int rb = Bits(xi->red_mask), gb = Bits(xi->green_mask), bb = Bits(xi->blue_mask);
-    img->lut.resize(65536);
-    for (uint32_t v = 0; v < 65536; ++v) {
-        // Widen each 565 field to 8 bits, then narrow to the visual's own field widths.
-        const uint32_t r8 = ((v >> 11) & 31) * 255 / 31, g8 = ((v >> 5) & 63) * 255 / 63,
-                       b8 = (v & 31) * 255 / 31;
-        auto field = [](uint32_t c8, int bits, int shift) {
-            return bits >= 8 ? (c8 << (bits - 8)) << shift : (c8 >> (8 - bits)) << shift;
-        };
-        img->lut[v] = field(r8, rb, rs) | field(g8, gb, gs) | field(b8, bb, bs);
+    const bool direct = xi->bits_per_pixel == 32 && xi->red_mask == 0xFF0000 &&
+                        xi->green_mask == 0xFF00 && xi->blue_mask == 0xFF &&
+                        (xi->byte_order == LSBFirst) == HostIsLittleEndian() &&
+                        xi->bytes_per_line % 4 == 0;
+    if (!direct) {
+        img->staging.assign(static_cast<size_t>(width) * height, 0);
+        img->rs = Shift(xi->red_mask), img->gs = Shift(xi->green_mask),
+        img->bs = Shift(xi->blue_mask);
+        img->rb = Bits(xi->red_mask), img->gb = Bits(xi->green_mask),
+        img->bb = Bits(xi->blue_mask);
     }
     image_ = std::move(img);
     return true;
@@ -216,66 +295,36 @@ void X11DDraw::FreeImage() {
     image_.reset();
 }
 
-void X11DDraw::Resize(int width, int height) {
-    if (width == width_ && height == height_) return;
-    width_ = width;
-    height_ = height;
-    if (IsOpen()) MakeImage();
-}
+void X11DDraw::Show(const std::vector<Area>& areas) { PutAreas(areas); }
 
-void X11DDraw::Scale() {
-    XImage* xi = image_->image;
-    const Letterbox v = View();
-    auto& cols = image_->columns;
-    if (static_cast<int>(cols.size()) != v.width) {
-        cols.resize(static_cast<size_t>(std::max(0, v.width)));
-        for (int x = 0; x < v.width; ++x)
-            cols[static_cast<size_t>(x)] = static_cast<int>(int64_t{x} * Compositor::kWidth / v.width);
-    }
-    const uint32_t* lut = image_->lut.data();
-    const int bpp = xi->bits_per_pixel;
-    for (int y = 0; y < v.height; ++y) {
-        const int sy = static_cast<int>(int64_t{y} * Compositor::kHeight / v.height);
-        const uint16_t* src = back_.data() + static_cast<size_t>(sy) * Compositor::kWidth;
-        char* row = xi->data + static_cast<ptrdiff_t>(v.y + y) * xi->bytes_per_line;
-        if (bpp == 32) {
-            auto* out = reinterpret_cast<uint32_t*>(row) + v.x;
-            for (int x = 0; x < v.width; ++x) out[x] = lut[src[cols[static_cast<size_t>(x)]]];
-        } else if (bpp == 16) {
-            auto* out = reinterpret_cast<uint16_t*>(row) + v.x;
-            for (int x = 0; x < v.width; ++x)
-                out[x] = static_cast<uint16_t>(lut[src[cols[static_cast<size_t>(x)]]]);
-        } else {
-            for (int x = 0; x < v.width; ++x)
-                XPutPixel(xi, v.x + x, v.y + y, lut[src[cols[static_cast<size_t>(x)]]]);
-        }
-    }
-}
-
-void X11DDraw::PutImage() {
+void X11DDraw::PutAreas(const std::vector<Area>& areas) {
     if (!image_ || !gc_) return;
     XImage* xi = image_->image;
-    if (image_->shared)
-        XShmPutImage(display_, target_, gc_, xi, 0, 0, 0, 0, static_cast<unsigned>(width_),
-                     static_cast<unsigned>(height_), False);
-    else
-        XPutImage(display_, target_, gc_, xi, 0, 0, 0, 0, static_cast<unsigned>(width_),
-                  static_cast<unsigned>(height_));
+    for (const Area& area : areas) {
+        const Area a = area.Intersect({0, 0, image_->width, image_->height});
+        if (a.Empty()) continue;
+        image_->Convert(a);
+        if (image_->shared)
+            XShmPutImage(display_, target_, gc_, xi, a.left, a.top, a.left, a.top,
+                         static_cast<unsigned>(a.Width()), static_cast<unsigned>(a.Height()),
+                         False);
+        else
+            XPutImage(display_, target_, gc_, xi, a.left, a.top, a.left, a.top,
+                      static_cast<unsigned>(a.Width()), static_cast<unsigned>(a.Height()));
+    }
     // The server reads shared memory after the request; the next frame must not write into it
     // before then.
     XSync(display_, False);
 }
 
-void X11DDraw::Present() {
-    if (!image_) return;
-    Scale();
-    PutImage();
-    presented_ = true;
+Area X11DDraw::TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) {
+    return text_.Bounds(font, text, x, y);
 }
 
 void X11DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                         Colour colour) {
-    text_.Paint(back_.data(), Compositor::kWidth, Compositor::kHeight, font, text, x, y, colour);
+                         Colour colour, const Area& clip) {
+    text_.Paint(logical_.data(), Compositor::kWidth, Compositor::kHeight, font, text, x, y, colour,
+                clip);
 }
 
 void X11DDraw::FrameTick() {
@@ -285,21 +334,23 @@ void X11DDraw::FrameTick() {
         int rx, ry, wx, wy;
         unsigned mask;
         if (XQueryPointer(display_, target_, &root, &child, &rx, &ry, &wx, &wy, &mask))
-            PointerAt(HeldButtons(mask), ShiftOf(mask), wx, wy, View());
+            PointerAt(HeldButtons(mask), ShiftOf(mask), wx, wy);
         pointerKnown_ = true;
     }
     RaiseFrameDue();
+    if (IsOpen()) frameTimer_.SetInterval(NextFrameDelayMs(refreshHz_));
 }
 
 bool X11DDraw::OnEvent(const XEvent& e) {
     if (!IsOpen() || e.xany.window != target_) return false;
     switch (e.type) {
         case Expose:
-            if (e.xexpose.count == 0 && presented_) PutImage();
+            if (image_)
+                PutAreas({{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
+                           e.xexpose.y + e.xexpose.height}});
             return true;
         case ConfigureNotify:
-            Resize(e.xconfigure.width, e.xconfigure.height);
-            if (presented_) Present();
+            FitWindowPicture();
             return false;  // the scene window may want to know as well
         default:
             break;
@@ -308,7 +359,7 @@ bool X11DDraw::OnEvent(const XEvent& e) {
     switch (e.type) {
         case MotionNotify:
             PointerAt(HeldButtons(e.xmotion.state), ShiftOf(e.xmotion.state), e.xmotion.x,
-                      e.xmotion.y, View());
+                      e.xmotion.y);
             pointerKnown_ = true;
             return true;
         case ButtonPress: {
@@ -317,8 +368,7 @@ bool X11DDraw::OnEvent(const XEvent& e) {
                                : e.xbutton.button == Button3 ? 2
                                : e.xbutton.button == Button2 ? 4
                                                              : 0;
-            if (button)
-                ButtonDown(button, ShiftOf(e.xbutton.state), e.xbutton.x, e.xbutton.y, View());
+            if (button) ButtonDown(button, ShiftOf(e.xbutton.state), e.xbutton.x, e.xbutton.y);
             return true;
         }
         case ButtonRelease:

@@ -1,8 +1,10 @@
 #pragma once
-// The drawing control on X11: the portable control composes into our own RGB565 back buffer,
-// FreeType writes the texts onto it, and each flip is scaled into a shared-memory XImage (MIT-SHM;
-// a plain XImage where the server is remote) and put on the target window. Frames are paced by
-// one of the loop's timers, as the Win32 presenter paces them by a window timer.
+// The drawing control's X11 back end, on the same portable core as the Win32 one: the logical
+// RGB565 picture is our own memory, FreeType paints the texts onto it, and the window's own
+// 32-bit picture is a shared-memory XImage (MIT-SHM; a plain XImage where the server is
+// elsewhere on the network) of which only the changed areas are put on the window. The hearth
+// stands on the primary monitor with the wall around it; FrameDue comes from one of the loop's
+// timers, set anew after every frame as the Win32 back end sets its window timer.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -26,9 +28,6 @@ int16_t ShiftOf(unsigned state);
 
 class X11DDraw : public DDrawControl {
 public:
-    // About 30 frames a second, as on Windows.
-    static constexpr int kFrameMs = 33;
-
     // `takesInput`: the window is ours and its pointer and keys reach the scene; on the root
     // window or a window of xscreensaver's, input is the host's business.
     X11DDraw(Display* display, Window target, bool takesInput, TimerDriver& timers,
@@ -44,33 +43,32 @@ public:
 protected:
     uint16_t* OpenPresentation() override;
     void ClosePresentation() override;
-    void Present() override;
+    void Show(const std::vector<Area>& areas) override;
+    Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                   Colour colour) override;
+                   Colour colour, const Area& clip) override;
 
 private:
     struct Image;
-    Letterbox View() const { return Letterbox::For(width_, height_); }
-    void Resize(int width, int height);
-    bool MakeImage();
+    void FitWindowPicture();
+    bool MakeImage(int width, int height);
     void FreeImage();
-    void Scale();
-    void PutImage();
+    void PutAreas(const std::vector<Area>& areas);
     void FrameTick();
 
     Display* display_;
     Window target_;
     bool takesInput_;
     std::string assetDir_;
-    std::vector<uint16_t> back_;
-    int width_ = 0, height_ = 0;
+    std::vector<uint16_t> logical_;
     std::unique_ptr<Image> image_;
+    Area primary_;
+    int refreshHz_ = 0;
     GC gc_ = nullptr;
     Timer frameTimer_;
     TextPainter text_;
     std::set<unsigned> keysDown_;  // held keys: X repeats a held key as further presses
     bool pointerKnown_ = false;
-    bool presented_ = false;
 };
 
 }  // namespace hg

@@ -88,7 +88,7 @@ SceneWindow::SceneWindow(const SceneWindowParts& parts)
 
     const std::string& assets = parts.assetDir;
     ddraw_ = std::make_unique<X11DDraw>(display_, window_, own_, parts.timers, assets);
-    ds_ = std::make_unique<AssetWaveControl>(std::make_unique<SdlSoundSystem>(parts.mixer), assets);
+    ds_ = std::make_unique<AssetWaveControl>(std::make_unique<AlsaSoundSystem>(parts.mixer), assets);
     snd_ = std::make_unique<AssetMusic>(std::make_unique<FluidOutput>(parts.mixer, parts.soundFont),
                                         assets);
     form_ = std::make_unique<Form1>(Form1Parts{parts.store, *this, clock_, parts.timers, *ddraw_,

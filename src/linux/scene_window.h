@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "linux/audio_sdl.h"
+#include "linux/audio_alsa.h"
 #include "linux/locale_clock.h"
 #include "scene/form1.h"
 #include "startup/hack_options.h"

@@ -77,6 +77,9 @@ struct TextPainter::Impl {
     std::map<std::tuple<char32_t, bool, bool>, LoadedFace*> fallbacks;
     std::map<std::tuple<FT_Face, int, unsigned>, Glyph> glyphs;  // face, cell height, glyph index
 
+    template <typename Visit>
+    int64_t Layout(const TextFont& font, const std::string& utf8, int x, Visit visit);
+
     ~Impl() {
         for (auto& [key, f] : faces)
             if (f.face) FT_Done_Face(f.face);
@@ -195,45 +198,78 @@ std::string TextPainter::FontFile(const TextFont& font) {
     return {};
 }
 
-void TextPainter::Paint(uint16_t* pixels, int width, int height, const TextFont& font,
-                        const std::string& utf8, int x, int y, Colour colour) {
-    LoadedFace* primary = impl_->Primary(font);
-    if (!primary || !pixels) return;
-    const int cell = font.size <= 0 ? kDefaultCellHeight : std::min(font.size, kMaxCellHeight);
-    const int baseline = y + static_cast<int>(std::lround(cell / primary->cellPerEm * primary->ascentPerEm));
-    int64_t pen = static_cast<int64_t>(x) * 64;
+namespace {
+
+int CellOf(const TextFont& font) {
+    return font.size <= 0 ? kDefaultCellHeight : std::min(font.size, kMaxCellHeight);
+}
+
+}  // namespace
+
+// Each letter with the face that has it: the chosen one, or one fontconfig finds for it.
+template <typename Visit>
+int64_t TextPainter::Impl::Layout(const TextFont& font, const std::string& utf8, int x,
+                                  Visit visit) {
+    LoadedFace* primary = Primary(font);
+    if (!primary) return int64_t{x} * 64;
+    const int cell = CellOf(font);
+    int64_t pen = int64_t{x} * 64;
     for (char32_t cp : DecodeUtf8(utf8)) {
+        if (cp < 0x20) continue;  // line breaks and tabs draw nothing, as in one line of GDI
         LoadedFace* f = primary;
         unsigned index = FT_Get_Char_Index(primary->face, cp);
-        if (index == 0 && cp >= 0x20) {
-            if (LoadedFace* other = impl_->Fallback(cp, font)) {
+        if (index == 0) {
+            if (LoadedFace* other = Fallback(cp, font)) {
                 f = other;
                 index = FT_Get_Char_Index(other->face, cp);
             }
         }
-        if (cp < 0x20) continue;  // line breaks and tabs draw nothing, as in one line of GDI
-        const Glyph* g = impl_->GlyphOf(*f, cell, index);
+        const Glyph* g = GlyphOf(*f, cell, index);
         if (!g) continue;
-        const int gx = static_cast<int>((pen + 32) >> 6) + g->left;
-        const int gy = baseline - g->top;
-        for (int row = 0; row < g->rows; ++row) {
-            const int py = gy + row;
-            if (py < 0 || py >= height) continue;
-            for (int col = 0; col < g->width; ++col) {
-                const int px = gx + col;
-                if (px < 0 || px >= width) continue;
-                Blend(pixels[static_cast<size_t>(py) * width + px], colour,
-                      g->coverage[static_cast<size_t>(row) * g->width + col]);
-            }
-        }
+        visit(*g, static_cast<int>((pen + 32) >> 6));
         pen += g->advance;
     }
+    return pen;
+}
+
+Area TextPainter::Bounds(const TextFont& font, const std::string& utf8, int x, int y) {
+    const int cell = CellOf(font);
+    int64_t left = x, right = x;
+    const int64_t end = impl_->Layout(font, utf8, x, [&](const Glyph& g, int penX) {
+        left = std::min<int64_t>(left, penX + g.left);
+        right = std::max<int64_t>(right, int64_t{penX} + g.left + g.width);
+    });
+    right = std::max<int64_t>(right, (end + 32) >> 6);
+    const int reach = cell / 3 + 2;
+    auto fit = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000)); };
+    return {fit(left - reach), fit(int64_t{y} - reach), fit(right + reach),
+            fit(int64_t{y} + cell + reach)};
+}
+
+void TextPainter::Paint(uint16_t* pixels, int width, int height, const TextFont& font,
+                        const std::string& utf8, int x, int y, Colour colour, const Area& clip) {
+    LoadedFace* primary = impl_->Primary(font);
+    if (!primary || !pixels) return;
+    const Area box = clip.Intersect({0, 0, width, height});
+    if (box.Empty()) return;
+    const int cell = CellOf(font);
+    const int baseline =
+        y + static_cast<int>(std::lround(cell / primary->cellPerEm * primary->ascentPerEm));
+    auto plot = [&](int px, int py, unsigned alpha) {
+        if (px >= box.left && px < box.right && py >= box.top && py < box.bottom)
+            Blend(pixels[static_cast<size_t>(py) * width + px], colour, alpha);
+    };
+    const int64_t end = impl_->Layout(font, utf8, x, [&](const Glyph& g, int penX) {
+        const int gx = penX + g.left, gy = baseline - g.top;
+        for (int row = 0; row < g.rows; ++row)
+            for (int col = 0; col < g.width; ++col)
+                plot(gx + col, gy + row, g.coverage[static_cast<size_t>(row) * g.width + col]);
+    });
     if (font.underline) {
         const int thickness = std::max(1, cell / 16);
         const int uy = baseline + std::max(1, cell / 12);
-        for (int py = uy; py < uy + thickness && py < height; ++py)
-            for (int px = std::max(0, x); px < std::min<int64_t>(width, (pen + 32) >> 6); ++px)
-                if (py >= 0) Blend(pixels[static_cast<size_t>(py) * width + px], colour, 255);
+        for (int py = uy; py < uy + thickness; ++py)
+            for (int64_t px = x; px < ((end + 32) >> 6); ++px) plot(static_cast<int>(px), py, 255);
     }
 }
 

@@ -11,7 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "controls/ddraw_control.h"
+#include "controls/retained_frame.h"
+#include "scene/controls.h"
 
 namespace hg {
 
@@ -23,9 +24,13 @@ public:
     TextPainter& operator=(const TextPainter&) = delete;
 
     // `font.size` is the height of the character cell in pixels, as GDI takes a positive
-    // height; (x, y) is the cell's top-left corner; the background stays as it was.
+    // height; (x, y) is the cell's top-left corner; the background stays as it was. Nothing
+    // outside `clip` (nor outside the picture) is touched.
     void Paint(uint16_t* pixels, int width, int height, const TextFont& font,
-               const std::string& utf8, int x, int y, Colour colour);
+               const std::string& utf8, int x, int y, Colour colour, const Area& clip);
+    // Every pixel that Paint of this text may touch: the cells, widened by what a glyph may
+    // reach beyond its cell (a slant, a smoothed edge).
+    Area Bounds(const TextFont& font, const std::string& utf8, int x, int y);
 
     // The file of the font chosen for `font`, empty when there is none (for the note and tests).
     std::string FontFile(const TextFont& font);

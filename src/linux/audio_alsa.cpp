@@ -1,9 +1,10 @@
-#include "linux/audio_sdl.h"
+#include "linux/audio_alsa.h"
 
-#include <SDL2/SDL.h>
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 
@@ -11,33 +12,51 @@ namespace hg {
 
 namespace {
 
-// About 23 ms a period at 44.1 kHz: short enough that N stops a carol at once, long enough
-// for a loaded machine.
+// About 23 ms a period at 44.1 kHz: short enough that N stops a carol at once.
 constexpr int kPeriodFrames = 1024;
+// The latency asked of the device, and how far the mix may run ahead of the clock (more than
+// any card's buffer, so a real card is never held back).
+constexpr unsigned kLatencyUs = 100000;
+constexpr std::chrono::milliseconds kMaxAhead{250};
+// How long the writer waits for room on the device before it looks whether to stop.
+constexpr int kWaitMs = 50;
 
-class StreamLock {
-public:
-    explicit StreamLock(uint32_t device) : device_(device) {
-        if (device_) SDL_LockAudioDevice(device_);
-    }
-    ~StreamLock() {
-        if (device_) SDL_UnlockAudioDevice(device_);
-    }
-
-private:
-    uint32_t device_;
-};
+// ALSA's library prints its complaints (no card, no such device) on the terminal; a missing
+// sound card is silence here, not an error.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-float GainOf(int32_t hundredthsOfDb) {
-    if (hundredthsOfDb <= kSilentVolume) return 0.0f;
-    return static_cast<float>(std::pow(10.0, std::min(hundredthsOfDb, 0) / 2000.0));
+struct AudioMixer::Stream {
+    snd_pcm_t* pcm = nullptr;
+    bool floats = true;  // else signed 16-bit, for a device that takes nothing else
+    std::atomic<bool> running{true};
+    std::thread writer;
+};
+
+namespace {
+
+void Close(std::unique_ptr<AudioMixer::Stream> stream) {
+    if (!stream) return;
+    stream->running = false;
+    stream->writer.join();
+    // At once, not drained: the keys that silence everything mean it.
+    snd_pcm_drop(stream->pcm);
+    snd_pcm_close(stream->pcm);
 }
 
+}  // namespace
+
+AudioMixer::AudioMixer() = default;
+
 AudioMixer::~AudioMixer() {
-    if (device_) SDL_CloseAudioDevice(device_);
-    if (sdlReady_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    std::unique_ptr<Stream> closing;
+    {
+        std::lock_guard guard(lock_);
+        leases_ = 0;
+        closing = std::move(stream_);
+    }
+    Close(std::move(closing));
 }
 
 bool AudioMixer::Acquire() {
@@ -46,85 +65,103 @@ bool AudioMixer::Acquire() {
         ++leases_;
         return true;
     }
-    if (!sdlReady_) {
-        // Tried again on each start: a sound card plugged in later is then found.
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-        sdlReady_ = true;
+    snd_lib_error_set_handler(QuietAlsa);
+    auto s = std::make_unique<Stream>();
+    // Not blocking: a device that stops taking samples (a card unplugged) must not keep the
+    // writer, and so the scene's end, waiting for ever.
+    if (snd_pcm_open(&s->pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+        return false;
+    if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
+                           kMixRate, 1, kLatencyUs) < 0) {
+        s->floats = false;
+        if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
+                               kMixRate, 1, kLatencyUs) < 0) {
+            snd_pcm_close(s->pcm);
+            return false;
+        }
     }
-    SDL_AudioSpec want = {};
-    SDL_AudioSpec have = {};
-    want.freq = kMixRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = kPeriodFrames;
-    want.callback = &AudioMixer::Callback;
-    want.userdata = this;
-    // No changes allowed: SDL converts to whatever the device takes, so the mix stays as is.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!device_) return false;
+    Stream& stream = *s;
+    stream_ = std::move(s);
+    stream.writer = std::thread([this, &stream] { Write(stream); });
     leases_ = 1;
-    SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
 void AudioMixer::Release() {
-    std::lock_guard guard(lock_);
-    if (leases_ == 0 || --leases_ > 0) return;
-    // Closing waits for the audio thread, which never takes our lock: no deadlock.
-    if (device_) SDL_CloseAudioDevice(device_);
-    device_ = 0;
+    std::unique_ptr<Stream> closing;
+    {
+        std::lock_guard guard(lock_);
+        if (leases_ == 0 || --leases_ > 0) return;
+        closing = std::move(stream_);
+    }
+    Close(std::move(closing));
 }
 
 void AudioMixer::Attach(Source* source) {
-    std::lock_guard guard(lock_);
-    StreamLock stream(device_);
+    std::lock_guard guard(sourcesLock_);
     sources_.push_back(source);
 }
 
 void AudioMixer::Detach(Source* source) {
-    std::lock_guard guard(lock_);
-    StreamLock stream(device_);
+    std::lock_guard guard(sourcesLock_);
     sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
 }
 
-void AudioMixer::Callback(void* self, uint8_t* stream, int bytes) {
-    auto* mixer = static_cast<AudioMixer*>(self);
-    auto* out = reinterpret_cast<float*>(stream);
-    const int frames = bytes / static_cast<int>(2 * sizeof(float));
-    std::fill(out, out + frames * 2, 0.0f);
-    for (Source* s : mixer->sources_) s->MixInto(out, frames);
-    for (int i = 0; i < frames * 2; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+void AudioMixer::Write(Stream& stream) {
+    std::vector<float> mix(kPeriodFrames * 2);
+    std::vector<int16_t> narrow(stream.floats ? 0 : kPeriodFrames * 2);
+    const auto start = std::chrono::steady_clock::now();
+    int64_t framesWritten = 0;
+    while (stream.running) {
+        std::fill(mix.begin(), mix.end(), 0.0f);
+        {
+            std::lock_guard guard(sourcesLock_);
+            for (Source* s : sources_) s->MixInto(mix.data(), kPeriodFrames);
+        }
+        for (float& v : mix) v = std::clamp(v, -1.0f, 1.0f);
+        if (!stream.floats)
+            for (size_t i = 0; i < mix.size(); ++i)
+                narrow[i] = static_cast<int16_t>(std::lrint(mix[i] * 32767.0f));
+        const char* data = stream.floats ? reinterpret_cast<const char*>(mix.data())
+                                         : reinterpret_cast<const char*>(narrow.data());
+        const size_t frameBytes = stream.floats ? 2 * sizeof(float) : 2 * sizeof(int16_t);
+        int left = kPeriodFrames;
+        while (left > 0 && stream.running) {
+            snd_pcm_sframes_t n = snd_pcm_writei(stream.pcm, data, static_cast<snd_pcm_uframes_t>(left));
+            if (n == -EAGAIN) {
+                snd_pcm_wait(stream.pcm, kWaitMs);
+                continue;
+            }
+            if (n < 0) {
+                // An underrun or a suspended device: start again; a device that is gone
+                // leaves the rest of the run silent.
+                if (snd_pcm_recover(stream.pcm, static_cast<int>(n), 1) < 0) return;
+                continue;
+            }
+            data += static_cast<size_t>(n) * frameBytes;
+            left -= static_cast<int>(n);
+            framesWritten += n;
+        }
+        // A sound card takes samples as fast as it plays them. A device that takes them faster
+        // would have the carols race through in seconds; held to the clock, it gets the sound
+        // as a card would.
+        const auto written = std::chrono::microseconds(framesWritten * 1000000 / kMixRate);
+        const auto ahead = written - (std::chrono::steady_clock::now() - start) - kMaxAhead;
+        if (ahead > std::chrono::microseconds(0)) std::this_thread::sleep_for(ahead);
+    }
 }
 
 // ---- the crackle ---------------------------------------------------------------------------
 
-std::vector<float> ConvertForMixing(const WaveFile& wave) {
-    const WaveFormat& f = wave.format;
-    const SDL_AudioFormat from = f.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    SDL_AudioStream* conv = SDL_NewAudioStream(from, static_cast<Uint8>(f.channels),
-                                               static_cast<int>(f.samplesPerSec), AUDIO_F32SYS, 2,
-                                               kMixRate);
-    if (!conv) return {};
-    std::vector<float> out;
-    if (SDL_AudioStreamPut(conv, wave.samples.data(), static_cast<int>(wave.samples.size())) == 0 &&
-        SDL_AudioStreamFlush(conv) == 0) {
-        out.resize(static_cast<size_t>(SDL_AudioStreamAvailable(conv)) / sizeof(float));
-        int got = SDL_AudioStreamGet(conv, out.data(), static_cast<int>(out.size() * sizeof(float)));
-        out.resize(got > 0 ? static_cast<size_t>(got) / sizeof(float) / 2 * 2 : 0);
-    }
-    SDL_FreeAudioStream(conv);
-    return out;
-}
-
 namespace {
 
-class SdlWaveBuffer : public SoundBuffer, public AudioMixer::Source {
+class MixedWaveBuffer : public SoundBuffer, public AudioMixer::Source {
 public:
-    SdlWaveBuffer(AudioMixer& mixer, std::vector<float> samples)
+    MixedWaveBuffer(AudioMixer& mixer, std::vector<float> samples)
         : mixer_(mixer), samples_(std::move(samples)) {
         mixer_.Attach(this);
     }
-    ~SdlWaveBuffer() override { mixer_.Detach(this); }
+    ~MixedWaveBuffer() override { mixer_.Detach(this); }
 
     void PlayLooped() override {
         std::lock_guard guard(state_);
@@ -155,14 +192,14 @@ private:
     float gain_ = 1.0f;
 };
 
-class SdlSoundDevice : public SoundDevice {
+class MixedSoundDevice : public SoundDevice {
 public:
-    explicit SdlSoundDevice(AudioMixer& mixer) : mixer_(mixer) {}
-    ~SdlSoundDevice() override { mixer_.Release(); }
+    explicit MixedSoundDevice(AudioMixer& mixer) : mixer_(mixer) {}
+    ~MixedSoundDevice() override { mixer_.Release(); }
     std::unique_ptr<SoundBuffer> CreateBuffer(const WaveFile& wave) override {
         std::vector<float> samples = ConvertForMixing(wave);
         if (samples.empty()) return nullptr;
-        return std::make_unique<SdlWaveBuffer>(mixer_, std::move(samples));
+        return std::make_unique<MixedWaveBuffer>(mixer_, std::move(samples));
     }
 
 private:
@@ -171,9 +208,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SoundDevice> SdlSoundSystem::OpenDevice() {
+std::unique_ptr<SoundDevice> AlsaSoundSystem::OpenDevice() {
     if (!mixer_.Acquire()) return nullptr;
-    return std::make_unique<SdlSoundDevice>(mixer_);
+    return std::make_unique<MixedSoundDevice>(mixer_);
 }
 
 // ---- the carols ----------------------------------------------------------------------------

@@ -1,36 +1,39 @@
 #pragma once
-// Sound on Linux: one SDL2 audio stream for the whole process, mixing the crackle's looping
-// buffers and the FluidSynth synthesizer that plays the carols.
+// Sound on Linux: one ALSA stream on the "default" device for the whole process, mixing the
+// crackle's looping buffers and the FluidSynth synthesizer that plays the carols.
 //
-// One stream rather than one per control: the desktop's sound server would mix two just as
-// well, but a plain ALSA device (or a file device in the tests) takes only one writer, and the
-// crackle and the music must both be heard there. The stream is opened when something is to
-// sound and closed as soon as nothing does, so a silent scene holds no audio device.
+// ALSA's default device is what every desktop routes to its sound server (PulseAudio and
+// PipeWire both stand behind it), and a writer thread of our own is held to the clock as well
+// as to the device: a device that takes samples faster than it plays them (a file, a null
+// sink) still receives them at the pace a card would. One stream rather than one per control:
+// a plain ALSA card takes only one writer, and the crackle and the music must both be heard.
+// The stream is opened when something is to sound and closed as soon as nothing does, so a
+// silent scene holds no audio device.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls/music_control.h"
 #include "controls/wave_control.h"
+#include "linux/mixing.h"
 
 namespace hg {
 
-// Everything is mixed as interleaved stereo float at this rate; SDL converts for the device.
-inline constexpr int kMixRate = 44100;
-
 class AudioMixer {
 public:
-    // Adds its sound into `out` (`frames` stereo frames); runs on SDL's audio thread with the
-    // mixer's lock held, so it must not call back into the mixer.
+    // Adds its sound into `out` (`frames` stereo frames); runs on the writer thread with the
+    // source list locked, so it must not call back into the mixer.
     class Source {
     public:
         virtual ~Source() = default;
         virtual void MixInto(float* out, int frames) = 0;
     };
 
-    AudioMixer() = default;
+    AudioMixer();
     ~AudioMixer();
     AudioMixer(const AudioMixer&) = delete;
     AudioMixer& operator=(const AudioMixer&) = delete;
@@ -43,41 +46,37 @@ public:
     void Attach(Source* source);
     void Detach(Source* source);
 
+    struct Stream;
+
 private:
-    static void Callback(void* self, uint8_t* stream, int bytes);
+    void Write(Stream& stream);
 
     // Serialises the controls' calls, which come from the user-interface thread and, for the
-    // music, from the sequencer's worker; SDL's device lock keeps the source list still while
-    // the audio thread mixes it.
+    // music, from the sequencer's worker. The writer thread never takes it.
     std::mutex lock_;
-    uint32_t device_ = 0;
     int leases_ = 0;
-    bool sdlReady_ = false;
+    std::unique_ptr<Stream> stream_;
+    // Held by the writer while it mixes one period, and by Attach and Detach.
+    std::mutex sourcesLock_;
     std::vector<Source*> sources_;
 };
 
-// Hundredths of a decibel (0 full, -10000 silent) as a linear gain.
-float GainOf(int32_t hundredthsOfDb);
-
 // The wave control's device: one looping buffer per playing wave, mixed by the mixer.
-class SdlSoundSystem : public SoundSystem {
+class AlsaSoundSystem : public SoundSystem {
 public:
-    explicit SdlSoundSystem(AudioMixer& mixer) : mixer_(mixer) {}
+    explicit AlsaSoundSystem(AudioMixer& mixer) : mixer_(mixer) {}
     std::unique_ptr<SoundDevice> OpenDevice() override;
 
 private:
     AudioMixer& mixer_;
 };
 
-// The wave as interleaved stereo float at kMixRate, ready to mix; empty when it cannot be had.
-std::vector<float> ConvertForMixing(const WaveFile& wave);
-
 // The General MIDI synthesizer: FluidSynth with the system's sound font. The font is loaded on
-// the first track (once per process; a missing one is not retried) and the synthesizer is
-// heard through the mixer only while a track plays.
+// the first track (once per process; a missing one is not looked for again) and the
+// synthesizer is heard through the mixer only while a track plays.
 class FluidOutput : public MidiOutput {
 public:
-    // An empty path looks for Debian's default General MIDI font.
+    // An empty path looks for the system's default General MIDI font.
     FluidOutput(AudioMixer& mixer, std::string soundFont);
     ~FluidOutput() override;
     std::unique_ptr<MidiPort> Open() override;
