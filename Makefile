@@ -2,7 +2,8 @@
 ARGS ?= /s
 JOBS ?= 2
 
-.PHONY: all setup tools assets win32 native run test unit e2e clean
+.PHONY: all setup tools assets win32 native linux run run-native install-linux test unit e2e \
+	e2e-native clean
 
 all: win32
 
@@ -29,13 +30,32 @@ native: setup
 run: win32
 	@scripts/run.sh $(ARGS)
 
+# The X11 hack, natively: `make run-native` (HACK_ARGS=-root, or any of `hearthglow -help`).
+HACK_ARGS ?= -window
+linux: assets
+	@cmake --preset linux >/dev/null
+	@cmake --build build/linux -j$(JOBS)
+
+run-native: linux
+	@scripts/run-native.sh $(HACK_ARGS)
+
+# Where xscreensaver looks for hacks and their settings files; DESTDIR for packagers.
+PREFIX ?= /usr
+install-linux: assets
+	@cmake --preset linux -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build build/linux -j$(JOBS)
+	@DESTDIR=$(DESTDIR) cmake --install build/linux
+
 unit: native
 	@cd build/native && ctest --output-on-failure -j$(JOBS)
 
 e2e: win32
 	@python3 tests/e2e/run_e2e.py
 
-test: unit e2e
+e2e-native: linux
+	@python3 tests/native/run_native.py
+
+test: unit e2e e2e-native
 
 clean:
 	rm -rf build

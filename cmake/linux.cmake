@@ -41,3 +41,8 @@ target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext X11::Xrandr 
 install(TARGETS hearthglow RUNTIME DESTINATION ${HG_LINUX_HACK_DIR})
 install(FILES src/linux/hearthglow.xml DESTINATION ${HG_LINUX_CONFIG_DIR})
 install(DIRECTORY ${HG_ASSET_SOURCE}/ DESTINATION ${HG_LINUX_ASSET_DIR})
+
+# The window the end-to-end tests hand to -window-id, as xscreensaver would.
+add_executable(hg_window tests/native/hg_window.cpp)
+target_compile_options(hg_window PRIVATE ${HG_WARNINGS})
+target_link_libraries(hg_window PRIVATE X11::X11)

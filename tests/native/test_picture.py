@@ -1,0 +1,84 @@
+"""What the native hack shows: on the root window, in its own window, in a window it is given."""
+import time
+
+import native
+
+
+def flames_warm(colour):
+    r, g, b = colour
+    return r > 120 and r > g > b
+
+
+def changed(a, b, box):
+    pa, pb = native.pixels(a, box), native.pixels(b, box)
+    return sum(abs(x[i] - y[i]) for x, y in zip(pa, pb) for i in range(3)) / max(1, len(pa))
+
+
+def test_root_at_1080_shows_moving_flames_on_the_hearth_and_the_wall_beside_it(display_1080):
+    run = display_1080
+    p = run.hack("-root", "-no-sound")
+    time.sleep(2.5)
+    assert p.poll() is None, p.stderr.read()
+    a = run.screenshot("root-1920x1080")
+    time.sleep(0.7)
+    b = run.screenshot("root-1920x1080-later")
+    # The 800 x 600 hearth at 1.8 times its size in the middle, 240 pixels of wall each side.
+    fire = (800, 450, 320, 250)
+    assert flames_warm(native.mean_colour(a, fire)), native.mean_colour(a, fire)
+    assert changed(a, b, fire) > 3, "the flames did not move"
+    for wall in ((0, 100, 200, 800), (1720, 100, 200, 800)):
+        r, g, bl = native.mean_colour(a, wall)
+        assert r + g + bl > 30, f"no wall at {wall}: {r, g, bl}"
+    assert native.mean_colour(a, (0, 100, 200, 800)) != native.mean_colour(a, fire)
+    assert run.stop(p) == 0
+
+
+def test_own_window_seeds_the_settings_steers_music_and_ends_on_other_keys_or_a_click(display):
+    run = display
+    p = run.hack("-window", "-no-sound")
+    assert run.wait_window(), "no window"
+    time.sleep(1.5)
+    shot = run.screenshot("window-1024x768")
+    assert flames_warm(native.mean_colour(shot, (380, 300, 260, 200)))
+    # The seeded message in yellow at the top left, scaled from (100, 1).
+    yellow = [px for px in native.pixels(shot, (120, 0, 300, 30))
+              if px[0] > 180 and px[1] > 180 and px[2] < 100]
+    assert len(yellow) > 50, f"{len(yellow)} yellow pixels where the message goes"
+    ini = native.read(f"{run.config}/hearthglow/hearthglow.ini")
+    assert "SetReg=2" in ini and "Message=Place a message here" in ini, ini
+    for key in ("n", "p", "q", "s"):
+        run.key(key)
+        time.sleep(0.3)
+        assert p.poll() is None, f"{key} ended the scene"
+    run.key("x")
+    assert native.wait_exit(p, 5), "X did not end the scene"
+    assert p.returncode == 0
+
+    p = run.hack("-window", "-no-sound")
+    assert run.wait_window()
+    time.sleep(1)
+    run.click()
+    assert native.wait_exit(p, 5), "a click did not end the scene"
+
+
+def test_a_given_window_is_drawn_into_and_nothing_else_and_its_end_ends_the_run(display):
+    run = display
+    host, wid = run.window(100, 120, 400, 300, "0000ff")
+    # As xscreensaver hands it over: in the environment, with no option.
+    p = run.hack("-no-sound", extra={"XSCREENSAVER_WINDOW": wid})
+    time.sleep(2)
+    shot = run.screenshot("window-id-400x300")
+    assert flames_warm(native.mean_colour(shot, (250, 220, 100, 80)))
+    for outside in ((0, 0, 90, 100), (520, 450, 400, 300)):
+        assert native.mean_colour(shot, outside) == (0, 0, 0), f"drawn outside at {outside}"
+    # Input there is xscreensaver's business: a key does not end the run.
+    run.x("xdotool", "mousemove", "300", "250")
+    run.key("x")
+    time.sleep(0.5)
+    assert p.poll() is None, "a key ended a run in someone else's window"
+    run.stop(host, timeout=5)
+    assert native.wait_exit(p, 5), "the run went on after its window was destroyed"
+
+    gone = run.hack("-window-id", wid, "-no-sound")
+    assert native.wait_exit(gone, 5) and gone.returncode == 1, "a stale window id was accepted"
+    assert "no window" in gone.stderr.read()
