@@ -49,8 +49,8 @@ class MidiMapperOutput : public MidiOutput {
 
 }  // namespace
 
-std::unique_ptr<TegoSnd> CreateWindowsMusic() { 
+std::unique_ptr<TegoSnd> CreateWindowsMusic() {
     return std::make_unique<ThreadedMusic>(std::make_unique<MidiMapperOutput>());
- }
+}
 
 }  // namespace hg

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "linux/scene_window.h"
 #include "linux/x_errors.h"
@@ -115,9 +115,9 @@ bool LinuxApp::GetClientRect(int32_t handle, Rect& rect) {
 
 void LinuxApp::LoadSceneWindow() {
     if (scene_) return;
-    scene_ = std::make_unique<SceneWindow>(SceneWindowParts{
-        display_, config_.options, config_.assetDir, config_.soundFont, store_, timers_, mixer_,
-        module_, [this](int exitCode) { Quit(exitCode); }});
+    scene_ = std::make_unique<SceneWindow>(
+        SceneWindowParts{display_, config_.options, config_.assetDir, config_.soundFont, store_,
+                         timers_, mixer_, module_, [this](int exitCode) { Quit(exitCode); }});
     if (scene_->Usable()) scene_->Form().Load();
 }
 
@@ -141,7 +141,9 @@ int RunHack(const HackOptions& options, SettingsStore& store, std::string assetD
     if (!display) {
         const char* env = std::getenv("DISPLAY");
         std::fprintf(stderr, "hearthglow: cannot open display %s\n",
-                     !name.empty() ? name.c_str() : env && *env ? env : "(none: DISPLAY is unset)");
+                     !name.empty() ? name.c_str()
+                     : env && *env ? env
+                                   : "(none: DISPLAY is unset)");
         return 1;
     }
     InstallXErrorHandler();

@@ -24,7 +24,7 @@ struct AppConfig {
 };
 
 class LinuxApp : public StartupHost {
-public:
+  public:
     LinuxApp(Display* display, SettingsStore& store, AppConfig config);
     ~LinuxApp() override;
 
@@ -58,7 +58,7 @@ public:
     void RequestPasswordChange(uintptr_t) override {}
     void CloseDownScene() override;
 
-private:
+  private:
     void Loop();
 
     Display* display_;

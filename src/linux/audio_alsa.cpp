@@ -71,8 +71,8 @@ bool AudioMixer::Acquire() {
     // writer, and so the scene's end, waiting for ever.
     if (snd_pcm_open(&s->pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return false;
-    if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
-                           kMixRate, 1, kLatencyUs) < 0) {
+    if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, kMixRate,
+                           1, kLatencyUs) < 0) {
         s->floats = false;
         if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
                                kMixRate, 1, kLatencyUs) < 0) {
@@ -127,7 +127,8 @@ void AudioMixer::Write(Stream& stream) {
         const size_t frameBytes = stream.floats ? 2 * sizeof(float) : 2 * sizeof(int16_t);
         int left = kPeriodFrames;
         while (left > 0 && stream.running) {
-            snd_pcm_sframes_t n = snd_pcm_writei(stream.pcm, data, static_cast<snd_pcm_uframes_t>(left));
+            snd_pcm_sframes_t n =
+                snd_pcm_writei(stream.pcm, data, static_cast<snd_pcm_uframes_t>(left));
             if (n == -EAGAIN) {
                 snd_pcm_wait(stream.pcm, kWaitMs);
                 continue;
@@ -156,7 +157,7 @@ void AudioMixer::Write(Stream& stream) {
 namespace {
 
 class MixedWaveBuffer : public SoundBuffer, public AudioMixer::Source {
-public:
+  public:
     MixedWaveBuffer(AudioMixer& mixer, std::vector<float> samples)
         : mixer_(mixer), samples_(std::move(samples)) {
         mixer_.Attach(this);
@@ -182,7 +183,7 @@ public:
         }
     }
 
-private:
+  private:
     AudioMixer& mixer_;
     std::vector<float> samples_;
     // The buffer's own small lock: taken for a few instructions by either side.
@@ -193,7 +194,7 @@ private:
 };
 
 class MixedSoundDevice : public SoundDevice {
-public:
+  public:
     explicit MixedSoundDevice(AudioMixer& mixer) : mixer_(mixer) {}
     ~MixedSoundDevice() override { mixer_.Release(); }
     std::unique_ptr<SoundBuffer> CreateBuffer(const WaveFile& wave) override {
@@ -202,7 +203,7 @@ public:
         return std::make_unique<MixedWaveBuffer>(mixer_, std::move(samples));
     }
 
-private:
+  private:
     AudioMixer& mixer_;
 };
 
@@ -232,7 +233,7 @@ struct FluidOutput::Synth {
 namespace {
 
 class FluidPort : public MidiPort, public AudioMixer::Source {
-public:
+  public:
     FluidPort(AudioMixer& mixer, fluid_synth_t* synth) : mixer_(mixer), synth_(synth) {
         mixer_.Attach(this);
     }
@@ -250,19 +251,32 @@ public:
         const int d1 = (message >> 8) & 0x7F;
         const int d2 = (message >> 16) & 0x7F;
         switch (status & 0xF0) {
-            case 0x80: fluid_synth_noteoff(synth_, chan, d1); break;
+            case 0x80:
+                fluid_synth_noteoff(synth_, chan, d1);
+                break;
             case 0x90:
                 if (d2 == 0)
                     fluid_synth_noteoff(synth_, chan, d1);
                 else
                     fluid_synth_noteon(synth_, chan, d1, d2);
                 break;
-            case 0xA0: fluid_synth_key_pressure(synth_, chan, d1, d2); break;
-            case 0xB0: fluid_synth_cc(synth_, chan, d1, d2); break;
-            case 0xC0: fluid_synth_program_change(synth_, chan, d1); break;
-            case 0xD0: fluid_synth_channel_pressure(synth_, chan, d1); break;
-            case 0xE0: fluid_synth_pitch_bend(synth_, chan, d1 | (d2 << 7)); break;
-            default: break;  // system messages have no place in a song's stream here
+            case 0xA0:
+                fluid_synth_key_pressure(synth_, chan, d1, d2);
+                break;
+            case 0xB0:
+                fluid_synth_cc(synth_, chan, d1, d2);
+                break;
+            case 0xC0:
+                fluid_synth_program_change(synth_, chan, d1);
+                break;
+            case 0xD0:
+                fluid_synth_channel_pressure(synth_, chan, d1);
+                break;
+            case 0xE0:
+                fluid_synth_pitch_bend(synth_, chan, d1 | (d2 << 7));
+                break;
+            default:
+                break;  // system messages have no place in a song's stream here
         }
     }
 
@@ -276,7 +290,7 @@ public:
         }
     }
 
-private:
+  private:
     static constexpr int kChunk = 1024;
     AudioMixer& mixer_;
     fluid_synth_t* synth_;

@@ -24,11 +24,11 @@
 namespace hg {
 
 class AudioMixer {
-public:
+  public:
     // Adds its sound into `out` (`frames` stereo frames); runs on the writer thread with the
     // source list locked, so it must not call back into the mixer.
     class Source {
-    public:
+      public:
         virtual ~Source() = default;
         virtual void MixInto(float* out, int frames) = 0;
     };
@@ -48,7 +48,7 @@ public:
 
     struct Stream;
 
-private:
+  private:
     void Write(Stream& stream);
 
     // Serialises the controls' calls, which come from the user-interface thread and, for the
@@ -63,11 +63,11 @@ private:
 
 // The wave control's device: one looping buffer per playing wave, mixed by the mixer.
 class AlsaSoundSystem : public SoundSystem {
-public:
+  public:
     explicit AlsaSoundSystem(AudioMixer& mixer) : mixer_(mixer) {}
     std::unique_ptr<SoundDevice> OpenDevice() override;
 
-private:
+  private:
     AudioMixer& mixer_;
 };
 
@@ -75,13 +75,13 @@ private:
 // the first track (once per process; a missing one is not looked for again) and the
 // synthesizer is heard through the mixer only while a track plays.
 class FluidOutput : public MidiOutput {
-public:
+  public:
     // An empty path looks for the system's default General MIDI font.
     FluidOutput(AudioMixer& mixer, std::string soundFont);
     ~FluidOutput() override;
     std::unique_ptr<MidiPort> Open() override;
 
-private:
+  private:
     struct Synth;
     bool Load();
 

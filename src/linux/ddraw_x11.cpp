@@ -26,35 +26,58 @@ int16_t VirtualKeyOf(KeySym sym) {
     if (sym >= XK_KP_0 && sym <= XK_KP_9) return static_cast<int16_t>(0x60 + (sym - XK_KP_0));
     if (sym >= XK_F1 && sym <= XK_F24) return static_cast<int16_t>(0x70 + (sym - XK_F1));
     switch (sym) {
-        case XK_BackSpace: return 0x08;
-        case XK_Tab: return 0x09;
+        case XK_BackSpace:
+            return 0x08;
+        case XK_Tab:
+            return 0x09;
         case XK_Return:
-        case XK_KP_Enter: return 0x0D;
+        case XK_KP_Enter:
+            return 0x0D;
         case XK_Shift_L:
-        case XK_Shift_R: return 0x10;
+        case XK_Shift_R:
+            return 0x10;
         case XK_Control_L:
-        case XK_Control_R: return 0x11;
+        case XK_Control_R:
+            return 0x11;
         case XK_Alt_L:
         case XK_Alt_R:
         case XK_Meta_L:
-        case XK_Meta_R: return 0x12;
-        case XK_Pause: return 0x13;
-        case XK_Caps_Lock: return 0x14;
-        case XK_Escape: return 0x1B;
-        case XK_space: return 0x20;
-        case XK_Prior: return 0x21;
-        case XK_Next: return 0x22;
-        case XK_End: return 0x23;
-        case XK_Home: return 0x24;
-        case XK_Left: return 0x25;
-        case XK_Up: return 0x26;
-        case XK_Right: return 0x27;
-        case XK_Down: return 0x28;
-        case XK_Insert: return 0x2D;
-        case XK_Delete: return 0x2E;
-        case XK_Super_L: return 0x5B;
-        case XK_Super_R: return 0x5C;
-        default: return 0;
+        case XK_Meta_R:
+            return 0x12;
+        case XK_Pause:
+            return 0x13;
+        case XK_Caps_Lock:
+            return 0x14;
+        case XK_Escape:
+            return 0x1B;
+        case XK_space:
+            return 0x20;
+        case XK_Prior:
+            return 0x21;
+        case XK_Next:
+            return 0x22;
+        case XK_End:
+            return 0x23;
+        case XK_Home:
+            return 0x24;
+        case XK_Left:
+            return 0x25;
+        case XK_Up:
+            return 0x26;
+        case XK_Right:
+            return 0x27;
+        case XK_Down:
+            return 0x28;
+        case XK_Insert:
+            return 0x2D;
+        case XK_Delete:
+            return 0x2E;
+        case XK_Super_L:
+            return 0x5B;
+        case XK_Super_R:
+            return 0x5C;
+        default:
+            return 0;
     }
 }
 
@@ -133,8 +156,7 @@ struct X11DDraw::Image {
 
     ScreenImage Screen() {
         if (!staging.empty()) return {staging.data(), width, height, width};
-        return {reinterpret_cast<uint32_t*>(image->data), width, height,
-                image->bytes_per_line / 4};
+        return {reinterpret_cast<uint32_t*>(image->data), width, height, image->bytes_per_line / 4};
     }
     void Convert(const Area& a) {
         if (staging.empty()) return;
@@ -229,13 +251,13 @@ bool X11DDraw::MakeImage(int width, int height) {
     int major = 0, minor = 0;
     Bool pixmaps = False;
     if (XShmQueryVersion(display_, &major, &minor, &pixmaps)) {
-        img->image = XShmCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap,
-                                     nullptr, &img->shm, static_cast<unsigned>(width),
-                                     static_cast<unsigned>(height));
+        img->image =
+            XShmCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap, nullptr,
+                            &img->shm, static_cast<unsigned>(width), static_cast<unsigned>(height));
         if (img->image) {
-            img->shm.shmid = shmget(IPC_PRIVATE,
-                                    static_cast<size_t>(img->image->bytes_per_line) * height,
-                                    IPC_CREAT | 0600);
+            img->shm.shmid =
+                shmget(IPC_PRIVATE, static_cast<size_t>(img->image->bytes_per_line) * height,
+                       IPC_CREAT | 0600);
             void* addr = img->shm.shmid >= 0 ? shmat(img->shm.shmid, nullptr, 0) : nullptr;
             if (addr && addr != reinterpret_cast<void*>(-1)) {
                 img->shm.shmaddr = img->image->data = static_cast<char*>(addr);
@@ -256,9 +278,9 @@ bool X11DDraw::MakeImage(int width, int height) {
     }
     if (!img->image) {
         // A server elsewhere on the network: the pixels travel in the request itself.
-        img->image = XCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap, 0,
-                                  nullptr, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), 32, 0);
+        img->image =
+            XCreateImage(display_, wa.visual, static_cast<unsigned>(wa.depth), ZPixmap, 0, nullptr,
+                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
         if (!img->image) return false;
         img->image->data = static_cast<char*>(
             calloc(static_cast<size_t>(img->image->bytes_per_line), static_cast<size_t>(height)));
@@ -276,8 +298,7 @@ bool X11DDraw::MakeImage(int width, int height) {
         img->staging.assign(static_cast<size_t>(width) * height, 0);
         img->rs = Shift(xi->red_mask), img->gs = Shift(xi->green_mask),
         img->bs = Shift(xi->blue_mask);
-        img->rb = Bits(xi->red_mask), img->gb = Bits(xi->green_mask),
-        img->bb = Bits(xi->blue_mask);
+        img->rb = Bits(xi->red_mask), img->gb = Bits(xi->green_mask), img->bb = Bits(xi->blue_mask);
     }
     image_ = std::move(img);
     return true;

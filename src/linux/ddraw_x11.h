@@ -27,7 +27,7 @@ int16_t VirtualKeyOf(KeySym sym);
 int16_t ShiftOf(unsigned state);
 
 class X11DDraw : public DDrawControl {
-public:
+  public:
     // `takesInput`: the window is ours and its pointer and keys reach the scene; on the root
     // window or a window of xscreensaver's, input is the host's business.
     X11DDraw(Display* display, Window target, bool takesInput, TimerDriver& timers,
@@ -40,7 +40,7 @@ public:
     // An event of the target window; true when the display took it.
     bool OnEvent(const XEvent& event);
 
-protected:
+  protected:
     uint16_t* OpenPresentation() override;
     void ClosePresentation() override;
     void Show(const std::vector<Area>& areas) override;
@@ -48,7 +48,7 @@ protected:
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                    Colour colour, const Area& clip) override;
 
-private:
+  private:
     struct Image;
     void FitWindowPicture();
     bool MakeImage(int width, int height);

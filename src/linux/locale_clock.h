@@ -6,7 +6,7 @@
 namespace hg {
 
 class LocaleClock : public Clock {
-public:
+  public:
     double TimeOfDay() override;
     std::string WeekdayText() override;
     std::string DayText() override;

@@ -25,8 +25,8 @@ std::vector<float> ConvertForMixing(const WaveFile& wave) {
         if (f.bitsPerSample == 8) return (static_cast<int>(p[0]) - 128) / 128.0f;
         return static_cast<int16_t>(p[0] | (p[1] << 8)) / 32768.0f;
     };
-    const size_t outFrames = static_cast<size_t>(
-        std::llround(static_cast<double>(frames) * kMixRate / f.samplesPerSec));
+    const size_t outFrames =
+        static_cast<size_t>(std::llround(static_cast<double>(frames) * kMixRate / f.samplesPerSec));
     std::vector<float> out(std::max<size_t>(outFrames, 1) * 2);
     const double step = static_cast<double>(f.samplesPerSec) / kMixRate;
     for (size_t i = 0; i < out.size() / 2; ++i) {

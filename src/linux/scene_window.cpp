@@ -19,7 +19,7 @@ namespace {
 
 // The controls read the scene's Windows paths from the asset folder.
 class AssetWaveControl : public WaveControl {
-public:
+  public:
     AssetWaveControl(std::unique_ptr<SoundSystem> system, std::string dir)
         : WaveControl(*system), system_(std::move(system)), dir_(std::move(dir)) {}
     ~AssetWaveControl() override { StopAllWaves(); }
@@ -27,20 +27,20 @@ public:
         return WaveControl::LoadWave(AssetPath(path, dir_));
     }
 
-private:
+  private:
     std::unique_ptr<SoundSystem> system_;
     std::string dir_;
 };
 
 class AssetMusic : public ThreadedMusic {
-public:
+  public:
     AssetMusic(std::unique_ptr<MidiOutput> output, std::string dir)
         : ThreadedMusic(std::move(output)), dir_(std::move(dir)) {}
     void PlayMidiFile(const std::string& path, int32_t from, int32_t to) override {
         ThreadedMusic::PlayMidiFile(AssetPath(path, dir_), from, to);
     }
 
-private:
+  private:
     std::string dir_;
 };
 
@@ -49,8 +49,7 @@ constexpr int kMonitorPowerPollMs = 1000;
 
 }  // namespace
 
-SceneWindow::SceneWindow(const SceneWindowParts& parts)
-    : parts_(parts), display_(parts.display) {
+SceneWindow::SceneWindow(const SceneWindowParts& parts) : parts_(parts), display_(parts.display) {
     const HackOptions& o = parts.options;
     const int screen = DefaultScreen(display_);
     const Window root = RootWindow(display_, screen);
@@ -88,11 +87,12 @@ SceneWindow::SceneWindow(const SceneWindowParts& parts)
 
     const std::string& assets = parts.assetDir;
     ddraw_ = std::make_unique<X11DDraw>(display_, window_, own_, parts.timers, assets);
-    ds_ = std::make_unique<AssetWaveControl>(std::make_unique<AlsaSoundSystem>(parts.mixer), assets);
+    ds_ =
+        std::make_unique<AssetWaveControl>(std::make_unique<AlsaSoundSystem>(parts.mixer), assets);
     snd_ = std::make_unique<AssetMusic>(std::make_unique<FluidOutput>(parts.mixer, parts.soundFont),
                                         assets);
-    form_ = std::make_unique<Form1>(Form1Parts{parts.store, *this, clock_, parts.timers, *ddraw_,
-                                               *ds_, *snd_, parts.module});
+    form_ = std::make_unique<Form1>(
+        Form1Parts{parts.store, *this, clock_, parts.timers, *ddraw_, *ds_, *snd_, parts.module});
 }
 
 SceneWindow::~SceneWindow() {

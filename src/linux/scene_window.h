@@ -30,7 +30,7 @@ struct SceneWindowParts {
 };
 
 class SceneWindow : public SceneHost {
-public:
+  public:
     explicit SceneWindow(const SceneWindowParts& parts);
     ~SceneWindow() override;
 
@@ -52,7 +52,7 @@ public:
     void UnloadSceneWindow() override;
     void EndProcess() override;
 
-private:
+  private:
     void MonitorPowerTick();
 
     SceneWindowParts parts_;

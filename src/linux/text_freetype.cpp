@@ -27,7 +27,7 @@ struct Glyph {
 
 struct LoadedFace {
     FT_Face face = nullptr;
-    double cellPerEm = 1.0;   // cell height over the em, GDI's definition
+    double cellPerEm = 1.0;    // cell height over the em, GDI's definition
     double ascentPerEm = 1.0;  // from the top of the cell to the baseline
 };
 
@@ -36,7 +36,9 @@ void Blend(uint16_t& px, Colour colour, unsigned alpha) {
     const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
     const unsigned br = ((px >> 11) & 31) * 255 / 31, bg = ((px >> 5) & 63) * 255 / 63,
                    bb = (px & 31) * 255 / 31;
-    auto mix = [alpha](unsigned fg, unsigned bgc) { return (fg * alpha + bgc * (255 - alpha)) / 255; };
+    auto mix = [alpha](unsigned fg, unsigned bgc) {
+        return (fg * alpha + bgc * (255 - alpha)) / 255;
+    };
     px = ToRgb565(Rgb(static_cast<int>(mix(r, br)), static_cast<int>(mix(g, bg)),
                       static_cast<int>(mix(b, bb))));
 }
@@ -53,8 +55,10 @@ std::u32string DecodeUtf8(const std::string& text) {
         char32_t cp = extra == 0 ? c : extra == 1 ? c & 0x1F : extra == 2 ? c & 0x0F : c & 0x07;
         bool ok = extra >= 0 && i + static_cast<size_t>(extra) < n;
         for (int k = 1; ok && k <= extra; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (s[i + k] & 0x3F);
+            if ((s[i + k] & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (s[i + k] & 0x3F);
         }
         // Overlong forms, surrogates and values past Unicode are not letters to draw.
         static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
@@ -88,7 +92,8 @@ struct TextPainter::Impl {
 
     LoadedFace* Open(const std::string& file, int index) {
         auto key = std::make_pair(file, index);
-        if (auto it = faces.find(key); it != faces.end()) return it->second.face ? &it->second : nullptr;
+        if (auto it = faces.find(key); it != faces.end())
+            return it->second.face ? &it->second : nullptr;
         LoadedFace& f = faces[key];
         if (!library || FT_New_Face(library, file.c_str(), index, &f.face) != 0) {
             f.face = nullptr;
@@ -136,7 +141,8 @@ struct TextPainter::Impl {
     LoadedFace* Primary(const TextFont& font) {
         auto key = std::make_tuple(font.face, font.bold, font.italic);
         if (auto it = byFont.find(key); it != byFont.end()) return it->second;
-        FcPattern* p = PatternFor(font.face.empty() ? "sans-serif" : font.face, font.bold, font.italic);
+        FcPattern* p =
+            PatternFor(font.face.empty() ? "sans-serif" : font.face, font.bold, font.italic);
         LoadedFace* f = Match(p);
         FcPatternDestroy(p);
         return byFont[key] = f;
@@ -166,7 +172,8 @@ struct TextPainter::Impl {
         if (auto it = glyphs.find(key); it != glyphs.end()) return &it->second;
         if (glyphs.size() >= kMaxCachedGlyphs) glyphs.clear();
         SetCell(f, cell);
-        if (FT_Load_Glyph(f.face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return nullptr;
+        if (FT_Load_Glyph(f.face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0)
+            return nullptr;
         const FT_GlyphSlot slot = f.face->glyph;
         Glyph g;
         g.left = slot->bitmap_left;
@@ -241,7 +248,9 @@ Area TextPainter::Bounds(const TextFont& font, const std::string& utf8, int x, i
     });
     right = std::max<int64_t>(right, (end + 32) >> 6);
     const int reach = cell / 3 + 2;
-    auto fit = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000)); };
+    auto fit = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
+    };
     return {fit(left - reach), fit(int64_t{y} - reach), fit(right + reach),
             fit(int64_t{y} + cell + reach)};
 }

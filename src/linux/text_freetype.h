@@ -17,7 +17,7 @@
 namespace hg {
 
 class TextPainter {
-public:
+  public:
     TextPainter();
     ~TextPainter();
     TextPainter(const TextPainter&) = delete;
@@ -35,7 +35,7 @@ public:
     // The file of the font chosen for `font`, empty when there is none (for the note and tests).
     std::string FontFile(const TextFont& font);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

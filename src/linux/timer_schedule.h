@@ -10,7 +10,7 @@
 namespace hg {
 
 class TimerSchedule : public TimerDriver {
-public:
+  public:
     // `now` gives milliseconds from any fixed origin.
     explicit TimerSchedule(int64_t (*now)()) : now_(now) {}
 
@@ -21,7 +21,7 @@ public:
     // next one is due (-1 when none is armed).
     int RunDue();
 
-private:
+  private:
     struct Entry {
         int64_t due = 0;
         uint64_t order = 0;  // among timers due at once, the one armed first ticks first

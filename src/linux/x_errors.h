@@ -11,12 +11,12 @@ void InstallXErrorHandler();
 
 // Errors caused by the requests made while the trap lives.
 class XErrorTrap {
-public:
+  public:
     explicit XErrorTrap(Display* display);
     // Waits for the server to answer every request so far, then tells whether any failed.
     bool Failed();
 
-private:
+  private:
     Display* display_;
     unsigned long start_;
 };

@@ -46,19 +46,29 @@ int HexDigit(char c) {
 }  // namespace
 
 std::string EncodeIniValue(const std::string& value) {
-    bool bare = value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back()) &&
-                                  value.front() != '"');
+    bool bare = value.empty() ||
+                (!IsBlank(value.front()) && !IsBlank(value.back()) && value.front() != '"');
     for (unsigned char c : value)
         if (c < 0x20 || c == 0x7F || c == '\\') bare = false;
     if (bare) return value;
     std::string out = "\"";
     for (unsigned char c : value) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     const char* hex = "0123456789ABCDEF";
@@ -86,9 +96,15 @@ std::string DecodeIniValue(const std::string& raw) {
         }
         char e = t[++i];
         switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'x': {
                 int hi = i + 1 + 1 < t.size() ? HexDigit(t[i + 1]) : -1;
                 int lo = i + 2 + 1 < t.size() ? HexDigit(t[i + 2]) : -1;
@@ -100,7 +116,8 @@ std::string DecodeIniValue(const std::string& raw) {
                 }
                 break;
             }
-            default: out += e;  // \\ and \" and anything a hand left behind
+            default:
+                out += e;  // \\ and \" and anything a hand left behind
         }
     }
     return out;
@@ -173,8 +190,8 @@ IniStore::Line* IniStore::Find(const std::string& section, const std::string& na
     return nullptr;
 }
 
-std::string IniStore::Read(const std::string&, const std::string& section,
-                           const std::string& name, const std::string& fallback) {
+std::string IniStore::Read(const std::string&, const std::string& section, const std::string& name,
+                           const std::string& fallback) {
     ReloadIfChanged();
     const Line* l = Find(section, name);
     return l ? l->value : fallback;

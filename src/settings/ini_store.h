@@ -15,7 +15,7 @@
 namespace hg {
 
 class IniStore : public SettingsStore {
-public:
+  public:
     // The file need not exist yet; its folder is made on the first write.
     explicit IniStore(std::string path);
 
@@ -29,7 +29,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     struct Line {
         std::string text;     // as read, for comments and lines we do not understand
         std::string section;  // the section the line belongs to

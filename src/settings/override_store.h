@@ -10,7 +10,7 @@
 namespace hg {
 
 class OverrideStore : public SettingsStore {
-public:
+  public:
     // Keyed by (section, value name), exactly as the schema spells them.
     using Overrides = std::map<std::pair<std::string, std::string>, std::string>;
 
@@ -28,7 +28,7 @@ public:
         base_.Write(app, section, name, value);
     }
 
-private:
+  private:
     SettingsStore& base_;
     Overrides overrides_;
 };

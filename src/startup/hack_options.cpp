@@ -51,8 +51,8 @@ std::optional<std::string> TrackList(const std::string& text) {
     size_t start = 0;
     while (start <= text.size()) {
         size_t comma = text.find(',', start);
-        std::string part = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                         : comma - start);
+        std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         auto n = WholeNumberIn(part, 1, 36);
         if (!n) return std::nullopt;
         out += (out.empty() ? "" : ",") + *n;
@@ -74,7 +74,8 @@ void ApplyTracks(const std::string& list, Overrides& o) {
         }
     }
     for (int n = 1; n <= 36; ++n)
-        o.insert_or_assign({"Music", "Music" + std::to_string(n)}, std::string(1, on[n] ? '1' : '0'));
+        o.insert_or_assign({"Music", "Music" + std::to_string(n)},
+                           std::string(1, on[n] ? '1' : '0'));
 }
 
 const std::vector<Switch>& Switches() {
@@ -88,11 +89,11 @@ const std::vector<Switch>& Switches() {
                                 "Old Rock"};
         std::vector<Switch> t;
         for (int n = 1; n <= 6; ++n)
-            t.push_back({"style" + std::to_string(n), "hrthglow", "ShowFP" + std::to_string(n),
-                         "1", "0", std::string("hearth style ") + styles[n]});
+            t.push_back({"style" + std::to_string(n), "hrthglow", "ShowFP" + std::to_string(n), "1",
+                         "0", std::string("hearth style ") + styles[n]});
         for (int n = 3; n <= 6; ++n)
-            t.push_back({"mantel" + std::to_string(n), "hrthglow", "ShowM" + std::to_string(n),
-                         "1", "0", "the mantel of style " + std::to_string(n)});
+            t.push_back({"mantel" + std::to_string(n), "hrthglow", "ShowM" + std::to_string(n), "1",
+                         "0", "the mantel of style " + std::to_string(n)});
         t.push_back({"rotate", "hrthglow", "RotateCk", "1", "0", "rotate the hearth styles"});
         t.push_back({"andirons", "hrthglow", "AndIron", "1", "0", "the andirons"});
         t.push_back({"show-message", "Settings", "ShowMsg", "1", "0", "the message line"});
@@ -126,16 +127,15 @@ const std::vector<Valued>& ValuedOptions() {
         {"font-size", "N", [](const std::string& s) { return WholeNumberIn(s, 1, 300); },
          Store("Settings", "FontSize"), "the message's size in pixels, 1..300"},
         {"calendar-corner", "N", [](const std::string& s) { return WholeNumberIn(s, 0, 3); },
-         Store("Settings", "CalPos"),
-         "0 upper left, 1 lower left, 2 upper right, 3 lower right"},
+         Store("Settings", "CalPos"), "0 upper left, 1 lower left, 2 upper right, 3 lower right"},
         {"stocking-y", "N", [](const std::string& s) { return WholeNumberIn(s, -20, 100); },
          Store("xmas", "StockLoc"), "height of the stockings, -20 (higher) .. 100 (lower)"},
         {"volume", "N", [](const std::string& s) { return WholeNumberIn(s, -2500, 0); },
          Store("Settings", "Vol"), "crackle volume in hundredths of a decibel, -2500 .. 0"},
         {"sound-off", "MIN",
          [](const std::string& s) {
-             return OneOf(s, {0, 1, 2, 3, 4, 5, 10, 15, 20, 30, 45, 60, 90, 120, 180, 240, 300,
-                              360, 420, 480});
+             return OneOf(s, {0,  1,  2,  3,   4,   5,   10,  15,  20,  30,
+                              45, 60, 90, 120, 180, 240, 300, 360, 420, 480});
          },
          Store("Settings", "SoundOff"), "minutes until the sound stops, 0 for never"},
         {"mouse-moves", "N", [](const std::string& s) { return WholeNumberIn(s, 2, 20); },
@@ -241,9 +241,8 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
 }
 
 std::string HackUsageLine(const std::string& program) {
-    return "usage: " + program +
-           " [-root | -window | -window-id ID] [-display DPY] [options]   (" + program +
-           " -help lists them)";
+    return "usage: " + program + " [-root | -window | -window-id ID] [-display DPY] [options]   (" +
+           program + " -help lists them)";
 }
 
 std::string HackHelp(const std::string& program) {

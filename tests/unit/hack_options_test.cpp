@@ -36,14 +36,13 @@ TEST(HackOptions, TheTargetFollowsTheXscreensaverConventions) {
 }
 
 TEST(HackOptions, WrongCommandLinesAreRefusedWithTheReason) {
-    for (const Args& bad : {Args{"-bogus"}, Args{"/s"}, Args{"-window-id"},
-                            Args{"-window-id", "0"}, Args{"-window-id", "0xZZ"},
-                            Args{"-window-id", "99999999999"}, Args{"-volume", "-2501"},
-                            Args{"-volume", "loud"}, Args{"-volume"}, Args{"-speed", "100.5"},
-                            Args{"-rotate-minutes", "11"},
-                            Args{"-calendar-corner", "4"}, Args{"-sound-off", "7"},
-                            Args{"-tracks", "0"}, Args{"-tracks", "1,,2"},
-                            Args{"-tracks", "37"}, Args{"-no-volume"}}) {
+    for (const Args& bad :
+         {Args{"-bogus"}, Args{"/s"}, Args{"-window-id"}, Args{"-window-id", "0"},
+          Args{"-window-id", "0xZZ"}, Args{"-window-id", "99999999999"}, Args{"-volume", "-2501"},
+          Args{"-volume", "loud"}, Args{"-volume"}, Args{"-speed", "100.5"},
+          Args{"-rotate-minutes", "11"}, Args{"-calendar-corner", "4"}, Args{"-sound-off", "7"},
+          Args{"-tracks", "0"}, Args{"-tracks", "1,,2"}, Args{"-tracks", "37"},
+          Args{"-no-volume"}}) {
         HackParse p = ParseHackOptions(bad, nullptr);
         EXPECT_FALSE(p.options.has_value()) << bad[0];
         EXPECT_FALSE(p.error.empty()) << bad[0];
@@ -53,10 +52,27 @@ TEST(HackOptions, WrongCommandLinesAreRefusedWithTheReason) {
 TEST(HackOptions, SettingsOptionsOverrideTheStoreForThisRunOnly) {
     InMemoryStore file;
     SetRegistry(file);
-    HackOptions o = Parsed({"-no-style1", "-style6", "-no-rotate", "-rotate-minutes", "15",
-                            "-message", "Hello there", "-calendar", "-calendar-corner", "3",
-                            "-stocking2", "-bell-right", "-poinsettia-left", "-no-sound",
-                            "-volume", "-2500", "-music", "-tracks", "3,30", "-speed", "25"});
+    HackOptions o = Parsed({"-no-style1",
+                            "-style6",
+                            "-no-rotate",
+                            "-rotate-minutes",
+                            "15",
+                            "-message",
+                            "Hello there",
+                            "-calendar",
+                            "-calendar-corner",
+                            "3",
+                            "-stocking2",
+                            "-bell-right",
+                            "-poinsettia-left",
+                            "-no-sound",
+                            "-volume",
+                            "-2500",
+                            "-music",
+                            "-tracks",
+                            "3,30",
+                            "-speed",
+                            "25"});
     OverrideStore store(file, o.overrides);
     SceneSettings s;
     int16_t pwr = 0;

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class IniStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("hg-ini-" + std::to_string(getpid()) + "-" +
