@@ -118,7 +118,9 @@ void LinuxApp::LoadSceneWindow() {
     scene_ = std::make_unique<SceneWindow>(
         SceneWindowParts{display_, config_.options, config_.assetDir, config_.soundFont, store_,
                          timers_, mixer_, module_, [this](int exitCode) { Quit(exitCode); }});
-    if (scene_->Usable()) scene_->Form().Load();
+    if (!scene_->Usable()) return;
+    scene_->Form().Load();
+    scene_->PrepareMusic();
 }
 
 uintptr_t LinuxApp::SceneWindowHandle() {

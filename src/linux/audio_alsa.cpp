@@ -304,7 +304,13 @@ void Quiet(int, const char*, void*) {}
 FluidOutput::FluidOutput(AudioMixer& mixer, std::string soundFont)
     : mixer_(mixer), soundFont_(std::move(soundFont)) {}
 
-FluidOutput::~FluidOutput() = default;
+FluidOutput::~FluidOutput() {
+    if (loader_.joinable()) loader_.join();
+}
+
+void FluidOutput::Preload() {
+    if (!synth_ && !loadFailed_ && !loader_.joinable()) loader_ = std::thread([this] { Load(); });
+}
 
 bool FluidOutput::Load() {
     if (synth_) return true;
@@ -341,6 +347,7 @@ bool FluidOutput::Load() {
 }
 
 std::unique_ptr<MidiPort> FluidOutput::Open() {
+    if (loader_.joinable()) loader_.join();
     if (!Load()) return nullptr;
     if (!mixer_.Acquire()) return nullptr;
     return std::make_unique<FluidPort>(mixer_, synth_->synth);

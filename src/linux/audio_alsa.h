@@ -80,6 +80,9 @@ class FluidOutput : public MidiOutput {
     FluidOutput(AudioMixer& mixer, std::string soundFont);
     ~FluidOutput() override;
     std::unique_ptr<MidiPort> Open() override;
+    // Starts reading the font on a thread of its own, so that the first carol does not hold up
+    // the flames while it loads; Open waits for it.
+    void Preload();
 
   private:
     struct Synth;
@@ -89,6 +92,7 @@ class FluidOutput : public MidiOutput {
     std::string soundFont_;
     std::unique_ptr<Synth> synth_;
     bool loadFailed_ = false;
+    std::thread loader_;
 };
 
 // The sound fonts tried, in order, when none is named.

@@ -89,8 +89,9 @@ SceneWindow::SceneWindow(const SceneWindowParts& parts) : parts_(parts), display
     ddraw_ = std::make_unique<X11DDraw>(display_, window_, own_, parts.timers, assets);
     ds_ =
         std::make_unique<AssetWaveControl>(std::make_unique<AlsaSoundSystem>(parts.mixer), assets);
-    snd_ = std::make_unique<AssetMusic>(std::make_unique<FluidOutput>(parts.mixer, parts.soundFont),
-                                        assets);
+    auto synth = std::make_unique<FluidOutput>(parts.mixer, parts.soundFont);
+    synth_ = synth.get();
+    snd_ = std::make_unique<AssetMusic>(std::move(synth), assets);
     form_ = std::make_unique<Form1>(
         Form1Parts{parts.store, *this, clock_, parts.timers, *ddraw_, *ds_, *snd_, parts.module});
 }
@@ -141,6 +142,10 @@ void SceneWindow::OnEvent(const XEvent& e) {
         default:
             break;
     }
+}
+
+void SceneWindow::PrepareMusic() {
+    if (form_ && !form_->Closed() && form_->Settings.PlayMusic != 1 && synth_) synth_->Preload();
 }
 
 void SceneWindow::ShowTopmost(int width, int height) {

@@ -41,6 +41,8 @@ class SceneWindow : public SceneHost {
 
     void OnEvent(const XEvent& event);
     void ShowTopmost(int width, int height);
+    // After the form's start-up: the synthesizer's font starts loading if music may play.
+    void PrepareMusic();
 
     // SceneHost
     void HookSceneWindow() override;
@@ -68,6 +70,7 @@ class SceneWindow : public SceneHost {
     std::unique_ptr<X11DDraw> ddraw_;
     std::unique_ptr<TegoDS> ds_;
     std::unique_ptr<TegoSnd> snd_;
+    FluidOutput* synth_ = nullptr;  // owned by snd_
     std::unique_ptr<Form1> form_;
     std::unique_ptr<Timer> powerWatch_;
 };

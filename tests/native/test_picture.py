@@ -20,12 +20,19 @@ def test_root_at_1080_shows_moving_flames_on_the_hearth_and_the_wall_beside_it(d
     time.sleep(2.5)
     assert p.poll() is None, p.stderr.read()
     a = run.screenshot("root-1920x1080")
-    time.sleep(0.7)
-    b = run.screenshot("root-1920x1080-later")
     # The 800 x 600 hearth at 1.8 times its size in the middle, 240 pixels of wall each side.
     fire = (800, 450, 320, 250)
     assert flames_warm(native.mean_colour(a, fire)), native.mean_colour(a, fire)
-    assert changed(a, b, fire) > 3, "the flames did not move"
+    # A flame frame lasts 100 ms; on a machine busy with other builds a grab of the whole
+    # screen can take longer than that, so a few are allowed before the flames count as still.
+    moved = 0
+    for _ in range(5):
+        time.sleep(0.5)
+        b = run.screenshot("root-1920x1080-later")
+        moved = changed(a, b, fire)
+        if moved > 3:
+            break
+    assert moved > 3, f"the flames did not move ({moved:.1f})"
     for wall in ((0, 100, 200, 800), (1720, 100, 200, 800)):
         r, g, bl = native.mean_colour(a, wall)
         assert r + g + bl > 30, f"no wall at {wall}: {r, g, bl}"

@@ -55,10 +55,13 @@ def test_carol_is_synthesized_and_n_moves_on_to_the_next_checked_track(display):
     one = native.spectrum(opening)
     print(f"    flatness of the carol's spectrum {native.flatness(one):.5f}")
     assert native.flatness(one) < 0.01, "the music's spectrum looks like noise, not tones"
-    # The next track starts after the silence N leaves, and sounds as track 2 does alone.
-    starts = [i for i in native.onsets(after) if len(after) - i > 8192]
+    # The next track starts after the silence N leaves, and sounds as track 2 does alone. The
+    # stream closes while nothing sounds, and the file device starts a new file when it opens
+    # again; had it stayed open, the new track begins after what was captured before N.
+    since = len(first) if after[: len(first)] == first else 0
+    starts = [i for i in native.onsets(after) if i >= since and len(after) - i > 8192]
     assert starts, "nothing played after N"
-    two = native.spectrum(after[starts[-1]:])
+    two = native.spectrum(after[starts[0]:])
     same, other = native.similarity(two, reference), native.similarity(two, one)
     print(f"    after N: like track 2 {same:.3f}, like track 1 {other:.3f}")
     assert same > 0.8 and same > other + 0.3, (same, other)
