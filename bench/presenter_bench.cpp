@@ -40,7 +40,7 @@ std::shared_ptr<const Picture> Load(const std::string& file) {
 
 // A drawing control whose window is memory: Show counts what it would put on the screen.
 class Memory : public hg::DDrawControl {
-public:
+  public:
     explicit Memory(uint32_t* now) : DDrawControl([now] { return *now; }) {}
     ~Memory() override { CloseDisplay(); }
     void Window(int w, int h) {
@@ -52,7 +52,7 @@ public:
     std::vector<uint32_t> screen;
     int64_t shown = 0;
 
-protected:
+  protected:
     uint16_t* OpenPresentation() override { return memory.data(); }
     void ClosePresentation() override {}
     void Show(const std::vector<Area>& areas) override {
@@ -82,9 +82,9 @@ struct Hearth {
         const struct {
             const char* file;
             int x, y;
-        } layers[] = {{"Logs.bmp", 83, 435},          {"AndIronL.bmp", 50, 292},
-                      {"AndIronR.bmp", 580, 292},     {"marRightSide.bmp", 700, 212},
-                      {"marLeftSide.bmp", 0, 212},     {"marTopSide.bmp", 0, 0}};
+        } layers[] = {{"Logs.bmp", 83, 435},       {"AndIronL.bmp", 50, 292},
+                      {"AndIronR.bmp", 580, 292},  {"marRightSide.bmp", 700, 212},
+                      {"marLeftSide.bmp", 0, 212}, {"marTopSide.bmp", 0, 0}};
         for (const auto& l : layers) {
             const int32_t s = m.NewSurface();
             m.Pixels().SetFramePicture(s, 1, Load(l.file));
@@ -211,7 +211,7 @@ BENCHMARK(BM_FlameAreaFloor16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlameAreaFloor32)->Unit(benchmark::kMicrosecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (!r.error_occurred) us[r.benchmark_name()] = r.GetAdjustedRealTime();

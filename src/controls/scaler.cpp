@@ -4,7 +4,6 @@
 
 namespace hg {
 
-
 std::vector<Scaler::Tap> Scaler::Taps(int source, int dest) {
     std::vector<Tap> taps(static_cast<size_t>(std::max(0, dest)));
     for (int d = 0; d < dest; ++d) {
@@ -84,8 +83,7 @@ void Scaler::Sideways(const uint16_t* source, int y, int left, int right, uint32
 
 // Sideways first, once per source row, then down, two scaled rows at a time: the second pass
 // runs straight along memory, byte by byte, which compilers turn into vector code.
-void Scaler::Scale(const uint16_t* source, uint32_t* dest, int destStride,
-                   const Area& area) const {
+void Scaler::Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const {
     const Area a = area.Intersect({0, 0, DestWidth(), DestHeight()});
     if (a.Empty()) return;
     const int w = a.Width();
@@ -115,8 +113,7 @@ void Scaler::Scale(const uint16_t* source, uint32_t* dest, int destStride,
         const uint8_t* l = reinterpret_cast<const uint8_t*>(lower);
         uint8_t* o = reinterpret_cast<uint8_t*>(out);
         const uint16_t wl = static_cast<uint16_t>(t.weight), wu = static_cast<uint16_t>(256 - wl);
-        for (int i = 0; i < 4 * w; ++i)
-            o[i] = static_cast<uint8_t>((u[i] * wu + l[i] * wl) >> 8);
+        for (int i = 0; i < 4 * w; ++i) o[i] = static_cast<uint8_t>((u[i] * wu + l[i] * wl) >> 8);
     }
 }
 

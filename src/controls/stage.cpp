@@ -107,7 +107,9 @@ void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image
         const double d = lx < 0 ? -lx : (lx > kW ? lx - kW : 0);
         const double u = (d > 0 ? d : lx) * toTile - 0.5;
         const double fu = std::floor(u);
-        auto wrap = [tw](double v) { return static_cast<int>(((static_cast<int64_t>(v) % tw) + tw) % tw); };
+        auto wrap = [tw](double v) {
+            return static_cast<int>(((static_cast<int64_t>(v) % tw) + tw) % tw);
+        };
         columns[x] = {wrap(fu), wrap(fu + 1), static_cast<uint32_t>((u - fu) * 256)};
         across[x] = d;
     }
@@ -121,8 +123,9 @@ void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image
         const int y0 = static_cast<int>(v), y1 = std::min(th - 1, y0 + 1);
         const uint32_t wy = static_cast<uint32_t>((v - y0) * 256);
         for (int x = 0; x < tw; ++x)
-            strip[x] = tile ? Blend(Rgb565To888(tile->Row(y0)[x]), Rgb565To888(tile->Row(y1)[x]), wy)
-                            : kPlainWall;
+            strip[x] = tile
+                           ? Blend(Rgb565To888(tile->Row(y0)[x]), Rgb565To888(tile->Row(y1)[x]), wy)
+                           : kPlainWall;
         const double down = ly < 0 ? -ly : (ly > kH ? ly - kH : 0);
         const bool beside = y >= h.top && y < h.bottom;
         uint32_t* out = image.pixels + static_cast<size_t>(y) * image.stride;
