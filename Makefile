@@ -3,7 +3,7 @@ ARGS ?= /s
 JOBS ?= 2
 
 .PHONY: all setup tools assets win32 native linux run run-native install-linux test unit e2e \
-	e2e-native clean
+	e2e-native measure clean
 
 all: win32
 
@@ -56,6 +56,10 @@ e2e-native: linux
 	@python3 tests/native/run_native.py
 
 test: unit e2e e2e-native
+
+# What showing the hearth costs, beside the baseline build; not part of the tests.
+measure: win32
+	@python3 scripts/measure.py $(MEASURE_ARGS)
 
 clean:
 	rm -rf build

@@ -1,11 +1,11 @@
 #include "controls/compositor.h"
 
-#include <stb/stb_image.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <set>
+
+#include <stb/stb_image.h>
 
 namespace hg {
 
@@ -61,8 +61,8 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
             }
             if (opaque && runStart < 0) runStart = x;
             if (!opaque && runStart >= 0) {
-                p->runs_.push_back(
-                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
+                p->runs_.push_back({static_cast<uint16_t>(runStart),
+                                    static_cast<uint16_t>(x - runStart)});
                 runStart = -1;
             }
         }

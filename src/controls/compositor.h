@@ -37,7 +37,7 @@ struct Area {
 // kept as runs of opaque pixels per row; drawing copies runs and never compares pixels, so no
 // opaque colour can turn into a hole however close to the key it converts.
 class Picture {
-  public:
+public:
     struct Run {
         uint16_t x;
         uint16_t length;
@@ -48,7 +48,7 @@ class Picture {
     // its alpha is below one half or when its colour equals `keyColour` (red in the lowest
     // byte); a negative key leaves only alpha.
     static std::shared_ptr<const Picture> FromRgba(const uint8_t* rgba, int width, int height,
-                                                   int64_t keyColour);
+                                                    int64_t keyColour);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -59,7 +59,7 @@ class Picture {
     size_t OpaquePixels() const;
     size_t Bytes() const;
 
-  private:
+private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint16_t> pixels_;
@@ -68,7 +68,7 @@ class Picture {
 };
 
 class Compositor {
-  public:
+public:
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
     // The pace of a multi-frame surface, in milliseconds per frame, when it was given none or a
@@ -121,7 +121,7 @@ class Compositor {
     // Picture memory held by all surfaces; a file loaded twice is held once.
     size_t PictureBytes() const;
 
-  private:
+private:
     struct Surface {
         int32_t x = 0;
         int32_t y = 0;

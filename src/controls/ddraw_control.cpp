@@ -160,18 +160,7 @@ std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
         for (int y = c.top; y < c.bottom; ++y)
             std::memcpy(shown_.data() + y * kW + c.left, back + y * kW + c.left,
                         sizeof(uint16_t) * c.Width());
-    // Runs of the same columns in rows of tiles one under the other are one area.
-    std::vector<Area> stacked;
-    for (const Area& c : changed) {
-        auto above = std::find_if(stacked.begin(), stacked.end(), [&](const Area& s) {
-            return s.left == c.left && s.right == c.right && s.bottom == c.top;
-        });
-        if (above != stacked.end())
-            above->bottom = c.bottom;
-        else
-            stacked.push_back(c);
-    }
-    return MergeAreas(std::move(stacked));
+    return MergeAreas(StackRuns(std::move(changed)));
 }
 
 void DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {

@@ -50,9 +50,27 @@ class RetainedFrame {
     void Forget() { havePrevious_ = false; }
 
   private:
+    // Pairs of pictures compared at most, kept from frame to frame: the flame's ten frames
+    // follow one another in a ring.
+    static constexpr size_t kMaxDifferences = 32;
+    struct Difference {
+        std::shared_ptr<const Picture> a, b;
+        std::vector<Area> areas;
+    };
+    void Replaced(size_t i0, size_t i1, size_t j0, size_t j1, std::vector<Area>& changed);
+    const std::vector<Area>& Differences(const std::shared_ptr<const Picture>& a,
+                                         const std::shared_ptr<const Picture>& b);
+
     std::vector<DrawOp> previous_, current_;
     bool havePrevious_ = false;
+    std::vector<Difference> differences_;
 };
+
+// Where two pictures of the same size differ, in pixels or in what is transparent: squares of
+// 16 pixels from the pictures' top-left, joined into rectangles.
+std::vector<Area> PictureDifference(const Picture& a, const Picture& b);
+// Runs of squares in rows one under the other: those of the same columns become one area.
+std::vector<Area> StackRuns(std::vector<Area> runs);
 
 // A few rectangles covering all of `areas`: overlapping ones, and ones whose common rectangle
 // costs little more than both, become one; past `limit` the cheapest pairs are joined.

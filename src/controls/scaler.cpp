@@ -4,19 +4,6 @@
 
 namespace hg {
 
-namespace {
-
-// Both pixels 0x00RRGGBB; `w` from 0 (all a) to 256 (all b). Red and blue share one multiply,
-// their lanes sixteen bits apart, so no carry crosses from one into the other.
-inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t w) {
-    const uint32_t v = 256 - w;
-    const uint32_t rb = ((a & 0xFF00FF) * v + (b & 0xFF00FF) * w) >> 8;
-    const uint32_t g = ((a & 0xFF00) * v + (b & 0xFF00) * w) >> 8;
-    return (rb & 0xFF00FF) | (g & 0xFF00);
-}
-
-}  // namespace
-
 std::vector<Scaler::Tap> Scaler::Taps(int source, int dest) {
     std::vector<Tap> taps(static_cast<size_t>(std::max(0, dest)));
     for (int d = 0; d < dest; ++d) {
@@ -40,7 +27,13 @@ Scaler::Scaler(int sourceWidth, int sourceHeight, int destWidth, int destHeight)
     if (sourceWidth <= 0 || sourceHeight <= 0 || destWidth <= 0 || destHeight <= 0) return;
     xs_ = Taps(sourceWidth, destWidth);
     ys_ = Taps(sourceHeight, destHeight);
-    row_.resize(static_cast<size_t>(sourceWidth));
+    wide_.resize(static_cast<size_t>(sourceWidth));
+    first_.resize(xs_.size());
+    second_.resize(xs_.size());
+    byteWeights_.resize(4 * xs_.size());
+    for (size_t x = 0; x < xs_.size(); ++x)
+        std::fill_n(byteWeights_.begin() + static_cast<std::ptrdiff_t>(4 * x), 4,
+                    static_cast<uint16_t>(xs_[x].weight));
 }
 
 // The destination range [lo, hi) whose taps touch the source range [first, last].
@@ -61,32 +54,66 @@ Area Scaler::Affected(const Area& source) const {
     return d.Empty() ? Area{} : d;
 }
 
+// Widens source row `y` over the columns `taps` reach and scales it sideways into `out`, one
+// value per destination column of [left, right).
+void Scaler::Sideways(const uint16_t* source, int y, int left, int right, uint32_t* out) const {
+    const uint16_t* from = source + static_cast<size_t>(y) * sourceWidth_;
+    const Tap* xs = xs_.data();
+    if (sourceWidth_ == DestWidth()) {
+        for (int x = left; x < right; ++x) out[x - left] = Rgb565To888(from[x]);
+        return;
+    }
+    // The two neighbours of each destination column side by side, then one blend along the
+    // bytes with a weight per byte: the blend becomes vector code, the gathering stays plain.
+    uint32_t* wide = wide_.data();
+    for (int x = xs[left].index; x <= xs[right - 1].next; ++x) wide[x] = Rgb565To888(from[x]);
+    uint32_t* first = first_.data();
+    uint32_t* second = second_.data();
+    for (int x = left; x < right; ++x) {
+        first[x - left] = wide[xs[x].index];
+        second[x - left] = wide[xs[x].next];
+    }
+    const uint8_t* a = reinterpret_cast<const uint8_t*>(first);
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(second);
+    const uint16_t* w = byteWeights_.data() + 4 * static_cast<size_t>(left);
+    uint8_t* o = reinterpret_cast<uint8_t*>(out);
+    for (int i = 0; i < 4 * (right - left); ++i)
+        o[i] = static_cast<uint8_t>((a[i] * (256 - w[i]) + b[i] * w[i]) >> 8);
+}
+
+// Sideways first, once per source row, then down, two scaled rows at a time: the second pass
+// runs straight along memory, byte by byte, which compilers turn into vector code.
 void Scaler::Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const {
     const Area a = area.Intersect({0, 0, DestWidth(), DestHeight()});
     if (a.Empty()) return;
-    const Tap* xs = xs_.data();
-    const int firstColumn = xs[a.left].index, lastColumn = xs[a.right - 1].next;
-    const bool sameWidth = sourceWidth_ == DestWidth();
+    const int w = a.Width();
+    if (static_cast<int>(rows_[0].size()) < w)
+        for (auto& r : rows_) r.resize(static_cast<size_t>(w));
+    int held[2] = {-1, -1};  // the source row each of rows_ holds
+    auto row = [&](int y) -> const uint32_t* {
+        for (int k = 0; k < 2; ++k)
+            if (held[k] == y) return rows_[k].data();
+        // Rows are asked for in rising order: the slot of the lower one is free.
+        const int k = held[0] < held[1] ? 0 : 1;
+        Sideways(source, y, a.left, a.right, rows_[k].data());
+        held[k] = y;
+        return rows_[k].data();
+    };
     for (int y = a.top; y < a.bottom; ++y) {
-        const Tap& ty = ys_[static_cast<size_t>(y)];
-        const uint16_t* r0 = source + static_cast<size_t>(ty.index) * sourceWidth_;
-        const uint16_t* r1 = source + static_cast<size_t>(ty.next) * sourceWidth_;
-        uint32_t* out = dest + static_cast<size_t>(y) * destStride;
-        uint32_t* row = row_.data();
-        if (ty.weight == 0) {
-            for (int x = firstColumn; x <= lastColumn; ++x) row[x] = Rgb565To888(r0[x]);
-        } else {
-            for (int x = firstColumn; x <= lastColumn; ++x)
-                row[x] = Blend(Rgb565To888(r0[x]), Rgb565To888(r1[x]), ty.weight);
-        }
-        if (sameWidth) {
-            std::copy(row + a.left, row + a.right, out + a.left);
+        const Tap& t = ys_[static_cast<size_t>(y)];
+        uint32_t* out = dest + static_cast<size_t>(y) * destStride + a.left;
+        const uint32_t* upper = row(t.index);
+        if (t.weight == 0) {
+            std::copy(upper, upper + w, out);
             continue;
         }
-        for (int x = a.left; x < a.right; ++x) {
-            const Tap& tx = xs[x];
-            out[x] = Blend(row[tx.index], row[tx.next], tx.weight);
-        }
+        const uint32_t* lower = row(t.next);
+        upper = row(t.index);  // still held: two slots, two rows
+        const uint8_t* u = reinterpret_cast<const uint8_t*>(upper);
+        const uint8_t* l = reinterpret_cast<const uint8_t*>(lower);
+        uint8_t* o = reinterpret_cast<uint8_t*>(out);
+        const uint16_t wl = static_cast<uint16_t>(t.weight), wu = static_cast<uint16_t>(256 - wl);
+        for (int i = 0; i < 4 * w; ++i) o[i] = static_cast<uint8_t>((u[i] * wu + l[i] * wl) >> 8);
     }
 }
 

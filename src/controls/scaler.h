@@ -34,9 +34,14 @@ class Scaler {
     static std::vector<Tap> Taps(int source, int dest);
     static void Span(const std::vector<Tap>& taps, int first, int last, int& lo, int& hi);
 
+    void Sideways(const uint16_t* source, int y, int left, int right, uint32_t* out) const;
+
     int sourceWidth_ = 0, sourceHeight_ = 0;
     std::vector<Tap> xs_, ys_;
-    mutable std::vector<uint32_t> row_;  // one vertically blended source row
+    mutable std::vector<uint32_t> wide_;            // one source row in 32 bits
+    mutable std::vector<uint32_t> first_, second_;  // each column's two neighbours
+    std::vector<uint16_t> byteWeights_;             // each column's weight, once per byte
+    mutable std::vector<uint32_t> rows_[2];         // two source rows scaled sideways
 };
 
 // RGB565 to 0x00RRGGBB, the low bits filled from the high ones so white stays white.

@@ -15,33 +15,38 @@ constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
 constexpr double kGlowReach = 280.0;
 constexpr uint32_t kPlainWall = 0x3A2A22;
 
-struct Sampler {
-    const Picture* tile;
-    int w, h;
-    // Bilinear, repeating sideways and holding the top and bottom rows beyond the strip.
-    void At(double u, double v, double rgb[3]) const {
-        if (!tile) {
-            rgb[0] = (kPlainWall >> 16) & 255, rgb[1] = (kPlainWall >> 8) & 255,
-            rgb[2] = kPlainWall & 255;
-            return;
-        }
-        u -= 0.5, v -= 0.5;
-        const double fu = std::floor(u), fv = std::floor(v);
-        const double au = u - fu, av = v - fv;
-        auto wrap = [&](double x) {
-            return static_cast<int>(((static_cast<int64_t>(x) % w) + w) % w);
-        };
-        auto hold = [&](double y) { return std::clamp(static_cast<int>(y), 0, h - 1); };
-        const int x0 = wrap(fu), x1 = wrap(fu + 1), y0 = hold(fv), y1 = hold(fv + 1);
-        const uint32_t p[4] = {Rgb565To888(tile->Row(y0)[x0]), Rgb565To888(tile->Row(y0)[x1]),
-                               Rgb565To888(tile->Row(y1)[x0]), Rgb565To888(tile->Row(y1)[x1])};
-        for (int c = 0; c < 3; ++c) {
-            const int shift = 16 - 8 * c;
-            const double top = ((p[0] >> shift) & 255) * (1 - au) + ((p[1] >> shift) & 255) * au;
-            const double bottom = ((p[2] >> shift) & 255) * (1 - au) + ((p[3] >> shift) & 255) * au;
-            rgb[c] = top * (1 - av) + bottom * av;
-        }
-    }
+// Red and blue share one multiply, their lanes sixteen bits apart; `w` from 0 to 256.
+inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t w) {
+    const uint32_t v = 256 - w;
+    const uint32_t rb = ((a & 0xFF00FF) * v + (b & 0xFF00FF) * w) >> 8;
+    const uint32_t g = ((a & 0xFF00) * v + (b & 0xFF00) * w) >> 8;
+    return (rb & 0xFF00FF) | (g & 0xFF00);
+}
+
+// The fire's light at a distance from the hearth, as multipliers of red, green and blue in
+// 1/256ths: the wall is darker away from the fire, and warmer near it.
+struct Light {
+    uint32_t r, g, b;
+};
+
+Light LightAt(double distance) {
+    const double glow = std::exp(-distance / kGlowReach);
+    const double light = 0.58 + 0.42 * glow;
+    auto in256 = [](double f) { return static_cast<uint32_t>(std::lround(f * 256)); };
+    return {in256(light + 0.12 * glow), in256(light + 0.02 * glow), in256(light - 0.08 * glow)};
+}
+
+inline uint32_t Lit(uint32_t p, const Light& l) {
+    const uint32_t r = std::min<uint32_t>(255, ((p >> 16) & 255) * l.r >> 8);
+    const uint32_t g = std::min<uint32_t>(255, ((p >> 8) & 255) * l.g >> 8);
+    const uint32_t b = std::min<uint32_t>(255, (p & 255) * l.b >> 8);
+    return r << 16 | g << 8 | b;
+}
+
+// One tap of the bilinear filter: two neighbouring strip pixels and the weight of the second.
+struct Tap {
+    int a, b;
+    uint32_t w;
 };
 
 }  // namespace
@@ -87,40 +92,51 @@ int Stage::LogicalY(int windowY) const {
 void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image) {
     if (!image.pixels || stage.hearth.Empty()) return;
     if (tile && tile->Empty()) tile = nullptr;
-    const Sampler sample{tile, tile ? tile->Width() : 0, tile ? tile->Height() : 0};
+    const int tw = tile ? tile->Width() : 1, th = tile ? tile->Height() : 1;
     const double scale = stage.Scale();
-    const double toTile = tile ? double(sample.h) / kH : 1.0;
-    // The light falls off with the distance from the hearth, in logical pixels.
-    std::vector<float> glow(2049);
-    for (size_t d = 0; d < glow.size(); ++d)
-        glow[d] = static_cast<float>(std::exp(-double(d) / kGlowReach));
-    const int w = std::min(stage.width, image.width), h = std::min(stage.height, image.height);
-    for (int y = 0; y < h; ++y) {
+    const double toTile = tile ? double(th) / kH : 1.0;
+    const Area& h = stage.hearth;
+    const int width = std::min(stage.width, image.width);
+    const int height = std::min(stage.height, image.height);
+    // Sideways the strip repeats, mirrored on the left of the hearth; the distance from the
+    // hearth decides the light. Both depend on the column alone.
+    std::vector<Tap> columns(static_cast<size_t>(std::max(0, width)));
+    std::vector<double> across(columns.size());
+    for (int x = 0; x < width; ++x) {
+        const double lx = (x + 0.5 - h.left) / scale;
+        const double d = lx < 0 ? -lx : (lx > kW ? lx - kW : 0);
+        const double u = (d > 0 ? d : lx) * toTile - 0.5;
+        const double fu = std::floor(u);
+        auto wrap = [tw](double v) {
+            return static_cast<int>(((static_cast<int64_t>(v) % tw) + tw) % tw);
+        };
+        columns[x] = {wrap(fu), wrap(fu + 1), static_cast<uint32_t>((u - fu) * 256)};
+        across[x] = d;
+    }
+    std::vector<Light> besideLight(columns.size());
+    for (int x = 0; x < width; ++x) besideLight[x] = LightAt(across[x]);
+    std::vector<uint32_t> strip(static_cast<size_t>(tw));
+    for (int y = 0; y < height; ++y) {
+        // Up and down the strip is held at its top and bottom rows.
+        const double ly = (y + 0.5 - h.top) / scale;
+        const double v = std::clamp(ly * toTile - 0.5, 0.0, double(th - 1));
+        const int y0 = static_cast<int>(v), y1 = std::min(th - 1, y0 + 1);
+        const uint32_t wy = static_cast<uint32_t>((v - y0) * 256);
+        for (int x = 0; x < tw; ++x)
+            strip[x] = tile
+                           ? Blend(Rgb565To888(tile->Row(y0)[x]), Rgb565To888(tile->Row(y1)[x]), wy)
+                           : kPlainWall;
+        const double down = ly < 0 ? -ly : (ly > kH ? ly - kH : 0);
+        const bool beside = y >= h.top && y < h.bottom;
         uint32_t* out = image.pixels + static_cast<size_t>(y) * image.stride;
-        const double ly = (y + 0.5 - stage.hearth.top) / scale;
-        const double dy = ly < 0 ? -ly : (ly > kH ? ly - kH : 0);
-        const bool besideRows = y >= stage.hearth.top && y < stage.hearth.bottom;
-        for (int x = 0; x < w; ++x) {
-            if (besideRows && x >= stage.hearth.left && x < stage.hearth.right) {
-                x = stage.hearth.right - 1;
+        for (int x = 0; x < width; ++x) {
+            if (beside && x == h.left) {
+                x = h.right - 1;
                 continue;
             }
-            const double lx = (x + 0.5 - stage.hearth.left) / scale;
-            double u = lx, dx = 0;
-            if (lx < 0)
-                u = dx = -lx;
-            else if (lx > kW)
-                u = dx = lx - kW;
-            double rgb[3];
-            sample.At(u * toTile, ly * toTile, rgb);
-            const float g =
-                glow[std::min<size_t>(glow.size() - 1, static_cast<size_t>(std::hypot(dx, dy)))];
-            const double light = 0.58 + 0.42 * g;
-            const double warm[3] = {light + 0.12 * g, light + 0.02 * g, light - 0.08 * g};
-            uint32_t px = 0;
-            for (int c = 0; c < 3; ++c)
-                px = px << 8 | static_cast<uint32_t>(std::clamp(rgb[c] * warm[c], 0.0, 255.0));
-            out[x] = px;
+            const Tap& t = columns[x];
+            const uint32_t p = Blend(strip[t.a], strip[t.b], t.w);
+            out[x] = Lit(p, beside ? besideLight[x] : LightAt(std::hypot(across[x], down)));
         }
     }
 }

@@ -66,14 +66,14 @@ Image paintWall() {
                 c = oak(xs, fy, 5, 0.95f + 0.45f * std::cos(t * 3.14159f * 0.9f));
             } else if (y < kSkirtingTop) {
                 // One raised panel per strip: a frame of stiles and rails around a field
-                // with a bevel lit from the upper left.
+                // with a bevel lit from above.
                 const float inX = xs - 22.0f, inTop = fy - 372.0f, inBottom = 538.0f - fy;
                 const float inside = std::min({inX, inTop, inBottom});
                 float shade = 0.86f;
                 if (inside >= 0 && inside < 6) {
                     const bool litSide = inTop < inX && inTop < inBottom;
-                    shade = litSide ? 1.18f
-                                    : (inBottom < inX ? 0.62f : (x < kWallW / 2 ? 1.05f : 0.75f));
+                    // Lit from above: the upright bevels, facing sideways, take a middle shade.
+                    shade = litSide ? 1.18f : (inBottom < inX ? 0.62f : 0.9f);
                 } else if (inside >= 6) {
                     shade = 0.98f;
                 }
