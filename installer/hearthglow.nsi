@@ -206,6 +206,11 @@ Section "Uninstall"
     ; Only what this version installed: a file the user put in the folder stays, and so does
     ; the folder then.
     !include "${HG_FILES_UNINSTALL}"
+    ; Before an upgrade the .scr stays: the new one takes its place under the same name, and a
+    ; deletion put off to the next restart (while it runs) would remove the new one instead.
+    ${If} $R1 == "1"
+        Return
+    ${EndIf}
     ${If} ${RunningX64}
         ${DisableX64FSRedirection}
     ${EndIf}
@@ -213,10 +218,6 @@ Section "Uninstall"
     ${If} ${RunningX64}
         ${EnableX64FSRedirection}
     ${EndIf}
-    ${If} $R1 == "1"
-        Return
-    ${EndIf}
-
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"
     RMDir "${INSTALL_ROOT}"
