@@ -25,14 +25,16 @@ def version():
         return f.readline().strip()
 
 
+def tree(root):
+    """The files below root, as relative paths with '/' separators."""
+    return {os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+            for folder, _, names in os.walk(root) for name in names}
+
+
 def built_files():
-    """{relative path: built file} of everything the release ships: the asset folder and the
-    program."""
-    files = {"hrthglow.scr": hg.SCR}
-    for folder, _, names in os.walk(hg.ASSETS):
-        for name in names:
-            full = os.path.join(folder, name)
-            files[os.path.relpath(full, hg.ASSETS).replace(os.sep, "/")] = full
+    """{relative path: built file} of all the release ships: the asset folder and the program."""
+    files = {rel: os.path.join(hg.ASSETS, rel) for rel in tree(hg.ASSETS)}
+    files["hrthglow.scr"] = hg.SCR
     return files
 
 
@@ -44,14 +46,6 @@ def file_version(path):
     assert at >= 0, f"{path} has no version information"
     ms, ls = struct.unpack_from("<II", data, at + 8)
     return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}"
-
-
-def tree(root):
-    found = set()
-    for folder, _, names in os.walk(root):
-        for name in names:
-            found.add(os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/"))
-    return found
 
 
 def reg_value(env, key, name):
@@ -133,16 +127,14 @@ def test_setup_installs_chooses_keeps_settings_and_uninstalls_cleanly(env):
         chosen = reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE")
         assert (chosen or "").lower() == INSTALLED_SCR.lower(), chosen
         entry = {name: reg_value(inst, UNINSTALL_KEY, name) for name in (
-            "DisplayName", "Publisher", "DisplayVersion", "DisplayIcon", "EstimatedSize",
-            "UninstallString", "QuietUninstallString")}
-        assert entry["DisplayName"] == "Hearthglow Screensaver", entry
-        assert entry["Publisher"] == "Tallowmere", entry
-        assert entry["DisplayVersion"] == version(), entry
-        assert entry["DisplayIcon"] == UNINSTALLER + ",0", entry
+            "DisplayName", "Publisher", "DisplayVersion", "DisplayIcon", "UninstallString",
+            "QuietUninstallString", "EstimatedSize")}
         size_kb = sum(os.path.getsize(p) for p in expected.values()) / 1024
-        assert size_kb <= int(entry["EstimatedSize"], 16) < size_kb + 64, entry
-        assert entry["UninstallString"] == f'"{UNINSTALLER}"', entry
-        assert entry["QuietUninstallString"] == f'"{UNINSTALLER}" /S', entry
+        assert size_kb <= int(entry.pop("EstimatedSize"), 16) < size_kb + 64
+        assert entry == {"DisplayName": "Hearthglow Screensaver", "Publisher": "Tallowmere",
+                         "DisplayVersion": version(), "DisplayIcon": UNINSTALLER + ",0",
+                         "UninstallString": f'"{UNINSTALLER}"',
+                         "QuietUninstallString": f'"{UNINSTALLER}" /S'}, entry
 
         # The installed program finds its pictures in the installed folder: fire in the opening.
         p = inst.wine([INSTALLED_SCR, "/s"])
