@@ -58,6 +58,11 @@ def nsis_text(text):
     return text.replace("$", "$$")
 
 
+def windows_path(rel):
+    """A path below the install folder, as the setup program names it."""
+    return "$INSTDIR" + ("\\" + nsis_text(rel.replace("/", "\\")) if rel else "")
+
+
 def write_file_lists(files):
     """The File commands of the setup program and the matching Delete/RMDir commands of the
     uninstaller; folders are removed deepest first and only when left empty."""
@@ -67,22 +72,21 @@ def write_file_lists(files):
     for rel in files:
         folder = os.path.dirname(rel)
         if folder != current:
-            win = "$INSTDIR" + ("\\" + folder.replace("/", "\\") if folder else "")
-            install.append(f'SetOutPath "{win}"')
+            install.append(f'SetOutPath "{windows_path(folder)}"')
             current = folder
         while folder:
             folders.add(folder)
             folder = os.path.dirname(folder)
         install.append(f'File "{nsis_text(os.path.join(ASSETS, rel))}"')
-    remove = [f'Delete "$INSTDIR\\{nsis_text(rel.replace("/", chr(92)))}"' for rel in files]
+    remove = [f'Delete "{windows_path(rel)}"' for rel in files]
     for folder in sorted(folders, key=lambda f: (-f.count("/"), f)):
-        remove.append(f'RMDir "$INSTDIR\\{nsis_text(folder.replace("/", chr(92)))}"')
-    paths = {}
+        remove.append(f'RMDir "{windows_path(folder)}"')
+    paths = []
     for name, lines in (("files_install.nsh", install), ("files_uninstall.nsh", remove)):
-        paths[name] = os.path.join(WORK, name)
-        with open(paths[name], "w") as f:
+        paths.append(os.path.join(WORK, name))
+        with open(paths[-1], "w") as f:
             f.write("\n".join(lines) + "\n")
-    return paths["files_install.nsh"], paths["files_uninstall.nsh"]
+    return paths
 
 
 def welcome_picture():
