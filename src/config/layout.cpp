@@ -69,6 +69,10 @@ ControlRow ControlRow::Default() && {
     isDefault = true;
     return std::move(*this);
 }
+ControlRow ControlRow::Around(std::string control) && {
+    around = std::move(control);
+    return std::move(*this);
+}
 ControlRow ControlRow::Click(Handler h) && {
     click = h;
     return std::move(*this);

@@ -104,6 +104,7 @@ struct ControlRow {
     std::vector<std::string> items;  // lists
     std::string picture;             // pictures: the built-in resource's name
     bool isDefault = false;          // pressed by Enter
+    std::string around;  // labels: the control set in the gap of blanks inside the caption
     Handler click = nullptr;
     Handler change = nullptr;
     Handler scroll = nullptr;
@@ -121,6 +122,7 @@ struct ControlRow {
     ControlRow Items(std::vector<std::string> list) &&;
     ControlRow Shows(std::string resource) &&;
     ControlRow Default() &&;
+    ControlRow Around(std::string control) &&;
     ControlRow Click(Handler h) &&;
     ControlRow Change(Handler h) &&;
     ControlRow Scroll(Handler h) &&;

@@ -48,8 +48,8 @@ std::vector<ControlRow> HearthglowPageRows() {
     R("chkFP(5)",           K::CheckBox,      "Show Hearthglow",               "Frame2",  {5070, 2400, 1665,  195}).Click(fp),
     R("chkMantle(3)",       K::CheckBox,      "Show Mantle",                   "Frame2",  {5070, 2655, 1800,  225}).Click(mantle),
 
-    R("chkRotate",          K::CheckBox,      "Rotate Hearthglows.........",   "Frame2",  {  60, 3180, 1965,  210}).Click(On<&Setup::chkRotate_Click>),
-    R("Label21",            K::Label,         kRotateEvery,                    "Frame2",  {2670, 3165, 3375,  240}),
+    R("chkRotate",          K::CheckBox,      "Rotate Hearthglows.........",   "Frame2",  {  60, 3180, 2340,  210}).Click(On<&Setup::chkRotate_Click>),
+    R("Label21",            K::Label,         kRotateEvery,                    "Frame2",  {2670, 3165, 3375,  240}).Around("cboRotate"),
     R("cboRotate",          K::DropDownList,  "",                              "Frame2",  {4425, 3120,  705,  315}).Items(kRotateItems).Click(On<&Setup::cboRotate_Click>),
 
     R("chkEndIron",         K::CheckBox,      "Show Andirons",                 kPage,     { 255, 4500, 1425,  255}).Click(On<&Setup::chkEndIron_Click>),

@@ -51,11 +51,14 @@ std::vector<ControlRow> MusicPageRows() {
     for (int16_t i = 0; i < 36; ++i) {
         const Column& c = kColumns[i / 12];
         const int32_t top = kFirstRowTop + kRowStep * (i % 12);
-        const std::string n = "(" + std::to_string(i) + ")";
-        rows.push_back(R("cmdTestMusic" + n, K::Button, kTestCaption, kPage,
+        // Appended piece by piece: GCC 12 sees a false overlap in a chain of + here.
+        std::string n = "(";
+        n += std::to_string(i);
+        n += ')';
+        rows.push_back(R(std::string("cmdTestMusic").append(n), K::Button, kTestCaption, kPage,
                          {c.buttonLeft, top, 600, 240})
                            .Click(On<&Setup::cmdTestMusic_Click>));
-        rows.push_back(R("ChkMidi" + n, K::CheckBox, kTrackTitles[i], kPage,
+        rows.push_back(R(std::string("ChkMidi").append(n), K::CheckBox, kTrackTitles[i], kPage,
                          {c.boxLeft, top - 8, c.boxWidth, 255})
                            .Fore(kRed)
                            .Click(On<&Setup::ChkMidi_Click>));

@@ -26,7 +26,7 @@ std::vector<ControlRow> SettingsPageRows() {
     R("hsbMouseS",          K::HScrollBar,    "",                          "Frame23",  {  75,  300, 2535,  255}).Range(2, 20, 1, 2).Change(On<&Setup::hsbMouseS_Change>).Scroll(On<&Setup::hsbMouseS_Scroll>),
     R("txtMouseS",          K::TextBox,       "",                          "Frame23",  {2625,  285,  495,  285}).Font(kArialBold),
     R("Label32",            K::Label,         "Light Touch",               "Frame23",  { 300,  555,  855,  195}),
-    R("Label33",            K::Label,         "HeavyTouch",                "Frame23",  {1710,  570,  870,  195}),
+    R("Label33",            K::Label,         "HeavyTouch",                "Frame23",  {1710,  570,  960,  195}),
 
     R("Frame10",            K::Frame,         "SOUND",                     kPage,      { 135, 1905, 6255, 1500}).Tip("2 different bubble effects"),
     R("chkSound",           K::CheckBox,      "Sound On",                  "Frame10",  { 120,  390, 1095,  255}).Click(On<&Setup::chkSound_Click>),
@@ -36,7 +36,7 @@ std::vector<ControlRow> SettingsPageRows() {
     R("txtVol",             K::TextBox,       "",                          "Frame10",  {2100,  660,  645,  255}),
     R("Label28",            K::Label,         "Loud",                      "Frame10",  {2880,  660,  420,  195}),
     R("cmdKeyboard",        K::Button,        "Keyboard Options",          "Frame10",  {3990,  660, 1650,  285}).Click(On<&Setup::cmdKeyboard_Click>),
-    R("Label46",            K::Label,         kStopSoundAfter,             "Frame10",  { 105, 1125, 2820,  255}),
+    R("Label46",            K::Label,         kStopSoundAfter,             "Frame10",  { 105, 1125, 2820,  255}).Around("cboSoundOff"),
     R("cboSoundOff",        K::DropDownList,  "",                          "Frame10",  {1380, 1080, 1155,  315}).Items(kSoundOffItems).Click(On<&Setup::cboSoundOff_Click>),
 
     R("Frame1",             K::Frame,         "Calendar/Clock",            kPage,      {6975, 1770, 1530, 1680}),

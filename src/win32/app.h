@@ -28,6 +28,8 @@ public:
     void WindowOpened() { ++openWindows_; }
     void WindowClosed(HWND window);
     void CloseOtherForms();
+    // Shows the help window, or brings it forward when it is already open.
+    void ShowHelp();
 
     // StartupHost
     std::string CommandLineArguments() override;
@@ -59,5 +61,6 @@ private:
 
 HWND CreatePreviewWindow(App& app);
 HWND CreateSetupWindow(App& app);
+HWND CreateHelpWindow(App& app);
 
 }  // namespace hg
