@@ -40,7 +40,7 @@ Settings page
 - Mouse Sensitivity: how many mouse movements end the screen saver, from Light Touch (2) to HeavyTouch (20). With a light touch the smallest nudge ends it; with a heavy touch you have to move the mouse for a while.
 - SOUND: Sound On plays the crackle of the fire. Volume runs from Soft to Loud. Stop sound after: silences the fire and the music after the chosen number of minutes, or Never. Keyboard Options lists the music keys.
 - Calendar/Clock: Show puts a calendar page with the date and a running clock on the screen. Choose its corner with the four buttons in the white screen picture.
-- Stockings: shows up to four stockings hung from the mantel. Adjust Location moves them higher or lower.
+- Stockings: shows up to four stockings hung at the hearth. Adjust Location moves them higher or lower.
 - Poinsettias and Bells: a poinsettia or a bell on the left, on the right, or both.
 - Set Color Depth Here: opens the display settings of Windows.
 - Disable any Power Saving settings: if your monitor is set to turn itself off, tick this to keep it on while Hearthglow runs. Leave it clear and the monitor turns off as Windows says; the music then stops shortly afterwards.

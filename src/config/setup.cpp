@@ -95,14 +95,15 @@ std::string KeyboardHelpText() {
 }
 
 std::string AboutText() {
+    // The addresses stand on lines of their own: a message box never breaks inside one.
     return std::string("Hearthglow Screensaver\r\nVersion ") + HG_VERSION_TEXT +
            "\r\n\r\n"
            "A fire on the hearth for the long winter evenings.\r\n\r\n"
            "Tallowmere\r\n"
            "1 Ember Lane\r\n"
-           "Hearthwick, Nowhereshire (a made-up place)\r\n\r\n"
-           "Web: " +
-           kWebSite + "\r\nSupport: " + kSupportPage + "\r\nE-mail: " + kSupportMail;
+           "Hearthwick, Nowhereshire\r\n\r\n"
+           "Web site:\r\n" +
+           kWebSite + "\r\nSupport:\r\n" + kSupportPage + "\r\nE-mail:\r\n" + kSupportMail;
 }
 
 Setup::Setup(const SetupParts& parts)

@@ -96,9 +96,11 @@ HWND Control(HWND top, const std::string& name) {
     return Find(top, s);
 }
 
+// A window counts once it is shown: the dialog is made hidden and shown when it has loaded.
 HWND TopWindow(const std::wstring& title, int seconds) {
     for (int i = 0; i <= seconds * 10; ++i) {
-        if (HWND w = FindWindowW(nullptr, title.c_str())) return w;
+        HWND w = FindWindowW(nullptr, title.c_str());
+        if (w && IsWindowVisible(w)) return w;
         if (i < seconds * 10) Sleep(100);
     }
     return nullptr;
