@@ -8,7 +8,9 @@ Form::Form(const FormLayout& layout, FormControls& controls, DialogHost& host)
     : controls_(controls), host_(host), layout_(layout), missing_("", Kind::Label, "", "", {}) {}
 
 void Form::Raise(const ControlRow& row, Event event) {
-    Handler h = event == Event::Click ? row.click : event == Event::Change ? row.change : row.scroll;
+    Handler h = event == Event::Click    ? row.click
+                : event == Event::Change ? row.change
+                                         : row.scroll;
     if (h) h(*this, row.index);
 }
 

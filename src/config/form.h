@@ -44,7 +44,7 @@ class ScrollBar {
 class DropDownList {
   public:
     virtual ~DropDownList() = default;
-    virtual std::string Text() = 0;  // the chosen item, or empty when none is
+    virtual std::string Text() = 0;                     // the chosen item, or empty when none is
     virtual void SetText(const std::string& item) = 0;  // one of the row's items
 };
 

@@ -38,22 +38,22 @@ void On(Form& form, int16_t index) {
 }
 
 enum class Kind {
-    TabStrip,      // the tabbed control; its pages are the Page rows inside it
-    Page,          // one page of the tabbed control; the caption is the tab's
-    Strip,         // a bar of buttons docked to an edge
-    Frame,         // a captioned group, drawn by its page
+    TabStrip,  // the tabbed control; its pages are the Page rows inside it
+    Page,      // one page of the tabbed control; the caption is the tab's
+    Strip,     // a bar of buttons docked to an edge
+    Frame,     // a captioned group, drawn by its page
     Label,
     CheckBox,
     OptionButton,
     TextBox,
-    MultiLineText, // read-only, with scroll bars
+    MultiLineText,  // read-only, with scroll bars
     HScrollBar,
     VScrollBar,
     DropDownList,
     Button,
-    Picture,       // a built-in picture in a sunken box
-    Shape,         // a white rectangle, drawn by its page
-    Line,          // a rule, drawn by its page: `at` is a rectangle of width or height 0
+    Picture,  // a built-in picture in a sunken box
+    Shape,    // a white rectangle, drawn by its page
+    Line,     // a rule, drawn by its page: `at` is a rectangle of width or height 0
 };
 
 // Whether the platform draws the row itself on its container or makes a window for it.
@@ -62,9 +62,9 @@ constexpr bool IsDrawn(Kind k) { return k == Kind::Frame || k == Kind::Shape || 
 constexpr bool IsWindowContainer(Kind k) { return k == Kind::Page || k == Kind::Strip; }
 
 enum class FontRole {
-    Dialog,       // the system's dialog font, 8 point
-    DialogBold,   // the same, bold
-    ArialBold,    // Arial bold 8.25 point
+    Dialog,      // the system's dialog font, 8 point
+    DialogBold,  // the same, bold
+    ArialBold,   // Arial bold 8.25 point
 };
 
 enum class Align { Left, Centre };

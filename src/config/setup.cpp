@@ -109,8 +109,7 @@ std::string AboutText() {
 Setup::Setup(const SetupParts& parts)
     : Form(SetupLayout(), parts.controls, parts.host), TegoSnd1(parts.music), store_(parts.store) {}
 
-std::string Setup::Read(const char* section, const std::string& name,
-                        const std::string& fallback) {
+std::string Setup::Read(const char* section, const std::string& name, const std::string& fallback) {
     return store_.Read(kAppName, section, name, fallback);
 }
 

@@ -48,9 +48,9 @@ class Setup : public Form {
     void Load();
 
     // Members.
-    std::string AssetFolder;        // the install folder, for the test buttons
-    std::string CalendarPosition;   // the `CalPos` text as last loaded or chosen
-    std::string MouseSensitivity;   // the value last shown in txtMouseS
+    std::string AssetFolder;       // the install folder, for the test buttons
+    std::string CalendarPosition;  // the `CalPos` text as last loaded or chosen
+    std::string MouseSensitivity;  // the value last shown in txtMouseS
 
     TegoSnd& TegoSnd1;
 

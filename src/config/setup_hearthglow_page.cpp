@@ -8,8 +8,9 @@ std::vector<ControlRow> HearthglowPageRows() {
     using K = Kind;
     using R = ControlRow;
     const std::string kPage = "SSTab1(1)";
-    const std::string kRotateEvery = "Rotate Hearthglows every" + std::string(19, ' ') + "Minute(s)";
-    const std::vector<std::string> kRotateItems = {"1", "2", "3",  "4",  "5",  "6",  "7", "8",
+    const std::string kRotateEvery =
+        "Rotate Hearthglows every" + std::string(19, ' ') + "Minute(s)";
+    const std::vector<std::string> kRotateItems = {"1", "2",  "3",  "4",  "5",  "6",  "7", "8",
                                                    "9", "10", "15", "20", "30", "45", "60"};
     auto fp = On<&Setup::chkFP_Click>;
     auto mantle = On<&Setup::chkMantle_Click>;

@@ -10,7 +10,7 @@ std::vector<ControlRow> SettingsPageRows() {
     const std::string kPage = "SSTab1(0)";
     const std::string kStopSoundAfter = "Stop sound after:" + std::string(28, ' ') + "min.";
     const std::vector<std::string> kSoundOffItems = {
-        "Never", "1",  "2",  "3",  "4",   "5",   "10",  "15",  "20",  "30",
+        "Never", "1",  "2",  "3",   "4",   "5",   "10",  "15",  "20",  "30",
         "45",    "60", "90", "120", "180", "240", "300", "360", "420", "480"};
     // clang-format off
     return {

@@ -98,8 +98,8 @@ void App::ShowSceneWindowTopmost(int32_t width, int32_t height) {
 
 void App::SetScreenSaverRunning(bool running) {
     BOOL previous = FALSE;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0,
-                          &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0, &previous,
+                          0);
 }
 
 void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
@@ -132,8 +132,7 @@ void App::RequestPasswordChange(uintptr_t owner) {
     using PwdChangePasswordA = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
     HMODULE mpr = LoadLibraryA("mpr.dll");
     if (!mpr) return;
-    auto change =
-        reinterpret_cast<PwdChangePasswordA>(
+    auto change = reinterpret_cast<PwdChangePasswordA>(
         reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));
     if (change) change("SCRSAVE", reinterpret_cast<HWND>(owner), 0, 0);
     FreeLibrary(mpr);

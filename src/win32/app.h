@@ -13,7 +13,7 @@ namespace hg {
 class SceneWindow;
 
 class App : public StartupHost {
-public:
+  public:
     explicit App(HINSTANCE instance);
     ~App() override;
 
@@ -47,7 +47,7 @@ public:
     void RequestPasswordChange(uintptr_t owner) override;
     void CloseDownScene() override;
 
-private:
+  private:
     HINSTANCE instance_;
     Module1State module_;
     RegistryStore store_;

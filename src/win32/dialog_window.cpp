@@ -198,8 +198,8 @@ struct ListWidget : Widget, DropDownList {
     void SetText(const std::string& t) override {
         text = t;
         const std::wstring w = Widen(t);
-        LRESULT i = Quiet(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                          reinterpret_cast<LPARAM>(w.c_str()));
+        LRESULT i =
+            Quiet(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(w.c_str()));
         Quiet(CB_SETCURSEL, static_cast<WPARAM>(i == CB_ERR ? -1 : i), 0);
     }
     std::string text;
@@ -230,8 +230,8 @@ DialogWindow::~DialogWindow() {
 }
 
 bool DialogWindow::Create(const wchar_t* className) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                                ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX icc = {
+        sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterClassOnce(className, FormProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
@@ -241,9 +241,9 @@ bool DialogWindow::Create(const wchar_t* className) {
                       nullptr);
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, className, Widen(layout_.caption).c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance,
-                              this);
+    window_ =
+        CreateWindowExW(WS_EX_CONTROLPARENT, className, Widen(layout_.caption).c_str(), style,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
     if (!window_) return false;
     app_.WindowOpened();
     dpi_ = DpiOf(window_);
@@ -300,8 +300,10 @@ void DialogWindow::CreateWidget(size_t i) {
             break;
         case Kind::Label:
             // A label with a list in its caption's gap draws itself on both sides of the list.
-            style |= !row.around.empty() ? SS_OWNERDRAW
-                     : SS_NOPREFIX | (row.align == Align::Centre ? SS_CENTER : SS_LEFTNOWORDWRAP);
+            style |=
+                !row.around.empty()
+                    ? SS_OWNERDRAW
+                    : SS_NOPREFIX | (row.align == Align::Centre ? SS_CENTER : SS_LEFTNOWORDWRAP);
             w = std::make_unique<PlainWidget>(*this, row);
             break;
         case Kind::CheckBox:
@@ -359,8 +361,8 @@ void DialogWindow::CreateWidget(size_t i) {
                               GetModuleHandleW(nullptr), nullptr);
     if (!w->hwnd) return;
     SetPropW(w->hwnd, kNameProperty,
-             reinterpret_cast<HANDLE>(static_cast<intptr_t>(GlobalAddAtomW(
-                 Widen(row.QualifiedName()).c_str()))));
+             reinterpret_cast<HANDLE>(
+                 static_cast<intptr_t>(GlobalAddAtomW(Widen(row.QualifiedName()).c_str()))));
     // Themed check boxes draw their caption in the theme's colour; a coloured caption needs the
     // plain look.
     if ((row.kind == Kind::CheckBox || row.kind == Kind::OptionButton) && row.fore != kSystemColour)
@@ -382,8 +384,8 @@ void DialogWindow::CreateWidget(size_t i) {
         pages_.push_back(w->hwnd);
     } else if (row.kind == Kind::HScrollBar || row.kind == Kind::VScrollBar) {
         auto* s = static_cast<ScrollWidget*>(w.get());
-        SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_POS | SIF_PAGE, 0, s->Span(), 0,
-                         s->PositionOf(s->value), 0};
+        SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_POS | SIF_PAGE, 0, s->Span(),
+                         0,         s->PositionOf(s->value),        0};
         SetScrollInfo(w->hwnd, SB_CTL, &si, TRUE);
     } else if (row.kind == Kind::DropDownList) {
         for (const std::string& item : row.items)
@@ -491,7 +493,9 @@ void DialogWindow::Layout(UINT dpi, const RECT* suggested) {
     SetWindowPos(window_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     for (const auto& w : widgets_)
-        if (w && w->hwnd) SendMessageW(w->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(w->row.font)), FALSE);
+        if (w && w->hwnd)
+            SendMessageW(w->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(w->row.font)),
+                         FALSE);
 
     // The tabbed control first: its tabs' height, which the font decides, places the pages.
     pageOffset_ = {0, 0};
@@ -517,7 +521,6 @@ void DialogWindow::Layout(UINT dpi, const RECT* suggested) {
     }
     FitGapLabels();
     if (tips_) {
-        SendMessageW(tips_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(FontRole::Dialog)), FALSE);
         SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Px(5400));
         for (size_t i = 0; i < layout_.rows.size(); ++i) {
             const ControlRow& row = layout_.rows[i];
@@ -745,15 +748,30 @@ void DialogWindow::OnScroll(WPARAM wParam, LPARAM lParam) {
     int32_t position = s->PositionOf(s->value);
     const int code = LOWORD(wParam);
     switch (code) {
-        case SB_LINELEFT: position -= s->row.smallChange; break;
-        case SB_LINERIGHT: position += s->row.smallChange; break;
-        case SB_PAGELEFT: position -= s->row.largeChange; break;
-        case SB_PAGERIGHT: position += s->row.largeChange; break;
-        case SB_LEFT: position = 0; break;
-        case SB_RIGHT: position = s->Span(); break;
+        case SB_LINELEFT:
+            position -= s->row.smallChange;
+            break;
+        case SB_LINERIGHT:
+            position += s->row.smallChange;
+            break;
+        case SB_PAGELEFT:
+            position -= s->row.largeChange;
+            break;
+        case SB_PAGERIGHT:
+            position += s->row.largeChange;
+            break;
+        case SB_LEFT:
+            position = 0;
+            break;
+        case SB_RIGHT:
+            position = s->Span();
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: position = HIWORD(wParam); break;
-        default: return;  // SB_ENDSCROLL
+        case SB_THUMBPOSITION:
+            position = HIWORD(wParam);
+            break;
+        default:
+            return;  // SB_ENDSCROLL
     }
     const int32_t value = s->ValueAt(position);
     const bool changed = value != s->value;
@@ -825,8 +843,8 @@ void DialogWindow::PaintPane(HWND pane, HDC dc) {
             edge.top += tm.tmHeight / 2;
             DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
             const std::wstring text = Widen(row.caption);
-            SetTextColor(dc, row.fore == kSystemColour ? GetSysColor(COLOR_BTNTEXT)
-                                                       : ToColorRef(row.fore));
+            SetTextColor(
+                dc, row.fore == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : ToColorRef(row.fore));
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             const int inset = Px(120);
             SIZE size = {};
@@ -858,11 +876,10 @@ void DialogWindow::PaintPicture(HWND picture, HDC dc) {
         HGLOBAL data = res ? LoadResource(module, res) : nullptr;
         const void* bytes = data ? LockResource(data) : nullptr;
         int width = 0, height = 0, channels = 0;
-        stbi_uc* rgba =
-            bytes ? stbi_load_from_memory(static_cast<const stbi_uc*>(bytes),
-                                          static_cast<int>(SizeofResource(module, res)), &width,
-                                          &height, &channels, 4)
-                  : nullptr;
+        stbi_uc* rgba = bytes ? stbi_load_from_memory(static_cast<const stbi_uc*>(bytes),
+                                                      static_cast<int>(SizeofResource(module, res)),
+                                                      &width, &height, &channels, 4)
+                              : nullptr;
         if (rgba) {
             pixels.resize(static_cast<size_t>(width) * height * 4);
             for (size_t i = 0; i < pixels.size(); i += 4) {
@@ -957,8 +974,9 @@ LRESULT DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             OnDestroy();
             for (const auto& w : widgets_)
-                if (w && w->hwnd) GlobalDeleteAtom(static_cast<ATOM>(reinterpret_cast<intptr_t>(
-                                      RemovePropW(w->hwnd, kNameProperty))));
+                if (w && w->hwnd)
+                    GlobalDeleteAtom(static_cast<ATOM>(
+                        reinterpret_cast<intptr_t>(RemovePropW(w->hwnd, kNameProperty))));
             app_.WindowClosed(window_);
             return 0;
         default:

@@ -121,11 +121,10 @@ int ScrollCode(const std::string& code) {
         const char* name;
         int code;
     };
-    const Pair pairs[] = {{"lineleft", SB_LINELEFT},   {"lineright", SB_LINERIGHT},
-                          {"pageleft", SB_PAGELEFT},   {"pageright", SB_PAGERIGHT},
-                          {"track", SB_THUMBTRACK},    {"release", SB_THUMBPOSITION},
-                          {"left", SB_LEFT},           {"right", SB_RIGHT},
-                          {"end", SB_ENDSCROLL}};
+    const Pair pairs[] = {
+        {"lineleft", SB_LINELEFT},   {"lineright", SB_LINERIGHT}, {"pageleft", SB_PAGELEFT},
+        {"pageright", SB_PAGERIGHT}, {"track", SB_THUMBTRACK},    {"release", SB_THUMBPOSITION},
+        {"left", SB_LEFT},           {"right", SB_RIGHT},         {"end", SB_ENDSCROLL}};
     for (const Pair& p : pairs)
         if (code == p.name) return p.code;
     return SB_ENDSCROLL;
@@ -232,9 +231,8 @@ void Run(const std::string& line, HWND& top) {
         Say("picked " + Narrow(TextOf(c)));
     } else if (verb == "scroll") {
         std::string code = rest.substr(0, rest.find(' '));
-        int position = rest.find(' ') == std::string::npos
-                           ? 0
-                           : atoi(rest.substr(rest.find(' ') + 1).c_str());
+        int position =
+            rest.find(' ') == std::string::npos ? 0 : atoi(rest.substr(rest.find(' ') + 1).c_str());
         const bool vertical = (GetWindowLongW(c, GWL_STYLE) & SBS_VERT) != 0;
         SendMessageW(GetParent(c), vertical ? WM_VSCROLL : WM_HSCROLL,
                      MAKEWPARAM(ScrollCode(code), position), reinterpret_cast<LPARAM>(c));

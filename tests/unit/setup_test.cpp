@@ -1,5 +1,7 @@
 // The configuration dialog and the help window against fake controls built from their own
 // layout rows: loading, the handlers, the music test bench, the buttons, and the layout itself.
+#include "config/setup.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <memory>
 
 #include "config/help.h"
-#include "config/setup.h"
 #include "fakes.h"
 #include "hg_version.h"
 #include "settings/settings.h"
@@ -63,8 +64,8 @@ class FakeControls : public FormControls {
     }
     ScrollBar& ScrollBarOf(const ControlRow& row) override {
         bool known = scrolls_.count(&row) != 0;
-        FakeScroll& s = Get(scrolls_, row, row.kind == Kind::VScrollBar ? Kind::VScrollBar
-                                                                         : Kind::HScrollBar);
+        FakeScroll& s =
+            Get(scrolls_, row, row.kind == Kind::VScrollBar ? Kind::VScrollBar : Kind::HScrollBar);
         if (!known) s.value = row.initial;
         return s;
     }
@@ -258,7 +259,8 @@ TEST(SetupLoad, AValueAControlCannotTakeIsSkippedAndTheLaterStepsStillLoad) {
 
 TEST(SetupLoad, TheCornerIsTheNumberTheTextStartsWithAndAListedSoundOffShowsAsStored) {
     Dialog d;
-    d.Set({{"Settings\\SetReg", "2"}, {"Settings\\CalPos", " 3 (bottom right)"},
+    d.Set({{"Settings\\SetReg", "2"},
+           {"Settings\\CalPos", " 3 (bottom right)"},
            {"Settings\\SoundOff", "45"}});
     d.setup.Load();
     EXPECT_EQ(d.ChosenCorners(), std::vector<int>{3});
@@ -358,8 +360,7 @@ TEST(SetupTestButtons, OneControlPlaysOneTrackAndEachButtonKeepsItsOwnCaption) {
     d.Press("cmdTestMusic", 2);  // plays track 3 once more
     EXPECT_EQ(d.Caption(3), "Stop");
     EXPECT_EQ(Join(d.log), "Stop Play(" + folder + "midi3.mid,0,-1) Stop Play(" + folder +
-                               "midi7.mid,0,-1) Stop Stop Stop Play(" + folder +
-                               "midi3.mid,0,-1)");
+                               "midi7.mid,0,-1) Stop Stop Stop Play(" + folder + "midi3.mid,0,-1)");
 }
 
 TEST(SetupButtons, EachButtonOfTheDialogDoesItsOneThing) {
