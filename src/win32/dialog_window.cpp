@@ -693,6 +693,15 @@ bool DialogWindow::TranslateKeyboard(MSG& msg) {
             ShowPage(page);
             return true;
         }
+        // A multi-line text box asks for every key, Tab among them; a read-only one has no use
+        // for it, so Tab leaves it as it leaves any other control.
+        if (msg.wParam == VK_TAB && !ctrl) {
+            Widget* w = WidgetOf(GetFocus());
+            if (w && w->row.kind == Kind::MultiLineText) {
+                if (HWND next = GetNextDlgTabItem(window_, w->hwnd, shift)) SetFocus(next);
+                return true;
+            }
+        }
         // Enter presses the button that has the focus, as in any dialog; elsewhere it is OK.
         if (msg.wParam == VK_RETURN) {
             Widget* w = WidgetOf(GetFocus());
