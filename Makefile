@@ -3,7 +3,7 @@ ARGS ?= /s
 JOBS ?= 2
 
 .PHONY: all setup tools assets win32 native linux run run-native install-linux test unit e2e \
-	e2e-native measure clean
+	e2e-native measure dist clean
 
 all: win32
 
@@ -49,7 +49,11 @@ install-linux: assets
 unit: native
 	@cd build/native && ctest --output-on-failure -j$(JOBS)
 
-e2e: win32
+# The release folder build/dist: the setup program, the portable zip and SHA256SUMS.
+dist: win32
+	@python3 scripts/dist.py
+
+e2e: win32 dist
 	@python3 tests/e2e/run_e2e.py
 
 e2e-native: linux
