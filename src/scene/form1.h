@@ -4,6 +4,7 @@
 // operations through SceneHost; everything here is portable.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "scene/controls.h"
@@ -26,7 +27,7 @@ struct Form1Parts {
 };
 
 class Form1 : public TegoDDrwEvents {
-public:
+  public:
     // Ticks of Timer3 after a monitor power-down that was let through; the fourth stops the music.
     static constexpr int kTimer3IntervalMs = 15000;
 
@@ -99,10 +100,14 @@ public:
     int32_t PoinRSurf = 0, PoinLSurf = 0, BellRSurf = 0, BellLSurf = 0;
     int32_t CalendarSurf = 0, FlameSurf = 0, LogsSurf = 0;
     std::array<int32_t, 7> SideLSurf{}, SideRSurf{}, TopSurf{};  // styles 1..6
-    std::array<int32_t, 7> MantelSurf{};                          // styles 3..6
+    std::array<int32_t, 7> MantelSurf{};                         // styles 3..6
     int32_t AndIronLSurf = 0, AndIronRSurf = 0;
 
-private:
+  private:
+    // A timer's tick handler that does nothing once the run has ended.
+    std::function<void()> Ticks(void (Form1::*handler)());
+    void StopTimers();
+
     SettingsStore& store_;
     SceneHost& host_;
     Clock& clock_;

@@ -55,9 +55,10 @@ void Module1::Main() {
     for (const char* title : kSettingsWindowTitles) {
         if (!settingsWindow) settingsWindow = host_.FindTopLevelWindow(title);
     }
-    if (commandLine.substr(0, 2) == "/s" && settingsWindow == 0 && host_.PreviousInstance()) {
-        return;
-    }
+    // Every mode counts as an instance, so a scene that Windows starts on idle finds the dialog,
+    // the preview or a scene started without a switch already running.
+    const bool previousInstance = host_.PreviousInstance();
+    if (commandLine.substr(0, 2) == "/s" && settingsWindow == 0 && previousInstance) return;
 
     switch (mode) {
         case Mode::Scene: {

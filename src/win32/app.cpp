@@ -54,8 +54,11 @@ uintptr_t App::FindTopLevelWindow(const std::string& title) {
 
 bool App::PreviousInstance() {
     // The mutex lives as long as this process, so a later instance sees it until we end.
-    instanceMutex_ = CreateMutexA(nullptr, FALSE, "Tallowmere.Hearthglow.Instance");
-    return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!instanceMutex_) {
+        instanceMutex_ = CreateMutexA(nullptr, FALSE, "Tallowmere.Hearthglow.Instance");
+        previousInstance_ = instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    return previousInstance_;
 }
 
 Rect App::DesktopWindowRect() {
@@ -95,8 +98,8 @@ void App::ShowSceneWindowTopmost(int32_t width, int32_t height) {
 
 void App::SetScreenSaverRunning(bool running) {
     BOOL previous = FALSE;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0,
-                          &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0, &previous,
+                          0);
 }
 
 void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
@@ -120,8 +123,7 @@ void App::RequestPasswordChange(uintptr_t owner) {
     using PwdChangePasswordA = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
     HMODULE mpr = LoadLibraryA("mpr.dll");
     if (!mpr) return;
-    auto change =
-        reinterpret_cast<PwdChangePasswordA>(
+    auto change = reinterpret_cast<PwdChangePasswordA>(
         reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));
     if (change) change("SCRSAVE", reinterpret_cast<HWND>(owner), 0, 0);
     FreeLibrary(mpr);

@@ -13,7 +13,7 @@ namespace hg {
 class SceneWindow;
 
 class App : public StartupHost {
-public:
+  public:
     explicit App(HINSTANCE instance);
     ~App() override;
 
@@ -45,11 +45,12 @@ public:
     void RequestPasswordChange(uintptr_t owner) override;
     void CloseDownScene() override;
 
-private:
+  private:
     HINSTANCE instance_;
     Module1State module_;
     RegistryStore store_;
     HANDLE instanceMutex_ = nullptr;
+    bool previousInstance_ = false;
     int openWindows_ = 0;
     std::unique_ptr<SceneWindow> scene_;
     HWND preview_ = nullptr;

@@ -3,6 +3,7 @@
 // one shared log, so a test can check the order of calls across all of them.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -96,6 +97,7 @@ class FakeHost : public SceneHost, public Clock {
         log_.push_back("Message(" + title + ")");
         messageTitle = title;
         messageText = text;
+        if (whileMessageShown) whileMessageShown();  // the message box's own message loop
     }
     void CloseOtherForms() override { log_.push_back("CloseOtherForms"); }
     void UnloadSceneWindow() override {
@@ -135,6 +137,7 @@ class FakeHost : public SceneHost, public Clock {
     bool unloaded = false;
     bool ended = false;
     std::string messageTitle, messageText;
+    std::function<void()> whileMessageShown;
 
   private:
     CallLog& log_;

@@ -73,18 +73,29 @@ TEST(SceneLoad, DisplayFailureShowsTheMessageAndEndsBeforeAnyPicture) {
     EXPECT_LT(IndexOf(s.log, "Message("), IndexOf(s.log, "UnloadSceneWindow"));
 }
 
+TEST(SceneLoad, NoTimerTicksBehindTheDisplayFailureMessage) {
+    Scene s;
+    s.Seeded({{"xmas\\PlayMusic", "0"}, {"Music\\Music1", "1"}, {"Settings\\SoundOff", "1"}});
+    s.ddrw.openSucceeds = false;
+    s.host.whileMessageShown = [&s] { s.Seconds(120); };  // read for two minutes
+    s.Load();
+    const int message = IndexOf(s.log, "Message(");
+    ASSERT_GE(message, 0);
+    EXPECT_EQ(s.log[message + 1], "UnloadSceneWindow") << Join(s.log);
+    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+}
+
 TEST(CloseDown, RunsInOrderAndOnlyOnce) {
     Scene s;
     s.Seeded();
     s.Load();
     s.log.clear();
     s.form->CloseDown();
-    std::vector<std::string> expected = {"ShowCursor(true)", "CloseDisplay",
-                                         "ScreenSaverRunning(false)", "StopMidi",
-                                         "CloseOtherForms", "UnloadSceneWindow",
-                                         // the unload handler, inside the window's unload
-                                         "StopMidi", "ShowCursor(true)", "StopAllWaves",
-                                         "EndProcess"};
+    std::vector<std::string> expected = {
+        "ShowCursor(true)", "CloseDisplay", "ScreenSaverRunning(false)", "StopMidi",
+        "CloseOtherForms", "UnloadSceneWindow",
+        // the unload handler, inside the window's unload
+        "StopMidi", "ShowCursor(true)", "StopAllWaves", "EndProcess"};
     EXPECT_EQ(s.log, expected);
     EXPECT_FALSE(s.host.screenSaverRunning);
     s.log.clear();
