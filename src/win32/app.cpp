@@ -16,10 +16,28 @@ int App::Run() {
     if (openWindows_ == 0) return 0;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == previewWatch_) {
+            WatchPreviewHost();
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return 0;
+}
+
+// A host whose process is killed may go without destroying its windows, ours included, and
+// then no message ever tells us: the preview looks for its host once a second instead.
+void App::WatchPreviewHost() {
+    if (::IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(module_.PreviewParent)))) return;
+    KillTimer(nullptr, previewWatch_);
+    previewWatch_ = 0;
+    if (!preview_) return;
+    if (::IsWindow(preview_)) {
+        DestroyWindow(preview_);  // its WM_DESTROY does the bookkeeping
+    } else {
+        WindowClosed(preview_);  // already gone with its host, unannounced
+    }
 }
 
 void App::WindowClosed(HWND window) {
@@ -115,6 +133,7 @@ void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
     SetWindowLongPtrA(preview_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(parentWindow));
     SetWindowPos(preview_, HWND_TOP, 0, 0, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    previewWatch_ = SetTimer(nullptr, 0, kPreviewWatchMs, nullptr);
 }
 
 void App::ShowSetup() { setup_ = CreateSetupWindow(*this); }

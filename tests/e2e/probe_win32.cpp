@@ -50,8 +50,7 @@ HANDLE Start(const std::string& commandLine) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::string cl = commandLine;
-    if (!CreateProcessA(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessA(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
     return pi.hProcess;
@@ -94,6 +93,105 @@ int HostPreview(const char* scr, int w, int h, const char* tail) {
     return 0;
 }
 
+// orphan-host <scr>: hosts a preview, then ends without destroying the host window, as a
+// settings window does when its process is killed. Prints the preview's process id.
+int OrphanHost(const char* scr) {
+    HWND host = MakeWindow("Orphan Host", 200, 150);
+    char cl[512];
+    snprintf(cl, sizeof cl, "\"%s\" /p %lu", scr, (unsigned long)(uintptr_t)host);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, cl, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        printf("start-failed\n");
+        return 2;
+    }
+    HWND child = nullptr;
+    for (int i = 0; i < 100 && !child; ++i) {
+        Pump(50);
+        child = FindWindowExA(host, nullptr, nullptr, nullptr);
+    }
+    printf("preview-pid %lu child=%d\n", pi.dwProcessId, child ? 1 : 0);
+    ExitProcess(0);
+}
+
+// wait-process <pid> <seconds>: whether that process ends within the time.
+int WaitProcess(unsigned long pid, int seconds) {
+    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!p) {
+        printf("ended=1 (gone)\n");
+        return 0;
+    }
+    DWORD start = GetTickCount();
+    DWORD wait = WaitForSingleObject(p, static_cast<DWORD>(seconds) * 1000);
+    printf("ended=%d after %lu ms\n", wait == WAIT_OBJECT_0 ? 1 : 0, GetTickCount() - start);
+    CloseHandle(p);
+    return 0;
+}
+
+// text-mask <utf-8 in hex> <height> <wide|ansi> <rows>: draws the text as the scene draws its
+// message (Arial of that cell height, yellow, at 100, 1 of an 800 x 600 RGB565 bitmap) and
+// prints, for the top rows, 1 where a pixel is more yellow than not. "ansi" draws what is left
+// of the text after the ANSI code page, as a narrow drawing call would.
+int TextMask(const char* hex, int height, const char* how, int rows) {
+    std::string utf8;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
+        char pair[3] = {hex[i], hex[i + 1], 0};
+        utf8.push_back(static_cast<char>(strtoul(pair, nullptr, 16)));
+    }
+    std::wstring text(utf8.size() + 1, L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    text.data(), static_cast<int>(text.size())));
+    if (!strcmp(how, "ansi")) {
+        std::string narrow(text.size() * 2 + 1, '\0');
+        narrow.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                          narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                                          nullptr));
+        text.assign(narrow.size() + 1, L'\0');
+        text.resize(MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()),
+                                        text.data(), static_cast<int>(text.size())));
+    }
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 800;
+    info.header.biHeight = -600;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 16;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = 0xF800;
+    info.masks[1] = 0x07E0;
+    info.masks[2] = 0x001F;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                   &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, dib);
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+    SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 0));
+    TextOutW(dc, 100, 1, text.data(), static_cast<int>(text.size()));
+    GdiFlush();
+    const auto* px = static_cast<const uint16_t*>(bits);
+    printf("mask 800 %d\n", rows);
+    std::string line(800, '0');
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const uint16_t p = px[y * 800 + x];
+            const int r = (p >> 11) * 255 / 31, g = ((p >> 5) & 63) * 255 / 63,
+                      b = (p & 31) * 255 / 31;
+            line[x] = (r < g ? r : g) - b >= 128 ? '1' : '0';
+        }
+        printf("%s\n", line.c_str());
+    }
+    return 0;
+}
+
 int WindowInfo(const char* cls) {
     HWND w = FindWindowA(cls, nullptr);
     if (!w) {
@@ -132,8 +230,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && !strcmp(argv[1], "window-info")) return WindowInfo(argv[2]);
+    if (argc >= 3 && !strcmp(argv[1], "orphan-host")) return OrphanHost(argv[2]);
+    if (argc >= 6 && !strcmp(argv[1], "text-mask"))
+        return TextMask(argv[2], atoi(argv[3]), argv[4], atoi(argv[5]));
+    if (argc >= 4 && !strcmp(argv[1], "wait-process"))
+        return WaitProcess(strtoul(argv[2], nullptr, 0), atoi(argv[3]));
     if (argc >= 4 && !strcmp(argv[1], "syscommand"))
         return SysCommand(argv[2], strtoul(argv[3], nullptr, 0), argc >= 5 ? atol(argv[4]) : 2);
-    fprintf(stderr, "usage: probe host-preview|make-window|window-info|syscommand ...\n");
+    fprintf(
+        stderr,
+        "usage: probe "
+        "host-preview|orphan-host|wait-process|text-mask|make-window|window-info|syscommand ...\n");
     return 2;
 }
