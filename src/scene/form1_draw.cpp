@@ -1,4 +1,5 @@
 // Loading the scene's pictures and composing each frame.
+#include <exception>
 #include <string>
 
 #include "common/number_text.h"
@@ -159,6 +160,15 @@ void Form1::OpenDirectDrawSession() {
             d.SetSurfaceX(AndIronLSurf, 0);
             d.SetSurfaceX(AndIronRSurf, 650);
         }
+    }
+}
+
+void Form1::FrameDue() {
+    // A frame that cannot be finished (memory running out, say) is given up; the next one is
+    // drawn whole from the start, so nothing of it lingers.
+    try {
+        DrawFrame();
+    } catch (const std::exception&) {
     }
 }
 

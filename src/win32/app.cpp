@@ -12,7 +12,13 @@ App::~App() {
 
 int App::Run() {
     Module1 module1(*this, module_);
-    module1.Main();
+    try {
+        module1.Main();
+    } catch (...) {
+        // A start-up that could not finish ends the way the scene ends, cursor and all.
+        CloseDownScene();
+        return 0;
+    }
     if (openWindows_ == 0) return 0;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -23,25 +23,23 @@ TEST(SceneLoad, RunsItsStepsInOrder) {
     EXPECT_LT(display, firstSurface);
     EXPECT_LT(firstSurface, crackle);
     EXPECT_EQ(CountOf(log, "ShowCursor(false)"), 1);
-    // The rotation period became seconds and the sound-off limit was armed before the display.
-    EXPECT_EQ(s.form->Settings.RotateT, 60);
-    EXPECT_EQ(s.form->SoundOffLimit, 300);
-    EXPECT_TRUE(s.form->FirstFrame);
-    EXPECT_FALSE(s.form->InputArmed);
     EXPECT_EQ(s.store.Read(kAppName, "Settings", "SetReg", ""), "2");
+    // The sound-off period was armed in seconds: five minutes.
+    s.Seconds(299.5);
+    EXPECT_TRUE(s.ds.AnyPlaying());
+    s.Seconds(0.5);
+    EXPECT_FALSE(s.ds.AnyPlaying());
 }
 
 TEST(SceneLoad, TimersAtCreationAndMusicOff) {
     Scene s;
-    EXPECT_TRUE(s.form->Timer1.Enabled());
-    EXPECT_TRUE(s.form->Timer2.Enabled());
-    EXPECT_TRUE(s.form->TimerTotal.Enabled());
-    EXPECT_TRUE(s.form->TimerMIDI.Enabled());
-    EXPECT_FALSE(s.form->Timer3.Enabled());
-    EXPECT_EQ(s.form->TimerMIDI.Interval(), 1050);
+    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI"})
+        EXPECT_TRUE(s.timers.Enabled(name)) << name;
+    EXPECT_FALSE(s.timers.Enabled("Timer3"));
+    EXPECT_EQ(s.timers.Interval("TimerMIDI"), 1050);
     s.Seeded();  // PlayMusic = 1
     s.Load();
-    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+    EXPECT_FALSE(s.timers.Enabled("TimerMIDI"));
     s.Seconds(30);
     EXPECT_EQ(CountOf(s.log, "PlayMidiFile"), 0);
 }
@@ -50,7 +48,6 @@ TEST(SceneLoad, SoundOffNeverArmsNothing) {
     Scene s;
     s.Seeded();
     s.Load();
-    EXPECT_EQ(s.form->SoundOffLimit, 0);
     s.Seconds(120);
     EXPECT_EQ(CountOf(s.log, "StopAllWaves"), 0);
 }
@@ -82,7 +79,8 @@ TEST(SceneLoad, NoTimerTicksBehindTheDisplayFailureMessage) {
     const int message = IndexOf(s.log, "Message(");
     ASSERT_GE(message, 0);
     EXPECT_EQ(s.log[message + 1], "UnloadSceneWindow") << Join(s.log);
-    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI", "Timer3"})
+        EXPECT_FALSE(s.timers.Enabled(name)) << name;
 }
 
 TEST(CloseDown, RunsInOrderAndOnlyOnce) {
