@@ -45,7 +45,7 @@ void Pump(DWORD ms) {
     }
 }
 
-HANDLE Start(const std::string& commandLine) {
+HANDLE Start(const std::string& commandLine, DWORD* processId = nullptr) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -53,7 +53,18 @@ HANDLE Start(const std::string& commandLine) {
     if (!CreateProcessA(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
+    if (processId) *processId = pi.dwProcessId;
     return pi.hProcess;
+}
+
+// The preview's window inside the host, once it is there (or null after five seconds).
+HWND WaitForChild(HWND host) {
+    HWND child = nullptr;
+    for (int i = 0; i < 100 && !child; ++i) {
+        Pump(50);
+        child = FindWindowExA(host, nullptr, nullptr, nullptr);
+    }
+    return child;
 }
 
 // host-preview <scr> <client-w> <client-h> [extra]: hosts the preview in a pane of that size.
@@ -67,11 +78,7 @@ int HostPreview(const char* scr, int w, int h, const char* tail) {
         printf("start-failed\n");
         return 2;
     }
-    HWND child = nullptr;
-    for (int i = 0; i < 100 && !child; ++i) {
-        Pump(50);
-        child = FindWindowExA(host, nullptr, nullptr, nullptr);
-    }
+    HWND child = WaitForChild(host);
     if (child) {
         RECT rc;
         GetClientRect(child, &rc);
@@ -99,19 +106,13 @@ int OrphanHost(const char* scr) {
     HWND host = MakeWindow("Orphan Host", 200, 150);
     char cl[512];
     snprintf(cl, sizeof cl, "\"%s\" /p %lu", scr, (unsigned long)(uintptr_t)host);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, cl, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    DWORD pid = 0;
+    if (!Start(cl, &pid)) {
         printf("start-failed\n");
         return 2;
     }
-    HWND child = nullptr;
-    for (int i = 0; i < 100 && !child; ++i) {
-        Pump(50);
-        child = FindWindowExA(host, nullptr, nullptr, nullptr);
-    }
-    printf("preview-pid %lu child=%d\n", pi.dwProcessId, child ? 1 : 0);
+    HWND child = WaitForChild(host);
+    printf("preview-pid %lu child=%d\n", pid, child ? 1 : 0);
     ExitProcess(0);
 }
 
