@@ -16,7 +16,10 @@ int App::Run() {
         module1.Main();
     } catch (...) {
         // A start-up that could not finish ends the way the scene ends, cursor and all.
-        CloseDownScene();
+        try {
+            CloseDownScene();
+        } catch (...) {
+        }
         return 0;
     }
     if (openWindows_ == 0) return 0;
