@@ -132,8 +132,9 @@ int WaitProcess(unsigned long pid, int seconds) {
 
 // text-mask <utf-8 in hex> <height> <wide|ansi> <rows>: draws the text as the scene draws its
 // message (Arial of that cell height, yellow, at 100, 1 of an 800 x 600 RGB565 bitmap) and
-// prints, for the top rows, 1 where a pixel is more yellow than not. "ansi" draws what is left
-// of the text after the ANSI code page, as a narrow drawing call would.
+// prints, for the top rows, 1 where a pixel is clearly yellow, 0 where it clearly is not and ?
+// at the edges of the letters, which the background may tip either way. "ansi" draws what is
+// left of the text after the ANSI code page, as a narrow drawing call would.
 int TextMask(const char* hex, int height, const char* how, int rows) {
     std::string utf8;
     for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
@@ -186,7 +187,8 @@ int TextMask(const char* hex, int height, const char* how, int rows) {
             const uint16_t p = px[y * 800 + x];
             const int r = (p >> 11) * 255 / 31, g = ((p >> 5) & 63) * 255 / 63,
                       b = (p & 31) * 255 / 31;
-            line[x] = (r < g ? r : g) - b >= 128 ? '1' : '0';
+            const int yellow = (r < g ? r : g) - b;
+            line[x] = yellow >= 160 ? '1' : yellow < 96 ? '0' : '?';
         }
         printf("%s\n", line.c_str());
     }
