@@ -125,7 +125,8 @@ def test_a_message_beyond_the_ansi_code_page_is_drawn_with_every_letter(env):
     ansi = reference_mask(env, MESSAGE, height, "ansi", rows)
     # Where the whole text and what the code page leaves of it clearly differ: the stroke of the
     # l, the accent over the S, the hook under the a.
-    differ = [(y, x) for y in range(rows) for x in range(800) if {wide[y][x], ansi[y][x]} == {"0", "1"}]
+    differ = [(y, x) for y in range(rows) for x in range(800)
+              if {wide[y][x], ansi[y][x]} == {"0", "1"}]
     assert len(differ) > 30, f"the reference cannot tell the texts apart ({len(differ)} pixels)"
     agree = sum(1 for y, x in differ if drawn[y][x] == wide[y][x])
     assert agree >= 0.9 * len(differ), \
