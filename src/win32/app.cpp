@@ -1,5 +1,6 @@
 #include "win32/app.h"
 
+#include "win32/dialog_window.h"
 #include "win32/scene_window.h"
 
 namespace hg {
@@ -23,14 +24,16 @@ int App::Run() {
         return 0;
     }
     if (openWindows_ == 0) return 0;
+    // Wide, so that what is typed in the dialog keeps every letter of any language.
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == previewWatch_) {
             WatchPreviewHost();
             continue;
         }
+        if (TranslateDialogKeyboard(setup_, msg) || TranslateDialogKeyboard(help_, msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }
@@ -146,6 +149,15 @@ void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
 }
 
 void App::ShowSetup() { setup_ = CreateSetupWindow(*this); }
+
+void App::ShowHelp() {
+    if (help_) {
+        ShowWindow(help_, SW_SHOWNORMAL);
+        SetForegroundWindow(help_);
+        return;
+    }
+    help_ = CreateHelpWindow(*this);
+}
 
 void App::RequestPasswordChange(uintptr_t owner) {
     using PwdChangePasswordA = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);

@@ -28,6 +28,8 @@ class App : public StartupHost {
     void WindowOpened() { ++openWindows_; }
     void WindowClosed(HWND window);
     void CloseOtherForms();
+    // Shows the help window, or brings it forward when it is already open.
+    void ShowHelp();
 
     // StartupHost
     std::string CommandLineArguments() override;
@@ -64,5 +66,6 @@ class App : public StartupHost {
 
 HWND CreatePreviewWindow(App& app);
 HWND CreateSetupWindow(App& app);
+HWND CreateHelpWindow(App& app);
 
 }  // namespace hg
