@@ -2,7 +2,7 @@
 ARGS ?= /s
 JOBS ?= 2
 
-.PHONY: all setup tools assets win32 native run test unit e2e measure clean
+.PHONY: all setup tools assets win32 native run test unit e2e dist measure clean
 
 all: win32
 
@@ -32,7 +32,11 @@ run: win32
 unit: native
 	@cd build/native && ctest --output-on-failure -j$(JOBS)
 
-e2e: win32
+# The release folder build/dist: the setup program, the portable zip and SHA256SUMS.
+dist: win32
+	@python3 scripts/dist.py
+
+e2e: win32 dist
 	@python3 tests/e2e/run_e2e.py
 
 test: unit e2e

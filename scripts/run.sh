@@ -12,6 +12,20 @@ hg_install_assets
 echo "Running hrthglow.scr $args on $DISPLAY; screenshots go to $shots"
 wine "$HG_ROOT/build/win32/hrthglow.scr" $args &
 pid=$!
+# The dialog: one screenshot of each of its three pages, taken once it has opened; then back
+# to the first page.
+driver=$HG_ROOT/build/win32/dialog_driver_win32.exe
+show_page() {
+    printf 'wait Hearthglow Screensaver by Tallowmere 20\npage %s\nsleep 700\n' "$1" |
+        wine "$driver" >/dev/null 2>&1 || true
+}
+if [[ ${args,,} == /c* && -x $driver ]]; then
+    for page in 0 1 2; do
+        show_page $page
+        import -window root "$shots/dialog-page-$page.png" 2>/dev/null || true
+    done
+    show_page 0
+fi
 n=0
 while kill -0 $pid 2>/dev/null; do
     sleep 5

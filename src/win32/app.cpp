@@ -1,5 +1,6 @@
 #include "win32/app.h"
 
+#include "win32/dialog_window.h"
 #include "win32/scene_window.h"
 
 namespace hg {
@@ -14,10 +15,12 @@ int App::Run() {
     Module1 module1(*this, module_);
     module1.Main();
     if (openWindows_ == 0) return 0;
+    // Wide, so that what is typed in the dialog keeps every letter of any language.
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (TranslateDialogKeyboard(setup_, msg) || TranslateDialogKeyboard(help_, msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }
@@ -95,8 +98,8 @@ void App::ShowSceneWindowTopmost(int32_t width, int32_t height) {
 
 void App::SetScreenSaverRunning(bool running) {
     BOOL previous = FALSE;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0,
-                          &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? static_cast<UINT>(-1) : 0, &previous,
+                          0);
 }
 
 void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
@@ -116,12 +119,20 @@ void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
 
 void App::ShowSetup() { setup_ = CreateSetupWindow(*this); }
 
+void App::ShowHelp() {
+    if (help_) {
+        ShowWindow(help_, SW_SHOWNORMAL);
+        SetForegroundWindow(help_);
+        return;
+    }
+    help_ = CreateHelpWindow(*this);
+}
+
 void App::RequestPasswordChange(uintptr_t owner) {
     using PwdChangePasswordA = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
     HMODULE mpr = LoadLibraryA("mpr.dll");
     if (!mpr) return;
-    auto change =
-        reinterpret_cast<PwdChangePasswordA>(
+    auto change = reinterpret_cast<PwdChangePasswordA>(
         reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));
     if (change) change("SCRSAVE", reinterpret_cast<HWND>(owner), 0, 0);
     FreeLibrary(mpr);

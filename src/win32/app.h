@@ -13,7 +13,7 @@ namespace hg {
 class SceneWindow;
 
 class App : public StartupHost {
-public:
+  public:
     explicit App(HINSTANCE instance);
     ~App() override;
 
@@ -28,6 +28,8 @@ public:
     void WindowOpened() { ++openWindows_; }
     void WindowClosed(HWND window);
     void CloseOtherForms();
+    // Shows the help window, or brings it forward when it is already open.
+    void ShowHelp();
 
     // StartupHost
     std::string CommandLineArguments() override;
@@ -45,7 +47,7 @@ public:
     void RequestPasswordChange(uintptr_t owner) override;
     void CloseDownScene() override;
 
-private:
+  private:
     HINSTANCE instance_;
     Module1State module_;
     RegistryStore store_;
@@ -59,5 +61,6 @@ private:
 
 HWND CreatePreviewWindow(App& app);
 HWND CreateSetupWindow(App& app);
+HWND CreateHelpWindow(App& app);
 
 }  // namespace hg

@@ -1,4 +1,4 @@
-// The small forms of the start-up: the preview picture and the configuration dialog's window.
+// The preview picture, the small form of the start-up.
 #include "win32/app.h"
 
 namespace hg {
@@ -6,7 +6,6 @@ namespace hg {
 namespace {
 
 constexpr const char* kPreviewClass = "HearthglowPreview";
-constexpr const char* kSetupClass = "HearthglowSetup";
 constexpr int kPreviewWidth = 153;
 constexpr int kPreviewHeight = 115;
 
@@ -49,20 +48,6 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-LRESULT CALLBACK SetupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    RememberApp(window, message, lParam);
-    switch (message) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            if (App* app = AppOf(window)) app->WindowClosed(window);
-            return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
 }  // namespace
 
 HWND CreatePreviewWindow(App& app) {
@@ -76,33 +61,6 @@ HWND CreatePreviewWindow(App& app) {
     HWND window = CreateWindowExA(0, kPreviewClass, "Preview", WS_POPUP, 0, 0, kPreviewWidth,
                                   kPreviewHeight, nullptr, nullptr, app.Instance(), &app);
     if (window) app.WindowOpened();
-    return window;
-}
-
-HWND CreateSetupWindow(App& app) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = SetupProc;
-    wc.hInstance = app.Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconA(app.Instance(), MAKEINTRESOURCEA(1));
-    wc.lpszClassName = kSetupClass;
-    RegisterClassA(&wc);
-
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT r = {0, 0, 621, 409};
-    AdjustWindowRect(&r, style, FALSE);
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    HWND window = CreateWindowExA(0, kSetupClass, "Hearthglow Screensaver by Tallowmere", style, x,
-                                  y, width, height, nullptr, nullptr, app.Instance(), &app);
-    if (!window) return nullptr;
-    app.WindowOpened();
-    CreateWindowExA(0, "BUTTON", "&OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 552,
-                    376, 57, 25, window, reinterpret_cast<HMENU>(IDOK), app.Instance(), nullptr);
-    ShowWindow(window, SW_SHOW);
     return window;
 }
 

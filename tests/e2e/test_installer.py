@@ -1,0 +1,171 @@
+"""The release folder (make dist), and the setup program and its uninstaller in a Wine prefix of
+their own, created afresh, so that nothing the other tests put in theirs can hide a missing file."""
+import filecmp
+import os
+import shutil
+import struct
+import subprocess
+import time
+import xml.etree.ElementTree as ET
+import zipfile
+
+import hg
+
+DIST = os.path.join(hg.BUILD, "dist")
+PREFIX = os.path.join(hg.BUILD, "wineprefix-setup")
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Hearthglow"
+INSTALLED_SCR = r"C:\windows\system32\hrthglow.scr"
+UNINSTALLER = r"C:\Tallowmere\hrthglow\uninstall.exe"
+DUMMY_SAVER = r"C:\Savers\Someone Else's.scr"
+
+
+def version():
+    with open(os.path.join(hg.ROOT, "VERSION")) as f:
+        return f.readline().strip()
+
+
+def tree(root):
+    """The files below root, as relative paths with '/' separators."""
+    return {os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+            for folder, _, names in os.walk(root) for name in names}
+
+
+def built_files():
+    """{relative path: built file} of all the release ships: the asset folder and the program."""
+    files = {rel: os.path.join(hg.ASSETS, rel) for rel in tree(hg.ASSETS)}
+    files["hrthglow.scr"] = hg.SCR
+    return files
+
+
+def file_version(path):
+    """major.minor.patch of a Windows program's fixed version information."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = data.find(b"\xbd\x04\xef\xfe")  # the signature that opens VS_FIXEDFILEINFO
+    assert at >= 0, f"{path} has no version information"
+    ms, ls = struct.unpack_from("<II", data, at + 8)
+    return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}"
+
+
+def reg_value(env, key, name):
+    out = env.reg("query", key, "/v", name)
+    for line in out.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+            return parts[2] if len(parts) == 3 else ""
+    return None
+
+
+def key_exists(env, key):
+    return subprocess.run(["wine", "reg", "query", key], env=env.env,
+                          capture_output=True).returncode == 0
+
+
+def run_to_end(env, args, timeout):
+    """Runs a Windows program and waits for every process of the prefix to end: the uninstaller
+    hands over to a copy of itself in the temporary folder and returns at once."""
+    p = env.wine(args)
+    p.wait(timeout=timeout)
+    subprocess.run(["wineserver", "-w"], env=env.env, timeout=timeout)
+    return p.returncode
+
+
+def test_release_folder_is_complete_and_carries_the_one_version(env):
+    setup = f"HearthglowSetup-{version()}.exe"
+    portable = f"Hearthglow-{version()}-portable.zip"
+    assert os.path.isfile(os.path.join(DIST, setup)), f"no {setup}: run make dist"
+    check = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=DIST, capture_output=True,
+                           text=True)
+    assert check.returncode == 0, check.stdout + check.stderr
+    assert sorted(check.stdout.split()) == sorted([setup + ":", "OK", portable + ":", "OK"])
+
+    expected = built_files()
+    with zipfile.ZipFile(os.path.join(DIST, portable)) as z:
+        names = {n for n in z.namelist() if not n.endswith("/")}
+        assert names == {"Tallowmere/hrthglow/" + rel for rel in expected}, names
+        for rel, built in expected.items():
+            with open(built, "rb") as f:
+                assert z.read("Tallowmere/hrthglow/" + rel) == f.read(), f"{rel} differs"
+
+    assert file_version(hg.SCR) == version(), "the program's version resource"
+    assert file_version(os.path.join(DIST, setup)) == version(), "the setup program's version"
+    # Windows refuses to start a program whose manifest is not well-formed XML.
+    with open(hg.SCR, "rb") as f:
+        data = f.read()
+    start = data.find(b"<?xml")
+    manifest = ET.fromstring(data[start:data.find(b"</assembly>", start) + len(b"</assembly>")])
+    text = ET.tostring(manifest).decode()
+    assert "PerMonitorV2" in text and "Microsoft.Windows.Common-Controls" in text, text
+    assert len(manifest.findall(".//{urn:schemas-microsoft-com:compatibility.v1}supportedOS")) == 4
+
+
+def test_setup_installs_chooses_keeps_settings_and_uninstalls_cleanly(env):
+    setup = os.path.join(DIST, f"HearthglowSetup-{version()}.exe")
+    assert os.path.isfile(setup), f"no {setup}: run make dist"
+    shutil.rmtree(PREFIX, ignore_errors=True)
+    inst = hg.Env()
+    inst.env["WINEPREFIX"] = PREFIX
+    inst.env["DISPLAY"] = env.env["DISPLAY"]
+    drive_c = os.path.join(PREFIX, "drive_c")
+    folder = os.path.join(drive_c, "Tallowmere", "hrthglow")
+    scr = os.path.join(drive_c, "windows", "system32", "hrthglow.scr")
+    try:
+        subprocess.run(["wineboot", "-i"], env=inst.env, capture_output=True, timeout=180)
+        subprocess.run(["wineserver", "-w"], env=inst.env, timeout=180)
+        inst.reg("add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", DUMMY_SAVER, "/f")
+        assert reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE") == DUMMY_SAVER
+
+        # Silent install: every built file, byte for byte, plus the uninstaller and nothing else.
+        assert run_to_end(inst, [setup, "/S"], 180) == 0
+        expected = built_files()
+        assets = {rel: path for rel, path in expected.items() if rel != "hrthglow.scr"}
+        assert tree(folder) == set(assets) | {"uninstall.exe"}, tree(folder) ^ set(assets)
+        for rel, built in assets.items():
+            assert filecmp.cmp(built, os.path.join(folder, rel), shallow=False), f"{rel} differs"
+        assert filecmp.cmp(hg.SCR, scr, shallow=False), "the installed .scr differs"
+        chosen = reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE")
+        assert (chosen or "").lower() == INSTALLED_SCR.lower(), chosen
+        entry = {name: reg_value(inst, UNINSTALL_KEY, name) for name in (
+            "DisplayName", "Publisher", "DisplayVersion", "DisplayIcon", "UninstallString",
+            "QuietUninstallString", "EstimatedSize")}
+        size_kb = sum(os.path.getsize(p) for p in expected.values()) / 1024
+        assert size_kb <= int(entry.pop("EstimatedSize"), 16) < size_kb + 64
+        assert entry == {"DisplayName": "Hearthglow Screensaver", "Publisher": "Tallowmere",
+                         "DisplayVersion": version(), "DisplayIcon": UNINSTALLER + ",0",
+                         "UninstallString": f'"{UNINSTALLER}"',
+                         "QuietUninstallString": f'"{UNINSTALLER}" /S'}, entry
+
+        # The installed program finds its pictures in the installed folder: fire in the opening.
+        p = inst.wine([INSTALLED_SCR, "/s"])
+        assert inst.wait_scene(20), "the installed .scr shows no scene"
+        time.sleep(2)
+        shot = inst.screenshot("installer_scene")
+        scale = 1024 / 800
+        opening = tuple(round(v * scale) for v in (250, 280, 300, 140))
+        r, g, b = hg.mean_colour(shot, opening)
+        assert r > 120 and r > g > b and b < 90, f"no fire in the opening: {(r, g, b)}"
+        inst.kill_all()
+        p = inst.wine([INSTALLED_SCR, "/c"])
+        assert inst.wait_window_title("Hearthglow Screensaver by Tallowmere", 15), "no dialog"
+        inst.kill_all()
+
+        # A setting changed by the user survives installing again over the installed version.
+        inst.set_values({"Settings\\Message": "Kept over a reinstall"})
+        assert run_to_end(inst, [setup, "/S"], 180) == 0
+        assert inst.read_values("Settings").get("Message") == "Kept over a reinstall"
+        assert tree(folder) == set(assets) | {"uninstall.exe"}
+
+        # Silent uninstall: what it installed goes, a file of the user's stays, the settings
+        # key goes, and the screen saver chosen before comes back.
+        with open(os.path.join(folder, "notes.txt"), "w") as f:
+            f.write("mine\n")
+        assert run_to_end(inst, [UNINSTALLER, "/S"], 180) == 0
+        assert tree(folder) == {"notes.txt"}, tree(folder)
+        assert not os.path.exists(scr), "the .scr is still in the system folder"
+        assert not key_exists(inst, hg.REG_KEY), "the settings key is still there"
+        assert reg_value(inst, UNINSTALL_KEY, "DisplayName") is None, "still in Apps & features"
+        assert reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE") == DUMMY_SAVER
+    finally:
+        inst.kill_all()
+        shutil.rmtree(PREFIX, ignore_errors=True)
