@@ -2,7 +2,7 @@
 ARGS ?= /s
 JOBS ?= 2
 
-.PHONY: all setup tools assets win32 native run test unit e2e dist clean
+.PHONY: all setup tools assets win32 native run test unit e2e dist measure clean
 
 all: win32
 
@@ -40,6 +40,10 @@ e2e: win32 dist
 	@python3 tests/e2e/run_e2e.py
 
 test: unit e2e
+
+# What showing the hearth costs, beside the baseline build; not part of the tests.
+measure: win32
+	@python3 scripts/measure.py $(MEASURE_ARGS)
 
 clean:
 	rm -rf build

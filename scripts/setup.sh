@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-i686-dev libgtest-dev libgmock-dev
     libbenchmark-dev libstb-dev libsdl2-dev clang libclang-rt-14-dev python3
-    wine wine32:i386 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis)
+    wine wine32:i386 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis
+    xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxrandr2:i386)
 
 missing=()
 for p in "${packages[@]}"; do

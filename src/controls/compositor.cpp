@@ -54,6 +54,19 @@ bool ClaimsMoreThanItHolds(const std::vector<uint8_t>& bytes, int width, int hei
 
 }  // namespace
 
+Area Area::Intersect(const Area& o) const {
+    Area a{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+           std::min(bottom, o.bottom)};
+    return a.Empty() ? Area{} : a;
+}
+
+Area Area::Union(const Area& o) const {
+    if (o.Empty()) return *this;
+    if (Empty()) return o;
+    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
+            std::max(bottom, o.bottom)};
+}
+
 int64_t KeyColour(int32_t key) {
     if (key == -1) return 0xFF00FF;  // magenta: art never uses it, so dark art stays solid
     if (key < 0) return -1;
@@ -141,6 +154,12 @@ void Compositor::Clear(uint32_t colour) {
     std::fill_n(back_, static_cast<size_t>(kWidth) * kHeight, ToRgb565(colour));
 }
 
+void Compositor::Clear(uint32_t colour, const Area& within) {
+    const Area a = within.Intersect({0, 0, kWidth, kHeight});
+    const uint16_t c = ToRgb565(colour);
+    for (int y = a.top; y < a.bottom; ++y) std::fill_n(back_ + y * kWidth + a.left, a.Width(), c);
+}
+
 int32_t Compositor::NewSurface() {
     Surface s;
     s.paceStart = clock_();
@@ -205,17 +224,23 @@ void Compositor::SetSpeed(int32_t surface, int32_t msPerFrame) {
     s->paceStart = clock_();
 }
 
-// Time-based, not frame-based: the flames keep their pace however often frames are drawn.
+// Paced by the clock, not by how often frames are drawn, but one frame at a time: every frame
+// of the strip is shown, even when a frame is drawn a little late. A surface that fell far
+// behind (nobody drew for a while) starts its pace afresh instead of racing through the rest.
 void Compositor::Step(Surface& s) {
     const uint32_t n = static_cast<uint32_t>(s.frames.size());
     if (n == 0) return;
     s.shown %= n;
     if (n == 1) return;
     const uint32_t per = static_cast<uint32_t>(s.msPerFrame);
-    const uint32_t steps = (clock_() - s.paceStart) / per;
-    if (steps == 0) return;
-    s.shown = (s.shown + steps % n) % n;
-    s.paceStart += steps * per;
+    const uint32_t now = clock_();
+    const uint32_t elapsed = now - s.paceStart;
+    if (elapsed < per) return;
+    s.shown = (s.shown + 1) % n;
+    if (elapsed / per >= kCatchUpFrames)
+        s.paceStart = now;
+    else
+        s.paceStart += per;
 }
 
 int32_t Compositor::CurrentFrame(int32_t surface) {
@@ -226,20 +251,39 @@ int32_t Compositor::CurrentFrame(int32_t surface) {
 }
 
 void Compositor::Draw(int32_t surface) {
-    Surface* s = Find(surface);
-    if (!s) return;
-    Step(*s);
-    if (s->frames.empty()) return;
-    const auto& picture = s->frames[s->shown];
-    if (picture && !picture->Empty()) Blit(*picture, s->x, s->y);
+    const Shown s = Showing(surface);
+    if (s.picture) DrawPicture(*s.picture, s.x, s.y, {0, 0, kWidth, kHeight});
 }
 
-void Compositor::Blit(const Picture& p, int32_t x, int32_t y) {
+Compositor::Shown Compositor::Showing(int32_t surface) {
+    Surface* s = Find(surface);
+    if (!s) return {};
+    Step(*s);
+    if (s->frames.empty()) return {};
+    const auto& picture = s->frames[s->shown];
+    if (!picture || picture->Empty()) return {};
+    return {picture, s->x, s->y};
+}
+
+int64_t Compositor::MsUntilNextStep() {
+    int64_t soonest = -1;
+    for (Surface& s : surfaces_) {
+        if (s.frames.size() < 2) continue;
+        const int64_t left = int64_t{s.msPerFrame} - static_cast<uint32_t>(clock_() - s.paceStart);
+        const int64_t due = std::max<int64_t>(0, left);
+        if (soonest < 0 || due < soonest) soonest = due;
+    }
+    return soonest;
+}
+
+void Compositor::DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within) {
+    const Area clip = within.Intersect({0, 0, kWidth, kHeight});
+    if (clip.Empty()) return;
     // In 64 bits: a position near the int32 limits plus the picture's size must not wrap.
-    const int64_t left = std::max<int64_t>(0, x);
-    const int64_t right = std::min<int64_t>(kWidth, int64_t{x} + p.Width());
-    const int64_t top = std::max<int64_t>(0, y);
-    const int64_t bottom = std::min<int64_t>(kHeight, int64_t{y} + p.Height());
+    const int64_t left = std::max<int64_t>(clip.left, x);
+    const int64_t right = std::min<int64_t>(clip.right, int64_t{x} + p.Width());
+    const int64_t top = std::max<int64_t>(clip.top, y);
+    const int64_t bottom = std::min<int64_t>(clip.bottom, int64_t{y} + p.Height());
     if (left >= right || top >= bottom) return;
     const int clipLeft = static_cast<int>(left - x);
     const int clipRight = static_cast<int>(right - x);

@@ -20,6 +20,19 @@ constexpr uint16_t ToRgb565(uint32_t colour) {
     return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
+// A rectangle of pixels; right and bottom lie just outside it.
+struct Area {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    int64_t Size() const { return Empty() ? 0 : int64_t{Width()} * Height(); }
+    Area Intersect(const Area& o) const;
+    // The smallest area holding both; an empty one adds nothing.
+    Area Union(const Area& o) const;
+    bool operator==(const Area&) const = default;
+};
+
 // One decoded picture. Transparency is decided once, at load, on the picture's own colours and
 // kept as runs of opaque pixels per row; drawing copies runs and never compares pixels, so no
 // opaque colour can turn into a hole however close to the key it converts.
@@ -71,6 +84,8 @@ class Compositor {
     // The pace of a multi-frame surface, in milliseconds per frame, when it was given none or a
     // value that is not positive. The scene's own default is the same.
     static constexpr int kDefaultFrameMs = 100;
+    // A surface this many frames behind its pace starts it afresh.
+    static constexpr uint32_t kCatchUpFrames = 3;
     // More frames than any picture strip could need: a bad frame number must not allocate.
     static constexpr int kMaxFrames = 1000;
     // All decoded pictures together never hold more than this. The scene's own 41 files take
@@ -90,6 +105,7 @@ class Compositor {
     uint16_t Pixel(int x, int y) const { return back_[y * kWidth + x]; }
 
     void Clear(uint32_t colour);
+    void Clear(uint32_t colour, const Area& within);
 
     // Surfaces are numbered from 1. Every operation ignores a number it never gave.
     int32_t NewSurface();
@@ -104,6 +120,18 @@ class Compositor {
     // Milliseconds per frame; values that are not positive mean kDefaultFrameMs.
     void SetSpeed(int32_t surface, int32_t msPerFrame);
     void Draw(int32_t surface);
+
+    // What a surface shows at this moment: its current frame and its place. The picture is
+    // null when the surface is unknown or shows nothing.
+    struct Shown {
+        std::shared_ptr<const Picture> picture;
+        int32_t x = 0, y = 0;
+    };
+    Shown Showing(int32_t surface);
+    // Copies the opaque pixels of a picture at (x, y), only those inside `within`.
+    void DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within);
+    // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
+    int64_t MsUntilNextStep();
 
     // The frame (from 1) the surface shows at this moment, 0 for an unknown surface.
     int32_t CurrentFrame(int32_t surface);
@@ -125,7 +153,6 @@ class Compositor {
     Surface* Find(int32_t surface);
     void Step(Surface& s);
     std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
-    void Blit(const Picture& p, int32_t x, int32_t y);
 
     MillisecondClock clock_;
     std::vector<uint16_t> own_;

@@ -1,56 +1,42 @@
 #include "controls/ddraw_control.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace hg {
 
-Letterbox Letterbox::For(int windowWidth, int windowHeight) {
-    Letterbox b;
-    if (windowWidth <= 0 || windowHeight <= 0) return b;
-    const int64_t w = windowWidth, h = windowHeight;
-    // Compare w/800 with h/600 without fractions: the narrower side decides the scale.
-    if (w * Compositor::kHeight <= h * Compositor::kWidth) {
-        b.width = windowWidth;
-        b.height = static_cast<int>(w * Compositor::kHeight / Compositor::kWidth);
-    } else {
-        b.height = windowHeight;
-        b.width = static_cast<int>(h * Compositor::kWidth / Compositor::kHeight);
-    }
-    b.x = (windowWidth - b.width) / 2;
-    b.y = (windowHeight - b.height) / 2;
-    return b;
-}
+namespace {
 
-int Letterbox::LogicalX(int windowX) const {
-    if (width <= 0) return windowX;
-    return static_cast<int>(int64_t{windowX - x} * Compositor::kWidth / width);
-}
+constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
+constexpr Area kScreen{0, 0, kW, kH};
 
-int Letterbox::LogicalY(int windowY) const {
-    if (height <= 0) return windowY;
-    return static_cast<int>(int64_t{windowY - y} * Compositor::kHeight / height);
-}
+}  // namespace
 
 DDrawControl::DDrawControl(MillisecondClock clock) : compositor_(std::move(clock)) {}
 
 bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const std::string&) {
-    if (width != Compositor::kWidth || height != Compositor::kHeight || bitsPerPixel != 16)
-        return false;
+    if (width != kW || height != kH || bitsPerPixel != 16) return false;
     if (open_) return true;
     uint16_t* pixels = OpenPresentation();
     if (!pixels) return false;
     compositor_.UseBackBuffer(pixels);
     compositor_.Clear(0);
+    shown_.assign(static_cast<size_t>(kW) * kH, 0);
+    frame_ = RetainedFrame();
     pointer_.reset();
     open_ = true;
+    if (image_.pixels) Restage(image_, primary_);
     return true;
 }
 
 void DDrawControl::CloseDisplay() {
     if (!open_) return;
     open_ = false;
-    // Back to our own memory before the presenter frees its bitmap.
+    // Back to our own memory before the presenter frees its bitmaps.
     compositor_.UseBackBuffer(nullptr);
+    frame_ = RetainedFrame();
+    image_ = {};
+    stage_ = {};
     ClosePresentation();
 }
 
@@ -72,9 +58,31 @@ void DDrawControl::SetSurfaceSpeed(int32_t surface, int32_t speed) {
     compositor_.SetSpeed(surface, speed);
 }
 
-void DDrawControl::ClearBackBuffer(Colour colour) { compositor_.Clear(colour); }
+void DDrawControl::ClearBackBuffer(Colour colour) {
+    if (!open_) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Clear;
+    op.colour = colour & 0xFFFFFF;
+    op.bounds = kScreen;
+    frame_.Add(std::move(op));
+}
 
-void DDrawControl::DrawSurface(int32_t surface) { compositor_.Draw(surface); }
+void DDrawControl::DrawSurface(int32_t surface) {
+    Compositor::Shown s = compositor_.Showing(surface);
+    if (!open_ || !s.picture) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Picture;
+    op.x = s.x;
+    op.y = s.y;
+    // Clipped in 64 bits: a place near the int32 limits plus the picture's size must not wrap.
+    auto clip = [](int64_t v, int limit) {
+        return static_cast<int>(std::clamp<int64_t>(v, 0, limit));
+    };
+    op.bounds = {clip(s.x, kW), clip(s.y, kH), clip(int64_t{s.x} + s.picture->Width(), kW),
+                 clip(int64_t{s.y} + s.picture->Height(), kH)};
+    op.picture = std::move(s.picture);
+    frame_.Add(std::move(op));
+}
 
 void DDrawControl::SetTextFont(const std::string& face, int32_t size, int32_t, bool bold,
                                bool italic, bool underline) {
@@ -82,11 +90,107 @@ void DDrawControl::SetTextFont(const std::string& face, int32_t size, int32_t, b
 }
 
 void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) {
-    if (open_ && !text.empty()) PaintText(font_, text, x, y, colour);
+    if (!open_ || text.empty()) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Text;
+    op.colour = colour & 0xFFFFFF;
+    op.x = x;
+    op.y = y;
+    op.font = font_;
+    op.text = text;
+    op.bounds = TextBounds(font_, text, x, y);
+    frame_.Add(std::move(op));
 }
 
 void DDrawControl::FlipDisplay() {
-    if (open_) Present();
+    if (!open_) return;
+    const std::vector<Area> dirty = frame_.Finish();
+    for (const Area& a : dirty) Compose(a);
+    ScaleAndShow(ChangedTiles(dirty));
+}
+
+// The frame's drawings again, in order, each kept inside `area`.
+void DDrawControl::Compose(const Area& area) {
+    for (const DrawOp& op : frame_.Drawn()) {
+        const Area clip = op.bounds.Intersect(area);
+        if (clip.Empty()) continue;
+        switch (op.kind) {
+            case DrawOp::Kind::Clear:
+                compositor_.Clear(op.colour, clip);
+                break;
+            case DrawOp::Kind::Picture:
+                compositor_.DrawPicture(*op.picture, op.x, op.y, clip);
+                break;
+            case DrawOp::Kind::Text:
+                PaintText(op.font, op.text, op.x, op.y, op.colour, clip);
+                break;
+        }
+    }
+}
+
+// The parts of `areas` whose pixels really differ from what was shown, found tile by tile: a
+// flame frame that changes only inside the fire's opening shows only that. What was shown is
+// brought up to date as it goes.
+std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
+    const uint16_t* back = compositor_.BackBuffer();
+    std::vector<Area> changed;
+    for (const Area& area : areas) {
+        const Area a = area.Intersect(kScreen);
+        for (int top = a.top; top < a.bottom;) {
+            const int bottom = std::min(a.bottom, (top / kTile + 1) * kTile);
+            int runStart = -1;
+            for (int left = a.left; left <= a.right;) {
+                const int right = std::min(a.right, (left / kTile + 1) * kTile);
+                bool differs = false;
+                for (int y = top; y < bottom && left < a.right && !differs; ++y)
+                    differs = std::memcmp(back + y * kW + left, shown_.data() + y * kW + left,
+                                          sizeof(uint16_t) * (right - left)) != 0;
+                if (differs && runStart < 0) runStart = left;
+                if (!differs && runStart >= 0) {
+                    changed.push_back({runStart, top, left, bottom});
+                    runStart = -1;
+                }
+                if (left == a.right) break;
+                left = right;
+            }
+            top = bottom;
+        }
+    }
+    for (const Area& c : changed)
+        for (int y = c.top; y < c.bottom; ++y)
+            std::memcpy(shown_.data() + y * kW + c.left, back + y * kW + c.left,
+                        sizeof(uint16_t) * c.Width());
+    return MergeAreas(StackRuns(std::move(changed)));
+}
+
+void DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
+    if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return;
+    const Area& h = stage_.hearth;
+    uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
+    std::vector<Area> shown;
+    for (const Area& a : logical) {
+        const Area d = scaler_.Affected(a);
+        if (d.Empty()) continue;
+        scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride, d);
+        shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
+    }
+    if (!shown.empty()) Show(MergeAreas(std::move(shown)));
+}
+
+void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
+    image_ = image;
+    primary_ = primary;
+    if (!open_ || !image_.pixels) return;
+    stage_ = Stage::For(image_.width, image_.height, primary_);
+    const Area& h = stage_.hearth;
+    if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())
+        scaler_ = Scaler(kW, kH, h.Width(), h.Height());
+    PaintWall(wall_.get(), stage_, image_);
+    if (!h.Empty())
+        scaler_.Scale(compositor_.BackBuffer(),
+                      image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
+                      image_.stride, {0, 0, h.Width(), h.Height()});
+    Show({{0, 0, image_.width, image_.height}});
 }
 
 void DDrawControl::RaiseFrameDue() {
@@ -98,21 +202,28 @@ void DDrawControl::RaiseFrameDue() {
     inFrame_ = false;
 }
 
-void DDrawControl::PointerAt(int buttons, int shift, int windowX, int windowY,
-                             const Letterbox& view) {
+int DDrawControl::NextFrameDelayMs(int refreshHz) {
+    // A millisecond short of one refresh: timers that only fire on the system's ticks round
+    // up, and a frame a whole tick late could let a fast flame frame go unseen.
+    const int refreshMs = std::max(1, (refreshHz > 0 ? 1000 / refreshHz : 16) - 1);
+    const int64_t due = compositor_.MsUntilNextStep();
+    if (due < 0) return kSlowestFrameMs;
+    return static_cast<int>(std::clamp<int64_t>(due, refreshMs, kSlowestFrameMs));
+}
+
+void DDrawControl::PointerAt(int buttons, int shift, int windowX, int windowY) {
     if (!open_) return;
     const std::pair<int, int> at{windowX, windowY};
     const bool moved = pointer_ && *pointer_ != at;
     pointer_ = at;
     if (moved && events_)
-        events_->MouseMoved(buttons, shift, view.LogicalX(windowX), view.LogicalY(windowY));
+        events_->MouseMoved(buttons, shift, stage_.LogicalX(windowX), stage_.LogicalY(windowY));
 }
 
-void DDrawControl::ButtonDown(int button, int shift, int windowX, int windowY,
-                              const Letterbox& view) {
+void DDrawControl::ButtonDown(int button, int shift, int windowX, int windowY) {
     if (!open_) return;
     if (events_)
-        events_->MouseButton(button, shift, view.LogicalX(windowX), view.LogicalY(windowY));
+        events_->MouseButton(button, shift, stage_.LogicalX(windowX), stage_.LogicalY(windowY));
 }
 
 void DDrawControl::KeyDown(int16_t keyCode, int16_t shift) {

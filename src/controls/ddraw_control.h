@@ -1,11 +1,15 @@
 #pragma once
-// The drawing control without its platform: surfaces and composition go to the Compositor, the
-// display's presentation, its text and its window to a back end (the Win32 presenter, or a test).
+// The drawing control without its platform. Surfaces and composition go to the Compositor; what
+// each frame draws is recorded and compared with the frame before, so an unchanged frame costs
+// nothing and a changed one composes, scales and shows only what changed. The platform's part
+// is a back end: the memory of the logical picture, text, the window's own 32-bit picture and
+// putting areas of it on the screen (Win32 here; an X11 one can sit on the same core).
 //
 // What the values the scene passes mean here:
 // - OpenDisplay(800, 600, 16, ""): the logical display is always 800 x 600 in RGB565, shown
-//   scaled on the whole window; no display mode is ever switched. Other sizes or depths are
-//   refused (the compositor has one size). The text names nothing yet and is ignored.
+//   scaled smoothly onto the primary monitor with the wall of the room around it on the rest of
+//   the window; no display mode is ever switched. Other sizes or depths are refused (the
+//   compositor has one size). The text names nothing yet and is ignored.
 // - LoadSurfaceFrame's key -1: magenta (255, 0, 255) is transparent (see KeyColour).
 // - SetSurfaceFrame(s, 1): the surface shows frame 1 now and steps on from there.
 // - SetSurfaceSpeed(s, v): v milliseconds per frame (the dialog's 25 fast .. 250 slow; seeded
@@ -18,36 +22,31 @@
 //   width nor angle and is ignored.
 // - DrawTextAt(text, x, y, colour): (x, y) is the top-left of the character cell; the
 //   background stays transparent.
+// - FrameDue comes when the next flame frame is due, at most as often as the screen refreshes
+//   and at least ten times a second (the clock's seconds).
 // - Mouse and key events carry Visual Basic's values: button 1 left, 2 right, 4 middle; shift
 //   1 Shift, 2 Ctrl, 4 Alt; mouse positions in logical display pixels.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls/compositor.h"
+#include "controls/retained_frame.h"
+#include "controls/scaler.h"
+#include "controls/stage.h"
 #include "scene/controls.h"
 
 namespace hg {
 
-// Where the 800 x 600 picture lands in a window of any size: scaled with the aspect kept,
-// centred, the rest black bars.
-struct Letterbox {
-    int x = 0, y = 0, width = 0, height = 0;
-    static Letterbox For(int windowWidth, int windowHeight);
-    // A window point in logical display pixels (outside the picture it lies beyond 0..799).
-    int LogicalX(int windowX) const;
-    int LogicalY(int windowY) const;
-};
-
-struct TextFont {
-    std::string face;
-    int32_t size = 0;
-    bool bold = false, italic = false, underline = false;
-    bool operator==(const TextFont&) const = default;
-};
-
 class DDrawControl : public TegoDDrw {
-public:
+  public:
+    // Frames are asked for at least this often, so the clock's second shows promptly.
+    static constexpr int kSlowestFrameMs = 100;
+    // Changed pixels are found in squares of this side before they are scaled and shown.
+    static constexpr int kTile = 16;
+
     explicit DDrawControl(MillisecondClock clock);
 
     bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& options) override;
@@ -70,32 +69,61 @@ public:
 
     bool IsOpen() const { return open_; }
     Compositor& Pixels() { return compositor_; }
+    const Stage& CurrentStage() const { return stage_; }
+    // Milliseconds until the next FrameDue: when the next flame frame is due, no sooner than
+    // one refresh of the screen (`refreshHz`; 0 when unknown) and no later than kSlowestFrameMs.
+    int NextFrameDelayMs(int refreshHz);
 
-protected:
-    // The back end. OpenPresentation gives the memory the compositor is to draw into (the
-    // presenter's own bitmap), or null when the display cannot be shown.
+  protected:
+    // The back end. OpenPresentation gives the memory of the logical picture, where text is
+    // painted too, or null when the display cannot be shown.
     virtual uint16_t* OpenPresentation() = 0;
     virtual void ClosePresentation() = 0;
-    virtual void Present() = 0;
+    // Puts these areas of the window's picture (given by Restage) on the screen.
+    virtual void Show(const std::vector<Area>& areas) = 0;
+    // Every logical pixel that PaintText of this text may touch.
+    virtual Area TextBounds(const TextFont& font, const std::string& text, int32_t x,
+                            int32_t y) = 0;
+    // Paints onto the logical picture, touching nothing outside `clip`; done with the memory
+    // when it returns.
     virtual void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                           Colour colour) = 0;
+                           Colour colour, const Area& clip) = 0;
 
-    // Input from the back end while the display is open.
+    // From the back end: the window's picture and where the primary monitor lies in it (in
+    // window pixels), when the display opens and whenever either changes. Everything is
+    // painted into it anew, wall and hearth, and shown.
+    void Restage(const ScreenImage& image, const Area& primary);
+    // The window's picture is going away (it is freed right after).
+    void Unstage() { image_ = {}; }
     void RaiseFrameDue();
     // A pointer message at a window point; only a real change of place is a move. The first
     // message after opening only sets the place: windows report one when they appear.
-    void PointerAt(int buttons, int shift, int windowX, int windowY, const Letterbox& view);
+    void PointerAt(int buttons, int shift, int windowX, int windowY);
     // The next pointer message only sets the place again.
     void ForgetPointer() { pointer_.reset(); }
-    void ButtonDown(int button, int shift, int windowX, int windowY, const Letterbox& view);
+    void ButtonDown(int button, int shift, int windowX, int windowY);
     void KeyDown(int16_t keyCode, int16_t shift);
+    // The wall's strip; null for a plain wall. Taken at the next Restage.
+    void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
 
-private:
+  private:
+    void Compose(const Area& area);
+    std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
+    void ScaleAndShow(const std::vector<Area>& logical);
+
     Compositor compositor_;
+    RetainedFrame frame_;
+    // The logical picture as last shown; where the back buffer differs, the screen is stale.
+    std::vector<uint16_t> shown_;
     bool open_ = false;
     bool inFrame_ = false;
     std::optional<std::pair<int, int>> pointer_;
     TextFont font_;
+    Stage stage_;
+    Scaler scaler_;
+    ScreenImage image_;
+    Area primary_;
+    std::shared_ptr<const Picture> wall_;
 };
 
 }  // namespace hg

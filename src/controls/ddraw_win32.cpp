@@ -1,6 +1,7 @@
 #include "controls/ddraw_win32.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "win32/wide_text.h"
 
@@ -25,7 +26,71 @@ int HeldButtons(WPARAM wParam) {
 int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
+RECT VirtualScreen() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0) w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    return {x, y, x + w, y + h};
+}
+
+BOOL CALLBACK FindPrimary(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY)) {
+        *reinterpret_cast<RECT*>(found) = info.rcMonitor;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The wall's strip, built into the program like the preview picture.
+std::shared_ptr<const Picture> LoadWall() {
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(self, L"WALL", MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
+    const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!data) return nullptr;
+    const std::vector<uint8_t> bytes(data, data + SizeofResource(self, found));
+    return DecodePicture(bytes, -1);
+}
+
 }  // namespace
+
+bool Win32DDraw::Bitmap::Make(int width, int height, int bitsPerPixel) {
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = width;
+    info.header.biHeight = -height;  // top-down, as our rows run
+    info.header.biPlanes = 1;
+    info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
+    info.header.biCompression = bitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
+    if (bitsPerPixel == 16) {
+        info.masks[0] = 0xF800;
+        info.masks[1] = 0x07E0;
+        info.masks[2] = 0x001F;
+    }
+    bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                              nullptr, 0);
+    dc = bitmap && bits ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc) {
+        Free();
+        return false;
+    }
+    previous = SelectObject(dc, bitmap);
+    return true;
+}
+
+void Win32DDraw::Bitmap::Free() {
+    if (dc) {
+        if (previous) SelectObject(dc, previous);
+        DeleteDC(dc);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    *this = Bitmap();
+}
 
 Win32DDraw::Win32DDraw(HWND window)
     : DDrawControl([] { return static_cast<uint32_t>(GetTickCount()); }), window_(window) {}
@@ -33,86 +98,79 @@ Win32DDraw::Win32DDraw(HWND window)
 Win32DDraw::~Win32DDraw() { CloseDisplay(); }
 
 uint16_t* Win32DDraw::OpenPresentation() {
-    struct {
-        BITMAPINFOHEADER header;
-        DWORD masks[3];
-    } info = {};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = Compositor::kWidth;
-    info.header.biHeight = -Compositor::kHeight;  // top-down, as the compositor's rows run
-    info.header.biPlanes = 1;
-    info.header.biBitCount = 16;
-    info.header.biCompression = BI_BITFIELDS;
-    info.masks[0] = 0xF800;
-    info.masks[1] = 0x07E0;
-    info.masks[2] = 0x001F;
-    void* bits = nullptr;
-    dib_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                            nullptr, 0);
-    memory_ = dib_ ? CreateCompatibleDC(nullptr) : nullptr;
-    if (memory_) previousBitmap_ = SelectObject(memory_, dib_);
-    timerSet_ = memory_ && bits && SetTimer(window_, kFrameTimerId, kFrameMs, nullptr) != 0;
+    if (!logical_.Make(Compositor::kWidth, Compositor::kHeight, 16)) return nullptr;
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    refreshHz_ =
+        EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1
+            ? static_cast<int>(mode.dmDisplayFrequency)
+            : 0;
+    timerSet_ = SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)),
+                         nullptr) != 0;
     if (!timerSet_) {
-        ClosePresentation();
+        logical_.Free();
         return nullptr;
     }
-    presented_ = false;
-    return static_cast<uint16_t*>(bits);
+    SetWall(LoadWall());
+    CoverEveryMonitor();
+    FitWindowPicture();
+    return static_cast<uint16_t*>(logical_.bits);
 }
 
 void Win32DDraw::ClosePresentation() {
     if (timerSet_) KillTimer(window_, kFrameTimerId);
     timerSet_ = false;
-    if (memory_) {
-        if (previousFont_) SelectObject(memory_, previousFont_);
-        if (previousBitmap_) SelectObject(memory_, previousBitmap_);
-        DeleteDC(memory_);
-    }
-    memory_ = nullptr;
-    previousFont_ = previousBitmap_ = nullptr;
+    if (logical_.dc && previousFont_) SelectObject(logical_.dc, previousFont_);
+    previousFont_ = nullptr;
     for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
-    if (dib_) DeleteObject(dib_);
-    dib_ = nullptr;
+    logical_.Free();
+    Unstage();
+    screen_.Free();
+    screenWidth_ = screenHeight_ = 0;
 }
 
-Letterbox Win32DDraw::View() const {
-    RECT client = {};
-    GetClientRect(window_, &client);
-    return Letterbox::For(client.right - client.left, client.bottom - client.top);
+// The scene is shown on every monitor: the hearth on the primary one, the wall on the rest.
+void Win32DDraw::CoverEveryMonitor() {
+    const RECT v = VirtualScreen();
+    SetWindowPos(window_, nullptr, v.left, v.top, v.right - v.left, v.bottom - v.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32DDraw::PresentTo(HDC dc) {
-    RECT client = {};
+// A window picture of the window's size, and where the primary monitor lies in it.
+void Win32DDraw::FitWindowPicture() {
+    RECT client = {}, window = {};
     GetClientRect(window_, &client);
-    const Letterbox v = Letterbox::For(client.right, client.bottom);
-    auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    const RECT bars[4] = {
-        {0, 0, client.right, v.y},
-        {0, v.y + v.height, client.right, client.bottom},
-        {0, v.y, v.x, v.y + v.height},
-        {v.x + v.width, v.y, client.right, v.y + v.height},
-    };
-    for (const RECT& r : bars)
-        if (r.right > r.left && r.bottom > r.top) FillRect(dc, &r, black);
-    if (v.width == Compositor::kWidth && v.height == Compositor::kHeight) {
-        BitBlt(dc, v.x, v.y, v.width, v.height, memory_, 0, 0, SRCCOPY);
-    } else {
-        // Nearest pixel, not HALFTONE: smoothing cost six times the CPU under Wine for a
-        // picture that is mostly soft flames anyway.
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, v.x, v.y, v.width, v.height, memory_, 0, 0, Compositor::kWidth,
-                   Compositor::kHeight, SRCCOPY);
+    GetWindowRect(window_, &window);
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    RECT monitor = {};
+    EnumDisplayMonitors(nullptr, nullptr, FindPrimary, reinterpret_cast<LPARAM>(&monitor));
+    POINT origin = {0, 0};
+    ClientToScreen(window_, &origin);
+    const Area primary{monitor.left - origin.x, monitor.top - origin.y, monitor.right - origin.x,
+                       monitor.bottom - origin.y};
+    if (w <= 0 || h <= 0) return;
+    if (w == screenWidth_ && h == screenHeight_ && primary == primary_ && screen_.bits) return;
+    if (w != screenWidth_ || h != screenHeight_ || !screen_.bits) {
+        Bitmap fresh;
+        if (!fresh.Make(w, h, 32)) return;
+        Unstage();
+        screen_.Free();
+        screen_ = fresh;
+        screenWidth_ = w;
+        screenHeight_ = h;
     }
+    primary_ = primary;
+    Restage({static_cast<uint32_t*>(screen_.bits), w, h, w}, primary_);
 }
 
-void Win32DDraw::Present() {
-    if (!memory_) return;
+void Win32DDraw::Show(const std::vector<Area>& areas) {
+    if (!screen_.dc) return;
     if (HDC dc = GetDC(window_)) {
-        PresentTo(dc);
+        for (const Area& a : areas)
+            BitBlt(dc, a.left, a.top, a.Width(), a.Height(), screen_.dc, a.left, a.top, SRCCOPY);
         ReleaseDC(window_, dc);
     }
-    presented_ = true;
 }
 
 HFONT Win32DDraw::FontFor(const TextFont& font) {
@@ -120,7 +178,7 @@ HFONT Win32DDraw::FontFor(const TextFont& font) {
     auto key = std::make_tuple(font.face, height, font.bold, font.italic, font.underline);
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
     if (fonts_.size() >= kMaxCachedFonts) {
-        SelectObject(memory_, previousFont_);
+        SelectObject(logical_.dc, previousFont_);
         previousFont_ = nullptr;
         for (auto& [k, f] : fonts_) DeleteObject(f);
         fonts_.clear();
@@ -134,20 +192,45 @@ HFONT Win32DDraw::FontFor(const TextFont& font) {
     return made;
 }
 
-void Win32DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                           Colour colour) {
-    if (!memory_) return;
-    HFONT f = FontFor(font);
-    if (f) {
-        HGDIOBJ old = SelectObject(memory_, f);
+void Win32DDraw::SelectFont(const TextFont& font) {
+    if (HFONT f = FontFor(font)) {
+        HGDIOBJ old = SelectObject(logical_.dc, f);
         if (!previousFont_) previousFont_ = old;
     }
-    SetBkMode(memory_, TRANSPARENT);
-    SetTextColor(memory_, colour & 0xFFFFFF);  // COLORREF has our layout: red lowest
-    SetTextAlign(memory_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+}
+
+// The cell GDI reports, widened by what glyphs may reach beyond it (italic slant, a smoothed
+// edge); PaintText clips to this, so nothing is ever drawn outside it.
+Area Win32DDraw::TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) {
+    if (!logical_.dc) return {};
+    SelectFont(font);
+    const std::wstring wide = Widen(text);
+    SIZE extent = {};
+    GetTextExtentPoint32W(logical_.dc, wide.data(), static_cast<int>(wide.size()), &extent);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(logical_.dc, &tm);
+    const int reach = tm.tmHeight / 3 + tm.tmOverhang + 2;
+    const int64_t left = int64_t{x} - reach, top = int64_t{y} - 2;
+    const int64_t right = int64_t{x} + extent.cx + reach;
+    const int64_t bottom = int64_t{y} + std::max<int64_t>(extent.cy, tm.tmHeight) + 2;
+    auto fit = [](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
+    };
+    return {fit(left), fit(top), fit(right), fit(bottom)};
+}
+
+void Win32DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
+                           Colour colour, const Area& clip) {
+    if (!logical_.dc) return;
+    SelectFont(font);
+    SetBkMode(logical_.dc, TRANSPARENT);
+    SetTextColor(logical_.dc, colour & 0xFFFFFF);  // COLORREF has our layout: red lowest
+    SetTextAlign(logical_.dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     // The message is UTF-8 from the store; the wide call draws every language it may hold.
     const std::wstring wide = Widen(text);
-    TextOutW(memory_, x, y, wide.data(), static_cast<int>(wide.size()));
+    const RECT r = {clip.left, clip.top, clip.right, clip.bottom};
+    ExtTextOutW(logical_.dc, x, y, ETO_CLIPPED, &r, wide.data(), static_cast<UINT>(wide.size()),
+                nullptr);
     // The compositor writes the same memory next; GDI must be done with it first.
     GdiFlush();
 }
@@ -157,14 +240,38 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
     result = 0;
     if (message == WM_TIMER && wParam == kFrameTimerId) {
         RaiseFrameDue();  // a tick still queued after closing finds the display closed
+        if (IsOpen() && timerSet_)
+            SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)),
+                     nullptr);
         return true;
     }
     if (!IsOpen()) return false;
     switch (message) {
+        case WM_WINDOWPOSCHANGING: {
+            // Whoever places the window while the display is open, it covers every monitor.
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            const RECT v = VirtualScreen();
+            pos->x = v.left;
+            pos->y = v.top;
+            pos->cx = v.right - v.left;
+            pos->cy = v.bottom - v.top;
+            pos->flags &= ~static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE);
+            return false;
+        }
+        case WM_WINDOWPOSCHANGED:
+            FitWindowPicture();
+            return false;
+        case WM_DISPLAYCHANGE:
+            CoverEveryMonitor();
+            FitWindowPicture();
+            return false;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(window_, &ps)) {
-                PresentTo(dc);
+                const RECT& r = ps.rcPaint;
+                if (screen_.dc)
+                    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, screen_.dc,
+                           r.left, r.top, SRCCOPY);
                 EndPaint(window_, &ps);
             }
             return true;
@@ -174,19 +281,19 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
             ForgetPointer();
             return false;
         case WM_ERASEBKGND:
-            result = 1;  // the paint covers every pixel, bars included
+            result = 1;  // the paint covers every pixel, wall included
             return true;
         case WM_MOUSEMOVE:
-            PointerAt(HeldButtons(wParam), ShiftState(), PointX(lParam), PointY(lParam), View());
+            PointerAt(HeldButtons(wParam), ShiftState(), PointX(lParam), PointY(lParam));
             return true;
         case WM_LBUTTONDOWN:
-            ButtonDown(1, ShiftState(), PointX(lParam), PointY(lParam), View());
+            ButtonDown(1, ShiftState(), PointX(lParam), PointY(lParam));
             return true;
         case WM_RBUTTONDOWN:
-            ButtonDown(2, ShiftState(), PointX(lParam), PointY(lParam), View());
+            ButtonDown(2, ShiftState(), PointX(lParam), PointY(lParam));
             return true;
         case WM_MBUTTONDOWN:
-            ButtonDown(4, ShiftState(), PointX(lParam), PointY(lParam), View());
+            ButtonDown(4, ShiftState(), PointX(lParam), PointY(lParam));
             return true;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:

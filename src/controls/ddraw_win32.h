@@ -1,6 +1,8 @@
 #pragma once
-// The drawing control on Win32: the back buffer is a 16-bit DIB section, shown scaled on the
-// scene window, paced by a window timer; text is GDI's, drawn onto the same DIB section.
+// The drawing control's Win32 back end: the logical picture is a 16-bit DIB section that GDI
+// paints text onto; the window's own picture is a 32-bit DIB section of the window's size, and
+// only its changed areas are copied to the screen. The window covers every monitor while the
+// display is open. FrameDue comes from a window timer set anew after every frame.
 #include <windows.h>
 
 #include <map>
@@ -12,10 +14,7 @@
 namespace hg {
 
 class Win32DDraw : public DDrawControl, public WindowMessageHook {
-public:
-    // About 30 frames a second: the flames' fastest pace is 25 ms a frame, and a screen saver
-    // that runs for hours must not keep a core busy.
-    static constexpr UINT kFrameMs = 33;
+  public:
     // The scene window numbers its own timers from 1 upwards; ours keeps well clear of them.
     static constexpr UINT_PTR kFrameTimerId = 0x4847;
 
@@ -25,25 +24,37 @@ public:
     bool OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT& result) override;
 
-protected:
+  protected:
     uint16_t* OpenPresentation() override;
     void ClosePresentation() override;
-    void Present() override;
+    void Show(const std::vector<Area>& areas) override;
+    Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                   Colour colour) override;
+                   Colour colour, const Area& clip) override;
 
-private:
-    Letterbox View() const;
-    void PresentTo(HDC dc);
+  private:
+    struct Bitmap {
+        HBITMAP bitmap = nullptr;
+        HDC dc = nullptr;
+        HGDIOBJ previous = nullptr;
+        void* bits = nullptr;
+        bool Make(int width, int height, int bitsPerPixel);
+        void Free();
+    };
+
+    void CoverEveryMonitor();
+    void FitWindowPicture();
     HFONT FontFor(const TextFont& font);
+    void SelectFont(const TextFont& font);
 
     HWND window_;
-    HBITMAP dib_ = nullptr;
-    HDC memory_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
+    Bitmap logical_;
+    Bitmap screen_;
+    int screenWidth_ = 0, screenHeight_ = 0;
+    Area primary_;
+    int refreshHz_ = 0;
     HGDIOBJ previousFont_ = nullptr;
     bool timerSet_ = false;
-    bool presented_ = false;
     // The calendar switches between four fonts every frame; each is made once.
     std::map<std::tuple<std::string, int32_t, bool, bool, bool>, HFONT> fonts_;
 };

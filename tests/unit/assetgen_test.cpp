@@ -237,6 +237,21 @@ TEST_F(AssetgenFiles, PreviewIsAn8BitPictureOf153By115) {
     EXPECT_GT(red, 2 * blue);
 }
 
+// The wall's strip is solid, as tall as the screen, and mirror-symmetric: it joins itself
+// whether the program repeats it or mirrors it beside the hearth. (Painted alone: the fixture's
+// whole generation is not needed for one picture.)
+TEST(AssetgenWall, StripIsSolidAndJoinsItselfEitherWay) {
+    const assetgen::Image wall = assetgen::paintWall();
+    ASSERT_EQ(wall.height(), 600);
+    ASSERT_GT(wall.width(), 100);
+    for (int y = 0; y < wall.height(); ++y)
+        for (int x = 0; x < wall.width(); ++x) {
+            ASSERT_TRUE(wall.opaque(x, y)) << "a hole at " << x << "," << y;
+            ASSERT_EQ(std::memcmp(wall.bytes(x, y), wall.bytes(wall.width() - 1 - x, y), 3), 0)
+                << x << "," << y;
+        }
+}
+
 TEST_F(AssetgenFiles, ThumbnailsAre50By50JpegsThatTellTheStylesApart) {
     std::vector<Decoded> thumbs;
     for (int s = 1; s <= 6; ++s) {

@@ -34,4 +34,9 @@ Image paintCalendar();
 Image paintBells(bool topLeft);
 Image paintPoinsettia(bool bottomLeft);
 
+// The wall beside the hearth on wide screens: a strip as tall as the screen that the program
+// repeats sideways, built into the program rather than installed.
+constexpr int kWallW = 240, kWallH = 600;
+Image paintWall();
+
 }  // namespace assetgen

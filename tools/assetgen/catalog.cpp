@@ -128,6 +128,7 @@ std::vector<OutputFile> resourceFiles() {
             for (int x = 0; x < 340; ++x) crop.set(x, y, scene.get(x, y + 90));
         out.push_back({"thumb" + std::to_string(s) + ".jpg", encodeJpeg(crop.resized(50, 50), 92)});
     }
+    out.push_back({"wall.bmp", encodeBmp24(paintWall())});
     out.push_back({"hrthglow.ico", encodeIcon({paintIconFlame(32), paintIconFlame(16)})});
     return out;
 }

@@ -1,0 +1,235 @@
+"""How the scene is shown: the hearth centred between walls on a wide screen, every monitor
+covered with the hearth whole on the primary one, and every flame frame shown at its pace.
+
+These tests start X servers of their own: an Xvfb of 1920 x 1080, and Xorg with the dummy video
+driver and two screens side by side in Xinerama (Xvfb would stack its heads on top of each
+other, which is no layout of real monitors)."""
+import contextlib
+import os
+import subprocess
+import tempfile
+import time
+
+import hg
+import xgrab
+
+DUMMY_MONITOR = """
+Section "Device"
+    Identifier "card{n}"
+    Driver "dummy"
+    VideoRam 16384
+EndSection
+Section "Monitor"
+    Identifier "monitor{n}"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+EndSection
+Section "Screen"
+    Identifier "screen{n}"
+    Device "card{n}"
+    Monitor "monitor{n}"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "1024x768"
+        Virtual 1024 768
+    EndSubSection
+EndSection
+"""
+TWO_MONITORS = """
+Section "ServerFlags"
+    Option "DontVTSwitch" "true"
+    Option "AllowMouseOpenFail" "true"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "Xinerama" "on"
+EndSection
+""" + DUMMY_MONITOR.format(n=0) + DUMMY_MONITOR.format(n=1) + """
+Section "ServerLayout"
+    Identifier "layout"
+    Screen 0 "screen0" 0 0
+    Screen 1 "screen1" RightOf "screen0"
+EndSection
+"""
+
+
+def free_display():
+    n = 140
+    while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
+        n += 1
+    return n
+
+
+@contextlib.contextmanager
+def own_display(env, command):
+    """Runs one test on another X server: `command(n)` starts it as display :n."""
+    env.kill_all()  # wineserver goes, so the next one meets the new screen
+    n = free_display()
+    server = subprocess.Popen(command(n), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    previous = env.env["DISPLAY"]
+    env.env["DISPLAY"] = f":{n}"
+    try:
+        for _ in range(100):
+            if subprocess.run(["xdpyinfo"], env=env.env, capture_output=True).returncode == 0:
+                break
+            time.sleep(0.1)
+        yield
+    finally:
+        env.kill_all()
+        server.terminate()
+        server.wait()
+        env.env["DISPLAY"] = previous
+
+
+def xvfb(size):
+    return lambda n: ["Xvfb", f":{n}", "-screen", "0", size, "-nolisten", "tcp"]
+
+
+def xorg_two_monitors(folder):
+    conf = os.path.join(folder, "two-monitors.conf")
+    with open(conf, "w") as f:
+        f.write(TWO_MONITORS)
+    return lambda n: ["Xorg", f":{n}", "-config", conf, "-noreset", "-nolisten", "tcp",
+                      "-novtswitch", "-logfile", os.path.join(folder, "xorg.log")]
+
+
+def reddish(c):
+    return c[0] > c[1] + 30 and c[0] > c[2] + 30
+
+
+def grey(c):
+    return 20 < sum(c) / 3 < 160 and max(c) - min(c) < 25
+
+
+def black_run(shot, width, rows):
+    """The widest run of columns that are black on every one of `rows`."""
+    lines = [hg.pixels(shot, (0, y, width, 1)) for y in rows]
+    widest = run = 0
+    for x in range(width):
+        run = run + 1 if all(max(line[x]) < 12 for line in lines) else 0
+        widest = max(widest, run)
+    return widest
+
+
+def start(env, **settings):
+    if settings:
+        env.seeded(**settings)
+    p = env.scr("/s")
+    assert env.wait_scene(20), "no visible scene window"
+    time.sleep(2)
+    return p
+
+
+def flames_move(env, box):
+    screen = xgrab.Screen(env.env["DISPLAY"])
+    try:
+        first = screen.raw(*box)
+        time.sleep(0.35)
+        return screen.raw(*box) != first
+    finally:
+        screen.close()
+
+
+def test_wide_screen_shows_the_hearth_centred_between_walls(env):
+    with own_display(env, xvfb("1920x1080x24")):
+        p = start(env)
+        shot = env.screenshot("presenter_1920x1080")
+        assert p.poll() is None, "the scene ended by itself"
+        # The hearth is 1440 x 1080 at x 240; the wall fills 240 columns at each side.
+        assert black_run(shot, 1920, (100, 540, 1000)) <= 4, "a black column is showing"
+        for name, area in (("left", (20, 120, 200, 300)), ("right", (1700, 120, 200, 300))):
+            colour = hg.mean_colour(shot, area)
+            assert reddish(colour), f"{name} wall is not the red paper: {colour}"
+        for name, area in (("left", (250, 400, 40, 200)), ("right", (1630, 400, 40, 200))):
+            colour = hg.mean_colour(shot, area)
+            assert grey(colour), f"{name} side of the marble surround: {colour}"
+        assert flames_move(env, (240 + 540, 450, 360, 180)), "the flames stand still"
+
+
+def test_two_monitors_hearth_whole_on_the_primary_wall_on_the_other_click_on_either_ends(env):
+    with tempfile.TemporaryDirectory(prefix="hg-xorg-") as folder, \
+            own_display(env, xorg_two_monitors(folder)):
+        assert env.screen_size() == (2048, 768), "Xorg did not lay out two screens"
+        p = start(env)
+        assert env.scene_info()[:4] == (0, 0, 2048, 768), "the scene does not cover both"
+        shot = env.screenshot("presenter_two_monitors")
+        assert black_run(shot, 2048, (100, 400, 740)) <= 4, "a black column is showing"
+        # Primary (left): the whole hearth at 1.28, marble at both edges, fire in between.
+        for area in ((5, 300, 40, 150), (980, 300, 40, 150)):
+            assert grey(hg.mean_colour(shot, area)), f"no marble at {area}"
+        r, g, b = hg.mean_colour(shot, (420, 360, 180, 100))
+        assert r > 120 and r > g > b, f"no fire in the middle of the primary: {(r, g, b)}"
+        # The other: wall from edge to edge.
+        for area in ((1040, 100, 100, 200), (1900, 100, 100, 200)):
+            assert reddish(hg.mean_colour(shot, area)), f"no wall at {area}"
+        env.move_mouse(1600, 400)
+        env.click()
+        assert hg.wait_exit(p, 15), "a click on the second monitor did not end the run"
+        env.kill_all()
+        p = start(env)
+        env.move_mouse(500, 300)
+        env.click()
+        assert hg.wait_exit(p, 15), "a click on the primary monitor did not end the run"
+
+
+def observed_changes(env, box, seconds):
+    """Every distinct picture of `box` in turn, read as fast as the server answers, each with
+    the longest pause in the reading since the picture before (a busy machine can stall the
+    reader long enough to miss a frame; such stretches do not count against the scene)."""
+    screen = xgrab.Screen(env.env["DISPLAY"])
+    seen = []
+    try:
+        end = time.time() + seconds
+        last = time.time()
+        stall = 0.0
+        while last < end:
+            raw = screen.raw(*box)
+            now = time.time()
+            stall = max(stall, now - last)
+            last = now
+            if not seen or raw != seen[-1][0]:
+                seen.append((raw, stall))
+                stall = 0.0
+    finally:
+        screen.close()
+    return seen
+
+
+def judge_pace(seen, speed, seconds):
+    """What is wrong with the frames seen at this Speed, or None."""
+    rate = (len(seen) - 1) / seconds
+    want = 1000 / speed
+    if abs(rate - want) > want * 0.2 + 0.5:
+        return f"{rate:.1f} frames a second"
+    # Ten frames on, the same picture, wherever the reader kept up (read again within most of
+    # a frame's time all along, so no frame could pass unseen).
+    watched = [i for i in range(len(seen) - 10)
+               if max(stall for _, stall in seen[i + 1:i + 11]) < 0.8 * speed / 1000]
+    rhythm = sum(1 for i in watched if seen[i][0] == seen[i + 10][0])
+    if len(watched) < 10:
+        return "the reader kept up too rarely to judge"
+    if rhythm < len(watched) * 0.9:
+        return f"only {rhythm} of {len(watched)} frames came back ten frames later"
+    return None
+
+
+def test_every_flame_frame_is_shown_at_its_pace_at_every_speed(env):
+    # The middle of the fire on the 1024 x 768 screen; each of the ten frames looks different
+    # there, and frame k + 10 is frame k again: a skipped frame breaks that rhythm. A presenter
+    # that skips by design (a 33 ms timer at Speed 25 drops every fourth frame) fails every
+    # look; a busy machine can stall the reader or the X server for a moment, so each pace gets
+    # three looks and must pass one.
+    box = (384, 320, 256, 128)
+    for speed in (25, 100, 250):
+        p = start(env, hrthglow__Speed=str(speed))
+        seconds = 3.0 if speed < 250 else 5.0
+        faults = []
+        for _ in range(3):
+            fault = judge_pace(observed_changes(env, box, seconds), speed, seconds)
+            if fault is None:
+                break
+            faults.append(fault)
+        assert p.poll() is None
+        env.kill_all()
+        assert len(faults) < 3, f"Speed {speed}: " + "; ".join(faults)
