@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/byte_reader.h"
 #include "controls/ddraw_control.h"
 
 namespace {
@@ -35,7 +36,8 @@ std::string AssetDir() {
 }
 
 std::shared_ptr<const Picture> Load(const std::string& file) {
-    return hg::DecodePicture(hg::ReadFileBytes(AssetDir() + "/" + file), -1);
+    const auto bytes = hg::ReadFileBytes(AssetDir() + "/" + file, Compositor::kMaxPictureFileBytes);
+    return hg::DecodePicture(bytes.value_or(std::vector<uint8_t>{}), -1);
 }
 
 // A drawing control whose window is memory: Show counts what it would put on the screen.

@@ -8,15 +8,16 @@ namespace hg {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// Blanks and tabs may stand around a number; a line end may not.
+bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsSpaceOrTab(text[begin])) ++begin;
+    while (end > begin && IsSpaceOrTab(text[end - 1])) --end;
     std::string_view t = text.substr(begin, end - begin);
     if (t.empty()) return std::nullopt;
 

@@ -63,7 +63,8 @@ class ByteReader {
     size_t pos_ = 0;
 };
 
-// The whole file, or nothing when it cannot be read or is larger than `limit` bytes.
+// The whole file (its path in UTF-8), or nothing when it cannot be read or is larger than
+// `limit` bytes. The one way the controls read a file.
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t limit);
 
 // How the sound controls get a file's bytes; the tests hand them files from memory.

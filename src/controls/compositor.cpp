@@ -1,20 +1,56 @@
 #include "controls/compositor.h"
 
+#include <stb/stb_image.h>
+
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <new>
+#include <optional>
 #include <set>
 
-#include <stb/stb_image.h>
+#include "controls/byte_reader.h"
 
 namespace hg {
 
 namespace {
 
-// Our pictures are at most the screen; anything far larger is a broken or hostile file, and
-// refusing it before decoding keeps one bad file from taking the memory of the whole scene.
-constexpr int kMaxPictureSide = 4096;
-constexpr std::streamoff kMaxFileBytes = 64 << 20;
+// Every 8 x 8 block of a JPEG costs at least one bit of coded data, however plain it is.
+constexpr uint64_t kMaxJpegPixelsPerByte = 8 * 64;
+
+// A header may claim any size; the bytes behind it are what a picture really has. Stb fills
+// what a short file lacks with black, so without this a 70-byte file would become a picture of
+// millions of pixels.
+bool ClaimsMoreThanItHolds(const std::vector<uint8_t>& bytes, int width, int height) {
+    const uint64_t pixels = uint64_t(width) * uint64_t(height);
+    const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+    if (!bitmap) return pixels > bytes.size() * kMaxJpegPixelsPerByte;
+
+    ByteReader r(bytes);
+    r.Skip(10);
+    const auto offset = r.U32LE();
+    const auto headerSize = r.U32LE();
+    if (!offset || !headerSize) return true;
+    std::optional<uint16_t> bitsPerPixel;
+    std::optional<uint32_t> compression = 0;
+    if (*headerSize == 12) {  // the old OS/2 header: 16-bit sizes, never compressed
+        r.Skip(6);
+        bitsPerPixel = r.U16LE();
+    } else {
+        r.Skip(10);
+        bitsPerPixel = r.U16LE();
+        compression = r.U32LE();
+    }
+    if (!bitsPerPixel || !compression) return true;
+    // Run-length and embedded formats are left to the decoder, which refuses them.
+    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (*compression != kRgb && *compression != kBitFields && *compression != kAlphaBitFields)
+        return false;
+    // Rows are padded to four bytes; the last row's padding may be missing.
+    const uint64_t rowBits = uint64_t(width) * *bitsPerPixel;
+    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    const uint64_t needed = *offset + stride * (uint64_t(height) - 1) + (rowBits + 7) / 8;
+    return bytes.size() < needed;
+}
 
 }  // namespace
 
@@ -40,15 +76,17 @@ int64_t KeyColour(int32_t key) {
 std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width, int height,
                                                  int64_t keyColour) {
     auto p = std::make_shared<Picture>();
-    if (!rgba || width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
-        return p;
+    if (!rgba || width <= 0 || height <= 0) return p;
+    const size_t sourceStride = static_cast<size_t>(width) * 4;
+    width = std::min(width, kMaxWidth);
+    height = std::min(height, kMaxHeight);
     p->width_ = width;
     p->height_ = height;
     p->pixels_.resize(static_cast<size_t>(width) * height);
     p->rowRuns_.reserve(static_cast<size_t>(height) + 1);
     for (int y = 0; y < height; ++y) {
         p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
-        const uint8_t* src = rgba + static_cast<size_t>(y) * width * 4;
+        const uint8_t* src = rgba + static_cast<size_t>(y) * sourceStride;
         uint16_t* dst = p->pixels_.data() + static_cast<size_t>(y) * width;
         int runStart = -1;
         for (int x = 0; x <= width; ++x) {
@@ -61,8 +99,8 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
             }
             if (opaque && runStart < 0) runStart = x;
             if (!opaque && runStart >= 0) {
-                p->runs_.push_back({static_cast<uint16_t>(runStart),
-                                    static_cast<uint16_t>(x - runStart)});
+                p->runs_.push_back(
+                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
                 runStart = -1;
             }
         }
@@ -82,34 +120,33 @@ size_t Picture::Bytes() const {
            rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    const std::streamoff size = in.tellg();
-    if (size <= 0 || size > kMaxFileBytes) return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
-    return bytes;
-}
-
 std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key) {
-    if (bytes.empty()) return std::make_shared<Picture>();
+    if (bytes.empty() || bytes.size() > Compositor::kMaxPictureFileBytes)
+        return std::make_shared<Picture>();
     const auto* data = bytes.data();
     const int length = static_cast<int>(bytes.size());
     int w = 0, h = 0, channels = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &channels) || w <= 0 || h <= 0 ||
-        w > kMaxPictureSide || h > kMaxPictureSide)
+        w > Picture::kMaxSourceSide || h > Picture::kMaxSourceSide ||
+        ClaimsMoreThanItHolds(bytes, w, h))
         return std::make_shared<Picture>();
     uint8_t* rgba = stbi_load_from_memory(data, length, &w, &h, &channels, 4);
     if (!rgba) return std::make_shared<Picture>();
-    auto picture = Picture::FromRgba(rgba, w, h, KeyColour(key));
+    std::shared_ptr<const Picture> picture;
+    try {
+        picture = Picture::FromRgba(rgba, w, h, KeyColour(key));
+    } catch (const std::bad_alloc&) {
+        picture = std::make_shared<Picture>();
+    }
     stbi_image_free(rgba);
     return picture;
 }
 
-Compositor::Compositor(MillisecondClock clock)
-    : clock_(std::move(clock)), own_(static_cast<size_t>(kWidth) * kHeight), back_(own_.data()) {}
+Compositor::Compositor(MillisecondClock clock, size_t pictureBudget)
+    : clock_(std::move(clock)),
+      own_(static_cast<size_t>(kWidth) * kHeight),
+      back_(own_.data()),
+      budget_(pictureBudget) {}
 
 void Compositor::UseBackBuffer(uint16_t* pixels) { back_ = pixels ? pixels : own_.data(); }
 
@@ -138,14 +175,22 @@ Compositor::Surface* Compositor::Find(int32_t surface) {
 std::shared_ptr<const Picture> Compositor::Decode(const std::string& path, int32_t key) {
     for (const Cached& c : cache_)
         if (c.key == key && c.path == path) return c.picture;
-    auto picture = DecodePicture(ReadFileBytes(path), key);
+    auto bytes = ReadFileBytes(path, kMaxPictureFileBytes);
+    auto picture = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, key);
+    if (picture->Bytes() > budget_ - std::min(budget_, decodedBytes_))
+        picture = std::make_shared<Picture>();
     cache_.push_back({path, key, picture});
+    decodedBytes_ += picture->Bytes();
     return picture;
 }
 
 void Compositor::LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key) {
     if (!Find(surface) || frame < 1 || frame > kMaxFrames) return;
-    SetFramePicture(surface, frame, Decode(path, key));
+    try {
+        SetFramePicture(surface, frame, Decode(path, key));
+    } catch (const std::exception&) {
+        // Out of memory for this one picture: the frame stays empty and the scene goes on.
+    }
 }
 
 void Compositor::SetFramePicture(int32_t surface, int32_t frame,

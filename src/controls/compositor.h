@@ -37,18 +37,28 @@ struct Area {
 // kept as runs of opaque pixels per row; drawing copies runs and never compares pixels, so no
 // opaque colour can turn into a hole however close to the key it converts.
 class Picture {
-public:
+  public:
     struct Run {
         uint16_t x;
         uint16_t length;
     };
 
+    // A picture is drawn from its top-left corner onto the 800 x 600 screen, so from a surface
+    // at 0 or more no more than 800 x 600 of it can ever show: a larger one keeps its top-left
+    // 800 x 600 pixels. That bounds one picture to 1.9 MB however its pixels alternate
+    // (960 000 bytes of pixels, at most as many of opaque runs).
+    static constexpr int kMaxWidth = 800;
+    static constexpr int kMaxHeight = 600;
+    // Sources larger than this either way are refused before decoding: decoding holds four
+    // bytes a source pixel for a moment, at most 64 MB.
+    static constexpr int kMaxSourceSide = 4096;
+
     Picture() = default;
     // `rgba` holds width * height pixels of four bytes (r, g, b, a). A pixel is transparent when
     // its alpha is below one half or when its colour equals `keyColour` (red in the lowest
-    // byte); a negative key leaves only alpha.
+    // byte); a negative key leaves only alpha. Beyond kMaxWidth x kMaxHeight it is cropped.
     static std::shared_ptr<const Picture> FromRgba(const uint8_t* rgba, int width, int height,
-                                                    int64_t keyColour);
+                                                   int64_t keyColour);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -59,7 +69,7 @@ public:
     size_t OpaquePixels() const;
     size_t Bytes() const;
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint16_t> pixels_;
@@ -68,7 +78,7 @@ private:
 };
 
 class Compositor {
-public:
+  public:
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
     // The pace of a multi-frame surface, in milliseconds per frame, when it was given none or a
@@ -78,8 +88,14 @@ public:
     static constexpr uint32_t kCatchUpFrames = 3;
     // More frames than any picture strip could need: a bad frame number must not allocate.
     static constexpr int kMaxFrames = 1000;
+    // All decoded pictures together never hold more than this. The scene's own 41 files take
+    // about 12 MB; 64 MB still takes 33 full-screen pictures of the worst kind. A file that
+    // would go beyond it is refused: an empty frame, as for a missing file.
+    static constexpr size_t kPictureBudget = size_t{64} << 20;
+    // The largest picture file read at all: a 4096 x 4096 source at 32 bits, with its headers.
+    static constexpr size_t kMaxPictureFileBytes = (size_t{64} << 20) + 4096;
 
-    explicit Compositor(MillisecondClock clock);
+    explicit Compositor(MillisecondClock clock, size_t pictureBudget = kPictureBudget);
 
     // The back buffer: kWidth * kHeight pixels, rows top-down without padding. `pixels` is the
     // presenter's memory and must outlive its use; null goes back to memory of our own.
@@ -93,7 +109,8 @@ public:
 
     // Surfaces are numbered from 1. Every operation ignores a number it never gave.
     int32_t NewSurface();
-    // A missing or unreadable file gives an empty frame that draws nothing.
+    // A missing or unreadable file, or one beyond the picture budget, gives an empty frame that
+    // draws nothing. Never throws: a picture that cannot be held is simply not there.
     void LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key);
     void SetFramePicture(int32_t surface, int32_t frame, std::shared_ptr<const Picture> picture);
     void SetX(int32_t surface, int32_t x);
@@ -120,8 +137,10 @@ public:
     int32_t CurrentFrame(int32_t surface);
     // Picture memory held by all surfaces; a file loaded twice is held once.
     size_t PictureBytes() const;
+    // What the decoded pictures take against the budget.
+    size_t DecodedBytes() const { return decodedBytes_; }
 
-private:
+  private:
     struct Surface {
         int32_t x = 0;
         int32_t y = 0;
@@ -146,15 +165,16 @@ private:
         std::shared_ptr<const Picture> picture;
     };
     std::vector<Cached> cache_;
+    size_t budget_;
+    size_t decodedBytes_ = 0;
 };
 
 // The colour that a key value names: -1 is magenta (255, 0, 255); other non-negative values are
 // a colour with red in the lowest byte; other negative values mean no colour key at all.
 int64_t KeyColour(int32_t key);
 
-// Decodes a Windows bitmap (or anything else stb_image reads) held in memory; empty on failure.
+// Decodes a Windows bitmap (or a JPEG) held in memory; empty on failure, when either side is
+// beyond Picture::kMaxSourceSide, or when the file claims more pixels than its bytes can hold.
 std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key);
-// The whole file, or nothing when it cannot be read or is unreasonably large.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 }  // namespace hg

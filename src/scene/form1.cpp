@@ -6,11 +6,11 @@ Form1::Form1(const Form1Parts& parts)
     : TegoDDrw1(parts.ddrw),
       TegoDS1(parts.ds),
       TegoSnd1(parts.snd),
-      Timer1(parts.timers, 1000, true, [this] { Timer1_Timer(); }),
-      Timer2(parts.timers, 1000, true, [this] { Timer2_Timer(); }),
-      TimerTotal(parts.timers, 1000, true, [this] { TimerTotal_Timer(); }),
-      TimerMIDI(parts.timers, 1050, true, [this] { TimerMIDI_Timer(); }),
-      Timer3(parts.timers, kTimer3IntervalMs, false, [this] { Timer3_Timer(); }),
+      Timer1(parts.timers, "Timer1", 1000, true, Ticks(&Form1::Timer1_Timer)),
+      Timer2(parts.timers, "Timer2", 1000, true, Ticks(&Form1::Timer2_Timer)),
+      TimerTotal(parts.timers, "TimerTotal", 1000, true, Ticks(&Form1::TimerTotal_Timer)),
+      TimerMIDI(parts.timers, "TimerMIDI", 1050, true, Ticks(&Form1::TimerMIDI_Timer)),
+      Timer3(parts.timers, "Timer3", kTimer3IntervalMs, false, Ticks(&Form1::Timer3_Timer)),
       store_(parts.store),
       host_(parts.host),
       clock_(parts.clock),
@@ -19,6 +19,18 @@ Form1::Form1(const Form1Parts& parts)
 }
 
 Form1::~Form1() { TegoDDrw1.SetEvents(nullptr); }
+
+std::function<void()> Form1::Ticks(void (Form1::*handler)()) {
+    // A tick that was already on its way when the run ended (a modal loop delivers them) finds
+    // nothing left to do.
+    return [this, handler] {
+        if (!closed_) (this->*handler)();
+    };
+}
+
+void Form1::StopTimers() {
+    for (Timer* t : {&Timer1, &Timer2, &TimerTotal, &TimerMIDI, &Timer3}) t->SetEnabled(false);
+}
 
 void Form1::Load() {
     host_.HookSceneWindow();

@@ -4,6 +4,7 @@
 // operations through SceneHost; everything here is portable.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "scene/controls.h"
@@ -26,7 +27,7 @@ struct Form1Parts {
 };
 
 class Form1 : public TegoDDrwEvents {
-public:
+  public:
     // Ticks of Timer3 after a monitor power-down that was let through; the fourth stops the music.
     static constexpr int kTimer3IntervalMs = 15000;
 
@@ -44,10 +45,19 @@ public:
     void Form_LostFocus();
 
     // Drawing-control events.
-    void FrameDue() override { DrawFrame(); }
+    void FrameDue() override;
     void MouseMoved(int button, int shift, int x, int y) override;
     void MouseButton(int button, int shift, int x, int y) override;
     void KeyEvent(int16_t keyCode, int16_t shift) override;
+
+    // True once the run has ended (CloseDown, or a display that could not be opened): nothing
+    // may act afterwards (on Windows the process is gone).
+    bool Closed() const { return closed_; }
+
+  private:
+    // The monitor-power filter of the window's procedure starts Timer3.
+    friend uint32_t FilterSceneMessage(const Module1State& module, Form1& form, uint32_t message,
+                                       uintptr_t wParam);
 
     // Routines.
     void DrawFrame();
@@ -66,8 +76,9 @@ public:
     void TimerMIDI_Timer();
     void Timer3_Timer();
 
-    // True once CloseDown has run: nothing may act afterwards (on Windows the process is gone).
-    bool Closed() const { return closed_; }
+    // A timer's tick handler that does nothing once the run has ended.
+    std::function<void()> Ticks(void (Form1::*handler)());
+    void StopTimers();
 
     // The controls (the platform wires their events and windows).
     TegoDDrw& TegoDDrw1;
@@ -99,10 +110,9 @@ public:
     int32_t PoinRSurf = 0, PoinLSurf = 0, BellRSurf = 0, BellLSurf = 0;
     int32_t CalendarSurf = 0, FlameSurf = 0, LogsSurf = 0;
     std::array<int32_t, 7> SideLSurf{}, SideRSurf{}, TopSurf{};  // styles 1..6
-    std::array<int32_t, 7> MantelSurf{};                          // styles 3..6
+    std::array<int32_t, 7> MantelSurf{};                         // styles 3..6
     int32_t AndIronLSurf = 0, AndIronRSurf = 0;
 
-private:
     SettingsStore& store_;
     SceneHost& host_;
     Clock& clock_;

@@ -1,4 +1,5 @@
 // Loading the scene's pictures and composing each frame.
+#include <exception>
 #include <string>
 
 #include "common/number_text.h"
@@ -42,14 +43,18 @@ bool TextIsOne(const std::string& text) {
 void Form1::OpenDirectDrawSession() {
     TegoDDrw& d = TegoDDrw1;
     if (!d.OpenDisplay(800, 600, 16, "")) {
+        // The run is over before it began. The message box's own loop would otherwise deliver
+        // the timers' ticks behind it, and a carol could start under the error.
+        closed_ = true;
+        StopTimers();
         host_.ShowCriticalMessage(
             "Error opening Direct Draw!",
             "The screensaver stated you were using 16-bit color\r\n\r\n"
-            "However when it attempted to activate, you do not seem to be using 16-bit color\r\n\r\n"
+            "However when it attempted to activate, you do not seem to be using 16-bit "
+            "color\r\n\r\n"
             "We have added a button SET COLOR HERE in the configuration area of the screensavers "
             "control box\r\n"
             "Please go to that now and change your color setting");
-        closed_ = true;
         host_.UnloadSceneWindow();
         host_.EndProcess();
         return;
@@ -97,16 +102,47 @@ void Form1::OpenDirectDrawSession() {
     };
     const Style styles[7] = {
         {},
-        {"marLeftSide.bmp", "marRightSide.bmp", "marTopSide.bmp", nullptr, {0, 212}, {700, 212}, {}},
-        {"mar2LeftSide.bmp", "mar2RightSide.bmp", "mar2TopSide.bmp", nullptr, {0, 212}, {700, 212},
+        {"marLeftSide.bmp",
+         "marRightSide.bmp",
+         "marTopSide.bmp",
+         nullptr,
+         {0, 212},
+         {700, 212},
          {}},
-        {"RiverRockL.bmp", "RiverRockR.bmp", "RiverRockT.bmp", "m-RiverRock.bmp", {-2, 210},
-         {712, 214}, {81, 0}},
-        {"DRiverRockL.bmp", "DRiverRockR.bmp", "DRiverRockT.bmp", "m-DRiverRock.bmp", {-1, 202},
-         {670, 202}, {78, 18}},
-        {"FlatStoneL.bmp", "FlatStoneR.bmp", "FlatStoneT.bmp", "m-Flatstone.bmp", {0, 127},
-         {690, 127}, {95, 22}},
-        {"OldRockL.bmp", "OldRockR.bmp", "OldRockT.bmp", "m-OldRock.bmp", {0, 127}, {690, 127},
+        {"mar2LeftSide.bmp",
+         "mar2RightSide.bmp",
+         "mar2TopSide.bmp",
+         nullptr,
+         {0, 212},
+         {700, 212},
+         {}},
+        {"RiverRockL.bmp",
+         "RiverRockR.bmp",
+         "RiverRockT.bmp",
+         "m-RiverRock.bmp",
+         {-2, 210},
+         {712, 214},
+         {81, 0}},
+        {"DRiverRockL.bmp",
+         "DRiverRockR.bmp",
+         "DRiverRockT.bmp",
+         "m-DRiverRock.bmp",
+         {-1, 202},
+         {670, 202},
+         {78, 18}},
+        {"FlatStoneL.bmp",
+         "FlatStoneR.bmp",
+         "FlatStoneT.bmp",
+         "m-Flatstone.bmp",
+         {0, 127},
+         {690, 127},
+         {95, 22}},
+        {"OldRockL.bmp",
+         "OldRockR.bmp",
+         "OldRockT.bmp",
+         "m-OldRock.bmp",
+         {0, 127},
+         {690, 127},
          {82, 19}},
     };
     for (int s = 1; s <= 6; ++s) {
@@ -124,6 +160,15 @@ void Form1::OpenDirectDrawSession() {
             d.SetSurfaceX(AndIronLSurf, 0);
             d.SetSurfaceX(AndIronRSurf, 650);
         }
+    }
+}
+
+void Form1::FrameDue() {
+    // A frame that cannot be finished (memory running out, say) is given up; the next one is
+    // drawn whole from the start, so nothing of it lingers.
+    try {
+        DrawFrame();
+    } catch (const std::exception&) {
     }
 }
 

@@ -13,15 +13,16 @@ namespace {
 // runs, so either title must let that second instance through.
 constexpr const char* kSettingsWindowTitles[] = {"Display Properties", "Screen Saver Settings"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// What a launcher may leave around the switches: blanks, tabs and line ends.
+bool IsCommandLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
 std::string NormaliseCommandLine(std::string_view arguments) {
     size_t begin = 0;
     size_t end = arguments.size();
-    while (begin < end && IsBlank(arguments[begin])) ++begin;
-    while (end > begin && IsBlank(arguments[end - 1])) --end;
+    while (begin < end && IsCommandLineSpace(arguments[begin])) ++begin;
+    while (end > begin && IsCommandLineSpace(arguments[end - 1])) --end;
     std::string out(arguments.substr(begin, end - begin));
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
@@ -55,9 +56,10 @@ void Module1::Main() {
     for (const char* title : kSettingsWindowTitles) {
         if (!settingsWindow) settingsWindow = host_.FindTopLevelWindow(title);
     }
-    if (commandLine.substr(0, 2) == "/s" && settingsWindow == 0 && host_.PreviousInstance()) {
-        return;
-    }
+    // Every mode counts as an instance, so a scene that Windows starts on idle finds the dialog,
+    // the preview or a scene started without a switch already running.
+    const bool previousInstance = host_.PreviousInstance();
+    if (commandLine.substr(0, 2) == "/s" && settingsWindow == 0 && previousInstance) return;
 
     switch (mode) {
         case Mode::Scene: {

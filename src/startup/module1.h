@@ -11,13 +11,14 @@ namespace hg {
 
 // The platform operations the start-up routine needs.
 class StartupHost {
-public:
+  public:
     virtual ~StartupHost() = default;
     // Everything after the program path.
     virtual std::string CommandLineArguments() = 0;
     // Handle of a top-level window with this exact title, or 0.
     virtual uintptr_t FindTopLevelWindow(const std::string& title) = 0;
-    // True exactly when another instance of this program is running.
+    // Makes this process an instance of the program for as long as it lives, and tells whether
+    // another instance was already running.
     virtual bool PreviousInstance() = 0;
     virtual Rect DesktopWindowRect() = 0;
     virtual bool IsWindow(int32_t handle) = 0;
@@ -51,11 +52,11 @@ Mode ModeOf(const std::string& normalised);
 std::optional<int32_t> PreviewHandleOf(const std::string& normalised);
 
 class Module1 {
-public:
+  public:
     Module1(StartupHost& host, Module1State& state) : host_(host), state_(state) {}
     void Main();
 
-private:
+  private:
     StartupHost& host_;
     Module1State& state_;
 };

@@ -13,16 +13,43 @@ App::~App() {
 
 int App::Run() {
     Module1 module1(*this, module_);
-    module1.Main();
+    try {
+        module1.Main();
+    } catch (...) {
+        // A start-up that could not finish ends the way the scene ends, cursor and all.
+        try {
+            CloseDownScene();
+        } catch (...) {
+        }
+        return 0;
+    }
     if (openWindows_ == 0) return 0;
     // Wide, so that what is typed in the dialog keeps every letter of any language.
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == previewWatch_) {
+            WatchPreviewHost();
+            continue;
+        }
         if (TranslateDialogKeyboard(setup_, msg) || TranslateDialogKeyboard(help_, msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+// A host whose process is killed may go without destroying its windows, ours included, and
+// then no message ever tells us: the preview looks for its host once a second instead.
+void App::WatchPreviewHost() {
+    if (::IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(module_.PreviewParent)))) return;
+    KillTimer(nullptr, previewWatch_);
+    previewWatch_ = 0;
+    if (!preview_) return;
+    if (::IsWindow(preview_)) {
+        DestroyWindow(preview_);  // its WM_DESTROY does the bookkeeping
+    } else {
+        WindowClosed(preview_);  // already gone with its host, unannounced
+    }
 }
 
 void App::WindowClosed(HWND window) {
@@ -57,8 +84,11 @@ uintptr_t App::FindTopLevelWindow(const std::string& title) {
 
 bool App::PreviousInstance() {
     // The mutex lives as long as this process, so a later instance sees it until we end.
-    instanceMutex_ = CreateMutexA(nullptr, FALSE, "Tallowmere.Hearthglow.Instance");
-    return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!instanceMutex_) {
+        instanceMutex_ = CreateMutexA(nullptr, FALSE, "Tallowmere.Hearthglow.Instance");
+        previousInstance_ = instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    return previousInstance_;
 }
 
 Rect App::DesktopWindowRect() {
@@ -115,6 +145,7 @@ void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
     SetWindowLongPtrA(preview_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(parentWindow));
     SetWindowPos(preview_, HWND_TOP, 0, 0, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    previewWatch_ = SetTimer(nullptr, 0, kPreviewWatchMs, nullptr);
 }
 
 void App::ShowSetup() { setup_ = CreateSetupWindow(*this); }

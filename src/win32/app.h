@@ -48,13 +48,18 @@ class App : public StartupHost {
     void CloseDownScene() override;
 
   private:
+    static constexpr UINT kPreviewWatchMs = 1000;
+    void WatchPreviewHost();
+
     HINSTANCE instance_;
     Module1State module_;
     RegistryStore store_;
     HANDLE instanceMutex_ = nullptr;
+    bool previousInstance_ = false;
     int openWindows_ = 0;
     std::unique_ptr<SceneWindow> scene_;
     HWND preview_ = nullptr;
+    UINT_PTR previewWatch_ = 0;  // a thread timer: it outlives a preview window destroyed unseen
     HWND setup_ = nullptr;
     HWND help_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "win32/app.h"
+#include "win32/guarded.h"
 #include "win32/wide_text.h"
 
 #pragma GCC diagnostic push
@@ -934,7 +935,7 @@ LRESULT CALLBACK DialogWindow::FormProc(HWND window, UINT message, WPARAM wParam
         delete self;
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->OnMessage(message, wParam, lParam);
+    return Guarded([&] { return self->OnMessage(message, wParam, lParam); });
 }
 
 LRESULT DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -1011,7 +1012,7 @@ LRESULT CALLBACK DialogWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, 
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(pane, &ps);
-            if (self) self->PaintPane(pane, dc);
+            if (self) Guarded([&] { return self->PaintPane(pane, dc), LRESULT{0}; });
             EndPaint(pane, &ps);
             return 0;
         }
@@ -1033,7 +1034,7 @@ LRESULT CALLBACK DialogWindow::PictureProc(HWND picture, UINT message, WPARAM wP
         auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(root, GWLP_USERDATA));
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(picture, &ps);
-        if (self) self->PaintPicture(picture, dc);
+        if (self) Guarded([&] { return self->PaintPicture(picture, dc), LRESULT{0}; });
         EndPaint(picture, &ps);
         return 0;
     }

@@ -1,5 +1,6 @@
 // The preview picture, the small form of the start-up.
 #include "win32/app.h"
+#include "win32/guarded.h"
 
 namespace hg {
 
@@ -19,8 +20,7 @@ void RememberApp(HWND window, UINT message, LPARAM lParam) {
     }
 }
 
-LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    RememberApp(window, message, lParam);
+LRESULT PreviewMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -46,6 +46,11 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    RememberApp(window, message, lParam);
+    return Guarded([&] { return PreviewMessage(window, message, wParam, lParam); });
 }
 
 }  // namespace

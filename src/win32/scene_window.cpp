@@ -2,6 +2,7 @@
 
 #include "startup/monitor_power.h"
 #include "win32/app.h"
+#include "win32/guarded.h"
 #include "win32/wide_text.h"
 
 namespace hg {
@@ -55,7 +56,7 @@ LRESULT CALLBACK SceneWindow::WindowProc(HWND window, UINT message, WPARAM wPara
     }
     auto* self = reinterpret_cast<SceneWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!self || !self->form_) return DefWindowProcA(window, message, wParam, lParam);
-    return self->OnMessage(message, wParam, lParam);
+    return Guarded([&] { return self->OnMessage(message, wParam, lParam); });
 }
 
 // Replaces the scene window's procedure for its whole life: monitor power-down requests are
@@ -66,7 +67,9 @@ LRESULT CALLBACK SceneWindow::SceneWindowProc(HWND window, UINT message, WPARAM 
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
     Module1State& module = self->app_.Module();
     UINT passed = message;
-    if (self->form_) passed = FilterSceneMessage(module, *self->form_, message, wParam);
+    if (self->form_)
+        passed = Guarded([&] { return FilterSceneMessage(module, *self->form_, message, wParam); },
+                         message);
     return CallWindowProcA(reinterpret_cast<WNDPROC>(module.OldWndProc), window, passed, wParam,
                            lParam);
 }

@@ -86,8 +86,8 @@ class Env:
         env = dict(self.env)
         if env_extra:
             env.update(env_extra)
-        p = subprocess.Popen(["wine"] + args, env=env, stdout=subprocess.PIPE,
-                             stderr=subprocess.DEVNULL, text=True, **kw)
+        kw.setdefault("stdout", subprocess.PIPE)
+        p = subprocess.Popen(["wine"] + args, env=env, stderr=subprocess.DEVNULL, text=True, **kw)
         self.started.append(p)
         return p
 
@@ -115,7 +115,7 @@ class Env:
     # -- registry --------------------------------------------------------------------------
     def reg(self, *args):
         return subprocess.run(["wine", "reg"] + list(args), env=self.env, capture_output=True,
-                              text=True).stdout
+                              encoding="utf-8", errors="replace").stdout
 
     def clear_settings(self):
         self.reg("delete", REG_KEY, "/f")
@@ -126,7 +126,7 @@ class Env:
         for key, value in values.items():
             section, name = key.split("\\")
             by_section.setdefault(section, []).append((name, value))
-        lines = ["REGEDIT4", ""]
+        lines = ["Windows Registry Editor Version 5.00", ""]  # UTF-16: any letter goes in
         for section, items in by_section.items():
             lines.append(f"[HKEY_CURRENT_USER\\Software\\Tallowmere\\hrthglow\\{section}]")
             for name, value in items:
@@ -134,8 +134,8 @@ class Env:
                 lines.append(f'"{name}"="{v}"')
             lines.append("")
         fd, path = tempfile.mkstemp(suffix=".reg")
-        with os.fdopen(fd, "w") as f:
-            f.write("\r\n".join(lines))
+        with os.fdopen(fd, "wb") as f:
+            f.write("\r\n".join(lines).encode("utf-16"))
         subprocess.run(["wine", "regedit", "/S", path], env=self.env, capture_output=True)
         os.unlink(path)
 

@@ -45,16 +45,26 @@ void Pump(DWORD ms) {
     }
 }
 
-HANDLE Start(const std::string& commandLine) {
+HANDLE Start(const std::string& commandLine, DWORD* processId = nullptr) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::string cl = commandLine;
-    if (!CreateProcessA(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessA(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
+    if (processId) *processId = pi.dwProcessId;
     return pi.hProcess;
+}
+
+// The preview's window inside the host, once it is there (or null after five seconds).
+HWND WaitForChild(HWND host) {
+    HWND child = nullptr;
+    for (int i = 0; i < 100 && !child; ++i) {
+        Pump(50);
+        child = FindWindowExA(host, nullptr, nullptr, nullptr);
+    }
+    return child;
 }
 
 // host-preview <scr> <client-w> <client-h> [extra]: hosts the preview in a pane of that size.
@@ -68,11 +78,7 @@ int HostPreview(const char* scr, int w, int h, const char* tail) {
         printf("start-failed\n");
         return 2;
     }
-    HWND child = nullptr;
-    for (int i = 0; i < 100 && !child; ++i) {
-        Pump(50);
-        child = FindWindowExA(host, nullptr, nullptr, nullptr);
-    }
+    HWND child = WaitForChild(host);
     if (child) {
         RECT rc;
         GetClientRect(child, &rc);
@@ -91,6 +97,101 @@ int HostPreview(const char* scr, int w, int h, const char* tail) {
     printf("preview-ended=%d\n", wait == WAIT_OBJECT_0 ? 1 : 0);
     if (wait != WAIT_OBJECT_0) TerminateProcess(proc, 1);
     CloseHandle(proc);
+    return 0;
+}
+
+// orphan-host <scr>: hosts a preview, then ends without destroying the host window, as a
+// settings window does when its process is killed. Prints the preview's process id.
+int OrphanHost(const char* scr) {
+    HWND host = MakeWindow("Orphan Host", 200, 150);
+    char cl[512];
+    snprintf(cl, sizeof cl, "\"%s\" /p %lu", scr, (unsigned long)(uintptr_t)host);
+    DWORD pid = 0;
+    if (!Start(cl, &pid)) {
+        printf("start-failed\n");
+        return 2;
+    }
+    HWND child = WaitForChild(host);
+    printf("preview-pid %lu child=%d\n", pid, child ? 1 : 0);
+    ExitProcess(0);
+}
+
+// wait-process <pid> <seconds>: whether that process ends within the time.
+int WaitProcess(unsigned long pid, int seconds) {
+    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!p) {
+        printf("ended=1 (gone)\n");
+        return 0;
+    }
+    DWORD start = GetTickCount();
+    DWORD wait = WaitForSingleObject(p, static_cast<DWORD>(seconds) * 1000);
+    printf("ended=%d after %lu ms\n", wait == WAIT_OBJECT_0 ? 1 : 0, GetTickCount() - start);
+    CloseHandle(p);
+    return 0;
+}
+
+// text-mask <utf-8 in hex> <height> <wide|ansi> <rows>: draws the text as the scene draws its
+// message (Arial of that cell height, yellow, at 100, 1 of an 800 x 600 RGB565 bitmap) and
+// prints, for the top rows, 1 where a pixel is clearly yellow, 0 where it clearly is not and ?
+// at the edges of the letters, which the background may tip either way. "ansi" draws what is
+// left of the text after the ANSI code page, as a narrow drawing call would.
+int TextMask(const char* hex, int height, const char* how, int rows) {
+    std::string utf8;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
+        char pair[3] = {hex[i], hex[i + 1], 0};
+        utf8.push_back(static_cast<char>(strtoul(pair, nullptr, 16)));
+    }
+    std::wstring text(utf8.size() + 1, L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    text.data(), static_cast<int>(text.size())));
+    if (!strcmp(how, "ansi")) {
+        std::string narrow(text.size() * 2 + 1, '\0');
+        narrow.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                          narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                                          nullptr));
+        text.assign(narrow.size() + 1, L'\0');
+        text.resize(MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()),
+                                        text.data(), static_cast<int>(text.size())));
+    }
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 800;
+    info.header.biHeight = -600;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 16;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = 0xF800;
+    info.masks[1] = 0x07E0;
+    info.masks[2] = 0x001F;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                   &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, dib);
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+    SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 0));
+    TextOutW(dc, 100, 1, text.data(), static_cast<int>(text.size()));
+    GdiFlush();
+    const auto* px = static_cast<const uint16_t*>(bits);
+    printf("mask 800 %d\n", rows);
+    std::string line(800, '0');
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const uint16_t p = px[y * 800 + x];
+            const int r = (p >> 11) * 255 / 31, g = ((p >> 5) & 63) * 255 / 63,
+                      b = (p & 31) * 255 / 31;
+            const int yellow = (r < g ? r : g) - b;
+            line[x] = yellow >= 160 ? '1' : yellow < 96 ? '0' : '?';
+        }
+        printf("%s\n", line.c_str());
+    }
     return 0;
 }
 
@@ -132,8 +233,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && !strcmp(argv[1], "window-info")) return WindowInfo(argv[2]);
+    if (argc >= 3 && !strcmp(argv[1], "orphan-host")) return OrphanHost(argv[2]);
+    if (argc >= 6 && !strcmp(argv[1], "text-mask"))
+        return TextMask(argv[2], atoi(argv[3]), argv[4], atoi(argv[5]));
+    if (argc >= 4 && !strcmp(argv[1], "wait-process"))
+        return WaitProcess(strtoul(argv[2], nullptr, 0), atoi(argv[3]));
     if (argc >= 4 && !strcmp(argv[1], "syscommand"))
         return SysCommand(argv[2], strtoul(argv[3], nullptr, 0), argc >= 5 ? atol(argv[4]) : 2);
-    fprintf(stderr, "usage: probe host-preview|make-window|window-info|syscommand ...\n");
+    fprintf(
+        stderr,
+        "usage: probe "
+        "host-preview|orphan-host|wait-process|text-mask|make-window|window-info|syscommand ...\n");
     return 2;
 }

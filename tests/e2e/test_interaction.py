@@ -1,4 +1,7 @@
-"""Ending the scene, the music keys, the surround's rotation and monitor power requests."""
+"""Ending the scene, the music keys and the surround's rotation.
+
+Monitor power requests are left to the unit tests: Wine does nothing with one, so whether the
+scene swallows it or lets it through shows on screen only as music that stops a minute later."""
 import time
 
 import hg
@@ -46,15 +49,6 @@ def test_a_click_ends_the_scene_during_the_grace(env):
     p = start_scene(env)
     env.click()
     assert hg.wait_exit(p, 5), "a click did not end the scene"
-
-
-def test_monitor_power_request_is_swallowed_with_power_saving_disabled(env):
-    p = start_scene(env, Settings__PwrSave="1")
-    out = env.probe("syscommand", hg.SCENE_CLASS, str(0xF170), "2")
-    assert out.startswith("sent"), out
-    time.sleep(1.5)
-    assert p.poll() is None, "the scene ended after a monitor power request"
-    assert env.scene_info()[5], "the scene window is no longer visible"
 
 
 def left_side_brightness(env, path):

@@ -196,31 +196,40 @@ def observed_changes(env, box, seconds):
     return seen
 
 
+def judge_pace(seen, speed, seconds):
+    """What is wrong with the frames seen at this Speed, or None."""
+    rate = (len(seen) - 1) / seconds
+    want = 1000 / speed
+    if abs(rate - want) > want * 0.2 + 0.5:
+        return f"{rate:.1f} frames a second"
+    # Ten frames on, the same picture, wherever the reader kept up (read again within most of
+    # a frame's time all along, so no frame could pass unseen).
+    watched = [i for i in range(len(seen) - 10)
+               if max(stall for _, stall in seen[i + 1:i + 11]) < 0.8 * speed / 1000]
+    rhythm = sum(1 for i in watched if seen[i][0] == seen[i + 10][0])
+    if len(watched) < 10:
+        return "the reader kept up too rarely to judge"
+    if rhythm < len(watched) * 0.9:
+        return f"only {rhythm} of {len(watched)} frames came back ten frames later"
+    return None
+
+
 def test_every_flame_frame_is_shown_at_its_pace_at_every_speed(env):
     # The middle of the fire on the 1024 x 768 screen; each of the ten frames looks different
-    # there, and frame k + 10 is frame k again: a skipped frame breaks that rhythm.
+    # there, and frame k + 10 is frame k again: a skipped frame breaks that rhythm. A presenter
+    # that skips by design (a 33 ms timer at Speed 25 drops every fourth frame) fails every
+    # look; a busy machine can stall the reader or the X server for a moment, so each pace gets
+    # three looks and must pass one.
     box = (384, 320, 256, 128)
     for speed in (25, 100, 250):
         p = start(env, hrthglow__Speed=str(speed))
         seconds = 3.0 if speed < 250 else 5.0
-        seen = observed_changes(env, box, seconds)
+        faults = []
+        for _ in range(3):
+            fault = judge_pace(observed_changes(env, box, seconds), speed, seconds)
+            if fault is None:
+                break
+            faults.append(fault)
         assert p.poll() is None
         env.kill_all()
-        rate = (len(seen) - 1) / seconds
-        want = 1000 / speed
-        # 40 frames a second at Speed 25 leave a busy two-core machine little room: the reader
-        # may miss some, so that pace gets a wider margin.
-        margin = 0.35 if speed < 50 else 0.2
-        assert abs(rate - want) <= want * margin + 0.5, \
-            f"Speed {speed}: {rate:.1f} frames a second"
-        # Ten frames on, the same picture, wherever the reader kept up (read again within
-        # most of a frame's time all along, so no frame could pass unseen).
-        watched = [i for i in range(len(seen) - 10)
-                   if max(stall for _, stall in seen[i + 1:i + 11]) < 0.8 * speed / 1000]
-        rhythm = sum(1 for i in watched if seen[i][0] == seen[i + 10][0])
-        assert len(watched) >= 10, f"Speed {speed}: the reader kept up too rarely to judge"
-        # A presenter that skips frames by design (a 33 ms timer at Speed 25 drops every fourth)
-        # breaks the rhythm nearly everywhere; on a busy machine the X server may still replace
-        # an occasional 25 ms frame before the reader is let in, so the fastest pace has slack.
-        assert rhythm >= len(watched) * (0.6 if speed < 50 else 0.9), \
-            f"Speed {speed}: only {rhythm} of {len(watched)} frames came back ten frames later"
+        assert len(faults) < 3, f"Speed {speed}: " + "; ".join(faults)

@@ -1,7 +1,10 @@
 """Start-up modes, the single-instance rule, the preview pane and first-use seeding."""
+import tempfile
 import time
 
 import hg
+
+DIALOG_TITLE = "Hearthglow Screensaver by Tallowmere"
 
 SEEDS = {
     "Settings": {"SetReg": "2", "Calendar": "0", "CalPos": "1", "FontSize": "18",
@@ -58,6 +61,34 @@ def test_preview_fills_the_host_pane_and_ends_with_it(env):
     assert "preview-ended=1" in out, out
 
 
+def test_scene_is_refused_beside_the_dialog_and_beside_a_scene_without_a_switch(env):
+    dialog = env.scr("/c")
+    assert env.wait_window_title(DIALOG_TITLE, 10), "no dialog"
+    idle = env.scr("/s")
+    assert hg.wait_exit(idle, 8), "/s ran while the dialog was open"
+    assert env.scene_info() is None, "a scene window opened over the dialog"
+    assert dialog.poll() is None, "the dialog ended"
+    env.kill_all()
+
+    first = env.scr()
+    assert env.wait_scene(15), "no scene from an empty command line"
+    second = env.scr("/s")
+    assert hg.wait_exit(second, 8), "/s ran beside a scene started without a switch"
+    assert first.poll() is None, "the first scene ended"
+
+
+def test_preview_ends_when_its_host_dies_without_destroying_it(env):
+    # The probe's output goes to a file: a preview that lives on would hold a pipe open.
+    with tempfile.TemporaryFile("w+") as out:
+        host = env.wine([hg.PROBE, "orphan-host", hg.SCR], stdout=out)
+        host.wait(timeout=30)
+        out.seek(0)
+        words = out.read().split()
+    assert words[:1] == ["preview-pid"] and "child=1" in words, words
+    ended = env.probe("wait-process", words[1], "6")
+    assert "ended=1" in ended, f"the preview outlived its host: {ended}"
+
+
 def test_preview_with_a_missing_or_foreign_handle_shows_nothing_and_ends(env):
     for args in (["/p"], ["/p", "99999999999"], ["/p", "12345"], ["/p:abc"]):
         p = env.scr(*args)
@@ -75,7 +106,7 @@ def test_unknown_switches_open_nothing(env):
 def test_configure_opens_the_dialog_with_its_caption(env):
     for args in (["/c"], ["/C:1234"]):
         p = env.scr(*args)
-        assert env.wait_window_title("Hearthglow Screensaver by Tallowmere", 10), args
+        assert env.wait_window_title(DIALOG_TITLE, 10), args
         assert p.poll() is None
         p.kill()
         p.wait()

@@ -237,19 +237,18 @@ TEST_F(AssetgenFiles, PreviewIsAn8BitPictureOf153By115) {
     EXPECT_GT(red, 2 * blue);
 }
 
-// The wall's strip is built in, solid, as tall as the screen, and mirror-symmetric: it joins
-// itself whether it is repeated or mirrored beside the hearth.
-TEST_F(AssetgenFiles, WallStripIsSolidAndJoinsItselfEitherWay) {
-    const Bytes& b = resources_.at("wall.bmp");
-    Decoded d = decode(b);
-    ASSERT_EQ(d.height, 600);
-    ASSERT_GT(d.width, 100);
-    for (int y = 0; y < d.height; ++y)
-        for (int x = 0; x < d.width; ++x) {
-            const uint8_t* p = &d.rgb[(size_t(y) * d.width + x) * 3];
-            const uint8_t* q = &d.rgb[(size_t(y) * d.width + d.width - 1 - x) * 3];
-            ASSERT_FALSE(p[0] == 255 && p[1] == 0 && p[2] == 255) << "a hole at " << x << "," << y;
-            ASSERT_TRUE(p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) << x << "," << y;
+// The wall's strip is solid, as tall as the screen, and mirror-symmetric: it joins itself
+// whether the program repeats it or mirrors it beside the hearth. (Painted alone: the fixture's
+// whole generation is not needed for one picture.)
+TEST(AssetgenWall, StripIsSolidAndJoinsItselfEitherWay) {
+    const assetgen::Image wall = assetgen::paintWall();
+    ASSERT_EQ(wall.height(), 600);
+    ASSERT_GT(wall.width(), 100);
+    for (int y = 0; y < wall.height(); ++y)
+        for (int x = 0; x < wall.width(); ++x) {
+            ASSERT_TRUE(wall.opaque(x, y)) << "a hole at " << x << "," << y;
+            ASSERT_EQ(std::memcmp(wall.bytes(x, y), wall.bytes(wall.width() - 1 - x, y), 3), 0)
+                << x << "," << y;
         }
 }
 

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include "controls/byte_reader.h"
 #include "scene/controls.h"
 
 namespace hg {
@@ -124,8 +127,10 @@ TEST(Compositor, ClipsAtEveryEdgeExactlyAsAPixelByPixelCopy) {
 TEST(Compositor, SurfaceWhollyOffScreenOrAtExtremePositionsDrawsNothing) {
     const auto p = Art({"aaa", "aaa"}, {{'a', Rgb(9, 9, 9)}});
     const std::pair<int32_t, int32_t> places[] = {
-        {-3, 0},       {800, 0},       {0, -2},       {0, 600},       {INT32_MIN, 0},
-        {INT32_MAX, 0}, {0, INT32_MIN}, {0, INT32_MAX}, {INT32_MAX, INT32_MAX}, {-3, -2},
+        {-3, 0},        {800, 0},       {0, -2},
+        {0, 600},       {INT32_MIN, 0}, {INT32_MAX, 0},
+        {0, INT32_MIN}, {0, INT32_MAX}, {INT32_MAX, INT32_MAX},
+        {-3, -2},
     };
     for (auto [x, y] : places) {
         Fixture f;
@@ -243,6 +248,98 @@ std::string WriteBmp(const std::string& name, const std::vector<std::vector<Colo
     const std::string path = TempPath(name);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
     return path;
+}
+
+// A 4-bit bottom-up Windows bitmap, red where `red` says and magenta elsewhere, cut to `keep`
+// bytes when that is given: a header may promise more than the file holds. Red is index 0, so
+// the bytes a decoder makes up for a short file would show as red.
+std::string WriteBmp4(const std::string& name, int w, int h, bool (*red)(int x, int y),
+                      size_t keep = SIZE_MAX) {
+    const int stride = (w * 4 + 31) / 32 * 4;
+    const int offset = 54 + 16 * 4;
+    std::vector<uint8_t> b(offset + size_t(stride) * h, 0x11);  // magenta pixel pairs
+    std::fill(b.begin(), b.begin() + offset, 0);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    b[26] = 1;
+    b[28] = 4;
+    put32(46, 16);
+    put32(54, 0xFF0000);  // blue, green, red: red
+    put32(58, 0xFF00FF);  // magenta
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (red(x, h - 1 - y)) b[offset + size_t(y) * stride + x / 2] &= x % 2 ? 0xF0 : 0x0F;
+    b.resize(std::min(b.size(), keep));
+    const std::string path = TempPath(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
+    return path;
+}
+
+TEST(Compositor, PicturesAreBoundedToTheScreenAndToWhatTheirBytesHold) {
+    // A picture larger than the screen keeps its top-left 800 x 600.
+    auto quarter = [](int x, int y) { return x < 500 || y < 350; };
+    const std::string big = WriteBmp4("big.bmp", 1000, 700, quarter);
+    Fixture f;
+    int32_t s = f.c.NewSurface();
+    f.c.LoadFrame(s, 1, big, -1);
+    f.c.SetX(s, -300);
+    f.c.SetY(s, -200);
+    f.c.Draw(s);
+    EXPECT_EQ(f.c.Pixel(0, 0), 0xF800) << "the top rows were kept";
+    EXPECT_EQ(f.c.Pixel(499, 0), 0xF800);
+    EXPECT_EQ(f.c.Pixel(500, 399), kBackground) << "columns beyond 800 were dropped";
+    EXPECT_EQ(f.c.Pixel(100, 400), kBackground) << "rows beyond 600 were dropped";
+    EXPECT_LE(f.c.PictureBytes(), 2u * 800 * 600 + 600 * 8 + 4096);
+
+    // A header that claims 4096 x 4096 over 200 bytes, and a source beyond 4096 pixels: refused.
+    auto all = [](int, int) { return true; };
+    const std::string liar = WriteBmp4("liar.bmp", 4096, 4096, all, 200);
+    const std::string wide = WriteBmp4("wide.bmp", 4097, 1, all);
+    for (const std::string& path : {liar, wide}) {
+        f.Fill();
+        int32_t t = f.c.NewSurface();
+        f.c.LoadFrame(t, 1, path, -1);
+        f.c.Draw(t);
+        EXPECT_EQ(f.Changed(), 0u) << path;
+    }
+    // A short last row without its padding is still whole.
+    const std::string unpadded = WriteBmp4("unpadded.bmp", 3, 2, all, 54 + 64 + 4 + 2);
+    f.Fill();
+    int32_t u = f.c.NewSurface();
+    f.c.LoadFrame(u, 1, unpadded, -1);
+    f.c.Draw(u);
+    EXPECT_EQ(f.Changed(), 6u);
+    for (const std::string& path : {big, liar, wide, unpadded}) std::remove(path.c_str());
+}
+
+TEST(Compositor, PicturesBeyondTheBudgetAreLeftOut) {
+    auto stripes = [](int x, int) { return x % 2 == 0; };  // a run for every other pixel
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i)
+        paths.push_back(WriteBmp4("budget" + std::to_string(i) + ".bmp", 800, 600, stripes));
+    const size_t one = DecodePicture(*ReadFileBytes(paths[0], SIZE_MAX), -1)->Bytes();
+    ASSERT_GT(one, 2u * 800 * 600) << "pixels and runs";
+    uint32_t now = 0;
+    Compositor c([&now] { return now; }, 2 * one + one / 2);
+    std::vector<size_t> drawn;
+    for (const std::string& path : paths) {
+        std::fill_n(c.BackBuffer(), 800 * 600, kBackground);
+        int32_t s = c.NewSurface();
+        c.LoadFrame(s, 1, path, -1);
+        c.Draw(s);
+        drawn.push_back(std::count(c.BackBuffer(), c.BackBuffer() + 800 * 600, 0xF800));
+    }
+    EXPECT_EQ(drawn, (std::vector<size_t>{400 * 600, 400 * 600, 0}));
+    EXPECT_LE(c.DecodedBytes(), 2 * one + one / 2);
+    for (const std::string& path : paths) std::remove(path.c_str());
 }
 
 TEST(Compositor, LoadsBitmapFilesTheRightWayUpAndSharesRepeatedOnes) {

@@ -3,8 +3,11 @@
 // one shared log, so a test can check the order of calls across all of them.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -67,6 +70,9 @@ class FakeTimers : public TimerDriver {
     }
     int64_t Now() const { return now_; }
     void Stop() { stopped_ = true; }
+    // Whether the form's timer of this name is running, as the platform sees it.
+    bool Enabled(const std::string& name) const { return Find(name).armed; }
+    int Interval(const std::string& name) const { return Find(name).timer->Interval(); }
 
   private:
     struct Entry {
@@ -74,6 +80,12 @@ class FakeTimers : public TimerDriver {
         int64_t due = 0;
         bool armed = false;
     };
+    const Entry& Find(const std::string& name) const {
+        for (const auto& [t, e] : entries_)
+            if (name == t->Name()) return e;
+        throw std::out_of_range("no timer " + name);
+    }
+
     std::map<Timer*, Entry> entries_;
     int64_t now_ = 0;
     bool stopped_ = false;
@@ -96,6 +108,7 @@ class FakeHost : public SceneHost, public Clock {
         log_.push_back("Message(" + title + ")");
         messageTitle = title;
         messageText = text;
+        if (whileMessageShown) whileMessageShown();  // the message box's own message loop
     }
     void CloseOtherForms() override { log_.push_back("CloseOtherForms"); }
     void UnloadSceneWindow() override {
@@ -135,6 +148,7 @@ class FakeHost : public SceneHost, public Clock {
     bool unloaded = false;
     bool ended = false;
     std::string messageTitle, messageText;
+    std::function<void()> whileMessageShown;
 
   private:
     CallLog& log_;
@@ -182,6 +196,10 @@ class FakeDDrw : public TegoDDrw {
         log_.push_back("Restore(" + std::to_string(s) + ")");
     }
     void DrawSurface(int32_t s) override {
+        if (failingDraws > 0) {
+            --failingDraws;
+            throw std::bad_alloc();
+        }
         log_.push_back("Draw(" + std::to_string(s) + ")");
         drawn.push_back(s);
     }
@@ -200,6 +218,7 @@ class FakeDDrw : public TegoDDrw {
 
     bool openSucceeds = true;
     bool lost = false;
+    int failingDraws = 0;  // the next draws run out of memory
     int32_t lastSurface = 0;
     std::map<int32_t, std::vector<std::string>> files;
     std::map<int32_t, int32_t> xs, ys;

@@ -1,6 +1,6 @@
 // Loading the scene's pictures and composing one frame, against a recording drawing control.
-// The settings are set on the form directly, so these tests do not depend on how the store
-// is read or how the style rotation chooses.
+// Each scene is loaded from a store: the seeds, with the values a test changes written over
+// them, as a user's settings would reach it.
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -12,65 +12,70 @@ constexpr const char* kFolder = "C:\\Tallowmere\\hrthglow\\";
 
 // Surface numbers as the load hands them out.
 enum : int32_t {
-    kStocking1 = 1, kStocking4 = 4, kPoinR = 5, kPoinL, kBellR, kBellL, kCalendar, kFlame, kLogs,
-    kStyle3Left = 18, kStyle3Right, kStyle3Top, kStyle3Mantel, kStyle4Mantel = 25,
-    kAndIronL = 34, kAndIronR
+    kStocking1 = 1,
+    kStocking4 = 4,
+    kPoinR = 5,
+    kPoinL,
+    kBellR,
+    kBellL,
+    kCalendar,
+    kFlame,
+    kLogs,
+    kStyle3Left = 18,
+    kStyle3Right,
+    kStyle3Top,
+    kStyle3Mantel,
+    kStyle4Mantel = 25,
+    kAndIronL = 34,
+    kAndIronR
 };
 
+// The seeds give stockings at y 19, the calendar (off) in corner 1, speed 100, andirons,
+// styles 1 to 5 with style 1 shown, and the message (off) "Place a message here" at size 18.
+const Values kOnlyStyle3 = {{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP2", "0"}};
+const Values kOnlyStyle4 = {
+    {"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP2", "0"}, {"hrthglow\\ShowFP3", "0"}};
+
 struct Loaded : Scene {
-    SceneSettings& s = form->Settings;
-    Loaded() {
-        s.InstallFolder = kFolder;
-        s.StockLoc = 19;
-        s.CalPos = 1;
-        s.Speed = 100;
-        s.AndIron = 1;
-        s.AnyFPShown = true;
-        s.RotateCk = 1;
-        s.CurrentFP = 1;
-        s.FontSize = 18;
-        s.Message = "Place a message here";
-        for (int i = 1; i <= 2; ++i) s.Bell[i] = s.Poin[i] = "0";
-    }
-    void Open() {
-        form->OpenDirectDrawSession();
-        form->FirstFrame = 0;
+    explicit Loaded(const Values& values = {}, const Values& more = {}) {
+        Seeded({{"Settings\\ShowMsg", "0"}});
+        Set(values);
+        Set(more);
+        Load();
     }
     // The calls of one frame, without the log of what came before.
     std::string Frame() {
         log.clear();
-        form->DrawFrame();
+        form->FrameDue();
         return Join(log);
     }
 };
 
 TEST(OpenDirectDrawSession, MakesThe35SurfacesInOrderAtTheirPlaces) {
-    Loaded scene;
-    scene.s.StockLoc = -40;
-    scene.Open();
-    ASSERT_EQ(scene.log.front(), "OpenDisplay(800,600,16,\"\")");
+    Loaded scene(Values{{"xmas\\StockLoc", "-40"}});
+    EXPECT_LT(IndexOf(scene.log, "OpenDisplay(800,600,16,\"\")"), IndexOf(scene.log, "NewSurface"));
     struct Want {
         std::string file;
         int x, y;
     };
     const Want want[] = {
-        {"Stocking.bmp", 95, -40},         {"Stocking.bmp", 271, -40},
-        {"Stocking.bmp", 447, -40},        {"Stocking.bmp", 625, -40},
-        {"poinr.bmp", -5, 440},            {"poinl.bmp", 650, 450},
-        {"bellr.bmp", 0, -10},             {"belll.bmp", 720, 0},
-        {"\\Calendar.bmp", 5, 510},        {"Flame1.bmp", 70, 27},
-        {"Logs.bmp", 83, 435},             {"marLeftSide.bmp", 0, 212},
-        {"marRightSide.bmp", 700, 212},    {"marTopSide.bmp", 0, 0},
-        {"mar2LeftSide.bmp", 0, 212},      {"mar2RightSide.bmp", 700, 212},
-        {"mar2TopSide.bmp", 0, 0},         {"RiverRockL.bmp", -2, 210},
-        {"RiverRockR.bmp", 712, 214},      {"RiverRockT.bmp", 0, 0},
-        {"m-RiverRock.bmp", 81, 0},        {"DRiverRockL.bmp", -1, 202},
-        {"DRiverRockR.bmp", 670, 202},     {"DRiverRockT.bmp", 0, 0},
-        {"m-DRiverRock.bmp", 78, 18},      {"FlatStoneL.bmp", 0, 127},
-        {"FlatStoneR.bmp", 690, 127},      {"FlatStoneT.bmp", 0, 0},
-        {"m-Flatstone.bmp", 95, 22},       {"OldRockL.bmp", 0, 127},
-        {"OldRockR.bmp", 690, 127},        {"OldRockT.bmp", 0, 0},
-        {"m-OldRock.bmp", 82, 19},         {"\\AndIronL.bmp", 50, 292},
+        {"Stocking.bmp", 95, -40},      {"Stocking.bmp", 271, -40},
+        {"Stocking.bmp", 447, -40},     {"Stocking.bmp", 625, -40},
+        {"poinr.bmp", -5, 440},         {"poinl.bmp", 650, 450},
+        {"bellr.bmp", 0, -10},          {"belll.bmp", 720, 0},
+        {"\\Calendar.bmp", 5, 510},     {"Flame1.bmp", 70, 27},
+        {"Logs.bmp", 83, 435},          {"marLeftSide.bmp", 0, 212},
+        {"marRightSide.bmp", 700, 212}, {"marTopSide.bmp", 0, 0},
+        {"mar2LeftSide.bmp", 0, 212},   {"mar2RightSide.bmp", 700, 212},
+        {"mar2TopSide.bmp", 0, 0},      {"RiverRockL.bmp", -2, 210},
+        {"RiverRockR.bmp", 712, 214},   {"RiverRockT.bmp", 0, 0},
+        {"m-RiverRock.bmp", 81, 0},     {"DRiverRockL.bmp", -1, 202},
+        {"DRiverRockR.bmp", 670, 202},  {"DRiverRockT.bmp", 0, 0},
+        {"m-DRiverRock.bmp", 78, 18},   {"FlatStoneL.bmp", 0, 127},
+        {"FlatStoneR.bmp", 690, 127},   {"FlatStoneT.bmp", 0, 0},
+        {"m-Flatstone.bmp", 95, 22},    {"OldRockL.bmp", 0, 127},
+        {"OldRockR.bmp", 690, 127},     {"OldRockT.bmp", 0, 0},
+        {"m-OldRock.bmp", 82, 19},      {"\\AndIronL.bmp", 50, 292},
         {"\\AndIronR.bmp", 580, 292},
     };
     auto& d = scene.ddrw;
@@ -101,80 +106,55 @@ TEST(OpenDirectDrawSession, MakesThe35SurfacesInOrderAtTheirPlaces) {
 }
 
 TEST(OpenDirectDrawSession, AndironsAndCalendarFollowTheirSettings) {
-    Loaded noStyle;
-    noStyle.s.AnyFPShown = false;
-    noStyle.s.Speed = -3;
-    noStyle.Open();
+    Loaded noStyle(
+        kOnlyStyle4,
+        {{"hrthglow\\ShowFP4", "0"}, {"hrthglow\\ShowFP5", "0"}, {"hrthglow\\Speed", "-3"}});
     EXPECT_EQ(noStyle.ddrw.xs[kAndIronL], 0);
     EXPECT_EQ(noStyle.ddrw.xs[kAndIronR], 650);
     EXPECT_EQ(noStyle.ddrw.ys[kAndIronR], 292);
     EXPECT_EQ(CountOf(noStyle.log, "Speed(10,-3)"), 1) << "Speed is passed unchanged";
 
-    Loaded noAndirons;
-    noAndirons.s.AndIron = 2;
-    noAndirons.s.CalPos = 4;
-    noAndirons.Open();
+    Loaded noAndirons(Values{{"hrthglow\\AndIron", "2"}, {"Settings\\CalPos", "4"}});
     EXPECT_EQ(noAndirons.ddrw.lastSurface, 33);
     EXPECT_EQ(CountOf(noAndirons.log, "Load(33,1,C:\\Tallowmere\\hrthglow\\m-OldRock.bmp"), 1);
     EXPECT_FALSE(noAndirons.ddrw.xs.count(kCalendar)) << "a CalPos outside 0..3 places nothing";
     EXPECT_FALSE(noAndirons.ddrw.ys.count(kCalendar));
 
     for (int pos = 0; pos <= 3; ++pos) {
-        Loaded corner;
-        corner.s.CalPos = static_cast<int16_t>(pos);
-        corner.Open();
+        Loaded corner(Values{{"Settings\\CalPos", std::to_string(pos)}});
         const int x[] = {5, 5, 730, 730}, y[] = {5, 510, 5, 510};
         EXPECT_EQ(corner.ddrw.xs[kCalendar], x[pos]);
         EXPECT_EQ(corner.ddrw.ys[kCalendar], y[pos]);
     }
 }
 
-TEST(OpenDirectDrawSession, FailureShowsTheMessageAndEndsBeforeAnyPicture) {
-    Loaded scene;
+TEST(OpenDirectDrawSession, FailureEndsTheRunBeforeAnyPictureAndDrawsNothingAfter) {
+    Scene scene;
+    scene.Seeded();
     scene.ddrw.openSucceeds = false;
-    scene.form->OpenDirectDrawSession();
-    EXPECT_EQ(scene.host.messageTitle, "Error opening Direct Draw!");
-    EXPECT_EQ(scene.host.messageText,
-              "The screensaver stated you were using 16-bit color\r\n\r\n"
-              "However when it attempted to activate, you do not seem to be using 16-bit "
-              "color\r\n\r\n"
-              "We have added a button SET COLOR HERE in the configuration area of the "
-              "screensavers control box\r\n"
-              "Please go to that now and change your color setting");
-    EXPECT_EQ(Join(scene.log),
+    scene.Load();
+    const CallLog tail(scene.log.begin() + IndexOf(scene.log, "OpenDisplay"), scene.log.end());
+    EXPECT_EQ(Join(tail),
               "OpenDisplay(800,600,16,\"\") Message(Error opening Direct Draw!) "
-              "UnloadSceneWindow StopMidi ShowCursor(true) StopAllWaves EndProcess");
-    EXPECT_TRUE(scene.Ended());
+              "UnloadSceneWindow StopMidi ShowCursor(true) StopAllWaves EndProcess --loaded--");
     EXPECT_TRUE(scene.form->Closed());
     scene.log.clear();
     scene.form->FrameDue();
     EXPECT_TRUE(scene.log.empty()) << "nothing is drawn after the end";
 }
 
-TEST(OpenDirectDrawSession, LoadStopsAtAFailedDisplayWithoutOpeningTheSound) {
-    Scene scene;
-    scene.Seeded();
-    scene.ddrw.openSucceeds = false;
-    scene.Load();
-    EXPECT_EQ(CountOf(scene.log, "NewSurface"), 0);
-    EXPECT_EQ(CountOf(scene.log, "LoadWave"), 0);
-    EXPECT_TRUE(scene.Ended());
-}
-
 TEST(DrawFrame, EveryLayerBackToFront) {
-    Loaded scene;
-    scene.s.CalPos = 3;
-    scene.Open();
-    auto& s = scene.s;
-    s.CurrentFP = 3;
-    s.ShowM[3] = 1;
-    s.Calendar = 1;
-    s.ShowS = {0, 1, 0, 0, 1};
-    s.Bell = {"", "1", "1"};
-    s.Poin = {"", "1", "1"};
-    s.ShowMsg = 1;
-    s.FontSize = 20;
-    s.Message = "Hi";
+    Loaded scene(kOnlyStyle3, {{"Settings\\CalPos", "3"},
+                               {"Settings\\Calendar", "1"},
+                               {"xmas\\ShowS1", "1"},
+                               {"xmas\\ShowS4", "1"},
+                               {"xmas\\Bell1", "1"},
+                               {"xmas\\Bell2", "1"},
+                               {"xmas\\Poin1", "1"},
+                               {"xmas\\Poin2", "1"},
+                               {"Settings\\ShowMsg", "1"},
+                               {"Settings\\FontSize", "20"},
+                               {"Settings\\Message", "Hi"}});
     EXPECT_EQ(scene.Frame(),
               "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) "
               "Draw(19) Draw(18) Draw(20) Draw(21) "
@@ -189,76 +169,59 @@ TEST(DrawFrame, EveryLayerBackToFront) {
 }
 
 TEST(DrawFrame, OnlyExactlyOneSwitchesALayerOn) {
-    Loaded scene;
-    scene.Open();
-    auto& s = scene.s;
-    s.AndIron = 2;
-    s.Calendar = 2;
-    s.ShowMsg = 2;
-    s.CurrentFP = 4;
-    s.ShowM[4] = 2;
-    s.ShowS = {0, 2, 1, -1, 0};
     // Read as numbers: blanks and a decimal point still make 1; words and 2 do not.
-    s.Bell = {"", " 1", "1.0"};
-    s.Poin = {"", "x", "2"};
+    const Values odd = {
+        {"hrthglow\\AndIron", "2"}, {"Settings\\Calendar", "2"}, {"Settings\\ShowMsg", "2"},
+        {"hrthglow\\ShowM4", "2"},  {"xmas\\ShowS1", "2"},       {"xmas\\ShowS2", "1"},
+        {"xmas\\ShowS3", "-1"},     {"xmas\\Bell1", " 1"},       {"xmas\\Bell2", "1.0"},
+        {"xmas\\Poin1", "x"},       {"xmas\\Poin2", "2"}};
+    Loaded scene(kOnlyStyle4, odd);
     EXPECT_EQ(scene.Frame(),
               "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(23) Draw(22) Draw(24) "
               "Draw(2) Draw(7) Draw(8) Flip");
     // The mantel of style 4 with its switch on.
-    s.ShowM[4] = 1;
-    EXPECT_NE(scene.Frame().find("Draw(24) Draw(25)"), std::string::npos);
+    Loaded mantel(kOnlyStyle4);
+    EXPECT_NE(mantel.Frame().find("Draw(24) Draw(25)"), std::string::npos);
 }
 
 TEST(DrawFrame, SurroundNeedsRotationAndAStyleAndStyles1And2HaveNoMantel) {
-    Loaded scene;
-    scene.Open();
-    auto& s = scene.s;
-    s.ShowM = {1, 1, 1, 1, 1, 1, 1};
-    s.CurrentFP = 3;
-    s.RotateCk = 0;
     const std::string bare = "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Flip";
-    EXPECT_EQ(scene.Frame(), bare);
-    s.RotateCk = 7;  // any non-zero value
-    EXPECT_NE(scene.Frame().find("Draw(19) Draw(18) Draw(20) Draw(21) Flip"), std::string::npos);
-    s.CurrentFP = 0;  // no style enabled
-    EXPECT_EQ(scene.Frame(), bare);
-    s.CurrentFP = 7;
-    EXPECT_EQ(scene.Frame(), bare);
+    Loaded still(kOnlyStyle3, {{"hrthglow\\RotateCk", "0"}});
+    EXPECT_EQ(still.Frame(), bare);
+    Loaded seven(kOnlyStyle3, {{"hrthglow\\RotateCk", "7"}});  // any non-zero value
+    EXPECT_NE(seven.Frame().find("Draw(19) Draw(18) Draw(20) Draw(21) Flip"), std::string::npos);
+    Loaded none(kOnlyStyle4, {{"hrthglow\\ShowFP4", "0"}, {"hrthglow\\ShowFP5", "0"}});
+    EXPECT_EQ(none.Frame(), "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Flip");
     for (int fp : {1, 2}) {
-        s.CurrentFP = static_cast<int16_t>(fp);
+        Loaded plain(fp == 2 ? Values{{"hrthglow\\ShowFP1", "0"}} : Values{});
         const int left = 12 + 3 * (fp - 1);
-        EXPECT_EQ(scene.Frame(), "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Draw(" +
+        EXPECT_EQ(plain.Frame(), "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Draw(" +
                                      std::to_string(left + 1) + ") Draw(" + std::to_string(left) +
                                      ") Draw(" + std::to_string(left + 2) + ") Flip");
     }
 }
 
 TEST(DrawFrame, CalendarOutsideTheCornersShowsThePictureOnly) {
-    Loaded scene;
-    scene.s.CalPos = -1;
-    scene.Open();
-    scene.s.RotateCk = 0;
-    scene.s.AndIron = 0;
-    scene.s.Calendar = 1;
-    scene.s.ShowMsg = 1;
-    scene.s.Message = "";
-    scene.s.FontSize = 18;
+    Loaded scene(Values{{"Settings\\CalPos", "-1"},
+                        {"hrthglow\\RotateCk", "0"},
+                        {"hrthglow\\AndIron", "0"},
+                        {"Settings\\Calendar", "1"},
+                        {"Settings\\ShowMsg", "1"},
+                        {"Settings\\Message", ""}});
     EXPECT_EQ(scene.Frame(),
               "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(9) Font(Arial,18,1) Text(,100,1,65535) "
               "Flip");
 }
 
-TEST(DrawFrame, TheFirstFrameRestartsTheGracePeriodCountOnce) {
+TEST(DrawFrame, AFrameThatRunsOutOfMemoryIsGivenUpAndTheNextIsWhole) {
     Loaded scene;
-    scene.Open();
-    scene.form->FirstFrame = -1;
-    scene.form->SecondsRunning = 7;
-    scene.form->DrawFrame();
-    EXPECT_EQ(scene.form->SecondsRunning, 0);
-    EXPECT_EQ(scene.form->FirstFrame, 0);
-    scene.form->SecondsRunning = 3;
-    scene.form->DrawFrame();
-    EXPECT_EQ(scene.form->SecondsRunning, 3);
+    scene.ddrw.failingDraws = 1;
+    std::string broken;
+    EXPECT_NO_THROW(broken = scene.Frame());
+    EXPECT_EQ(broken.find("Flip"), std::string::npos);
+    EXPECT_EQ(scene.Frame(),
+              "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Draw(13) Draw(12) Draw(14) "
+              "Flip");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Scenarios of input and exit, hearth-style rotation and monitor power, on a fake clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes.h"
 #include "startup/monitor_power.h"
 
@@ -16,6 +18,15 @@ struct Running : Scene {
     }
     void Move() { form->MouseMoved(0, 0, 1, 1); }
     void Key(char k) { form->KeyEvent(static_cast<int16_t>(k), 0); }
+    // The hearth style the next frame shows, by the side picture it draws; 0 for none.
+    int Style() {
+        ddrw.drawn.clear();
+        Frame();
+        const int32_t leftSide[] = {0, 12, 15, 18, 22, 26, 30};
+        for (int fp = 1; fp <= 6; ++fp)
+            if (std::count(ddrw.drawn.begin(), ddrw.drawn.end(), leftSide[fp])) return fp;
+        return 0;
+    }
 };
 
 TEST(MouseExit, MovesDuringTheGraceNeitherCountNorEnd) {
@@ -23,9 +34,7 @@ TEST(MouseExit, MovesDuringTheGraceNeitherCountNorEnd) {
     s.Seconds(3);
     for (int i = 0; i < 10; ++i) s.Move();
     EXPECT_FALSE(s.Ended());
-    EXPECT_EQ(s.form->MoveCount, 0);
     s.Seconds(2);  // the fifth tick arms the mouse
-    EXPECT_TRUE(s.form->InputArmed);
     s.Move();
     EXPECT_TRUE(s.Ended());
 }
@@ -37,6 +46,7 @@ TEST(MouseExit, TheFirstFrameRestartsTheGrace) {
     s.Seconds(4.5);
     s.Frame();
     s.Seconds(4.2);
+    s.Frame();  // later frames leave the count alone
     s.form->MouseMoved(0, 0, 0, 0);
     EXPECT_FALSE(s.Ended());
     s.Seconds(1);
@@ -67,10 +77,7 @@ TEST(MouseExit, TheMoveThatFindsTheWindowStaleCountsThenResets) {
     s.Seconds(10);  // 11 s after the window opened
     s.Move();
     EXPECT_FALSE(s.Ended());
-    EXPECT_EQ(s.form->MoveCount, 0);
-    EXPECT_EQ(s.form->MoveWindowStart, 0);
-    s.Move();
-    EXPECT_EQ(s.form->MoveCount, 1);
+    s.Move();  // opens a new window: the first of four again
     s.Move();
     s.Move();
     EXPECT_FALSE(s.Ended());
@@ -103,10 +110,9 @@ TEST(MouseExit, AWindowOpenedBeforeMidnightStillCloses) {
     s.Seconds(11);  // 00:00:09, eleven seconds later
     s.Move();
     EXPECT_FALSE(s.Ended());
-    EXPECT_EQ(s.form->MoveCount, 0) << "the window did not close across midnight";
     s.Move();
     s.Move();
-    EXPECT_FALSE(s.Ended());
+    EXPECT_FALSE(s.Ended()) << "the window did not close across midnight";
 }
 
 TEST(ButtonsAndKeys, AButtonEndsAtOnceEvenDuringTheGrace) {
@@ -127,17 +133,23 @@ TEST(ButtonsAndKeys, OtherKeysSilenceTheCrackleThenEnd) {
 }
 
 TEST(ButtonsAndKeys, MusicKeysSteerWithoutEnding) {
-    Running s(Values{{"xmas\\PlayMusic", "0"}, {"Music\\Music1", "1"}, {"Music\\Music2", "1"},
-               {"Music\\Music36", "1"}});
+    Running s(Values{{"xmas\\PlayMusic", "0"},
+                     {"Music\\Music1", "1"},
+                     {"Music\\Music2", "1"},
+                     {"Music\\Music36", "1"}});
     s.Seconds(1.1);
     ASSERT_EQ(s.snd.played, std::vector<int>{1});
 
-    s.form->CurrentTrack = 2;
+    // P from track 1 and from track 2 goes to 35, and the next tick adds one.
     s.Key('P');
-    EXPECT_EQ(s.form->CurrentTrack, 35);
-    s.form->CurrentTrack = 1;
+    s.Seconds(1.1);
+    EXPECT_EQ(s.snd.played.back(), 36);
+    s.Key('N');
+    s.Seconds(1.1);
+    s.Key('N');
+    s.Seconds(1.1);
+    ASSERT_EQ(s.snd.played, (std::vector<int>{1, 36, 1, 2}));
     s.Key('P');
-    EXPECT_EQ(s.form->CurrentTrack, 35);
     s.Seconds(1.1);
     EXPECT_EQ(s.snd.played.back(), 36);
 
@@ -146,88 +158,90 @@ TEST(ButtonsAndKeys, MusicKeysSteerWithoutEnding) {
     EXPECT_EQ(s.snd.played.back(), 1);
 
     s.Key('Q');
-    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+    EXPECT_FALSE(s.timers.Enabled("TimerMIDI"));
     EXPECT_FALSE(s.ds.AnyPlaying());
-    EXPECT_EQ(s.form->Settings.SoundOn, 0);
     s.Seconds(5);
     EXPECT_EQ(s.snd.played.back(), 1);
     EXPECT_FALSE(s.snd.IsMidiPlaying());
 
     s.Key('S');
-    EXPECT_EQ(s.form->Settings.SoundOn, 1);
     EXPECT_TRUE(s.ds.AnyPlaying());
     s.Seconds(1.1);
     EXPECT_EQ(s.snd.played.back(), 1) << "S restarts the track that was current";
     EXPECT_FALSE(s.Ended());
-    for (char k : {'n', 'p', 'q', 's'}) {
-        s.form->KeyEvent(static_cast<int16_t>(k - 32), 0);
-        EXPECT_FALSE(s.Ended());
-    }
+    // A small letter comes with the same virtual-key value as its capital, without Shift.
+    for (int16_t shift : {0, 1})
+        for (char k : {'N', 'P', 'Q', 'S'}) {
+            s.form->KeyEvent(static_cast<int16_t>(k), shift);
+            EXPECT_FALSE(s.Ended()) << k << " with shift " << shift;
+        }
 }
 
-TEST(ButtonsAndKeys, RepeatedSNeverTakesTheTrackBelowZero) {
+TEST(ButtonsAndKeys, RepeatedSBeforeAnyTrackStillStartsTheFirst) {
     Running s(Values{{"xmas\\PlayMusic", "0"}, {"Music\\Music1", "1"}});
     for (int i = 0; i < 5; ++i) s.Key('S');
-    EXPECT_EQ(s.form->CurrentTrack, 0);
     s.Seconds(1.1);
     EXPECT_EQ(s.snd.played, std::vector<int>{1});
 }
 
 TEST(Rotation, StylesTwoAndFiveAlternate) {
-    Running s(Values{{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP3", "0"}, {"hrthglow\\ShowFP4", "0"}});
-    std::vector<int> shown = {s.form->Settings.CurrentFP};
+    Running s(
+        Values{{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP3", "0"}, {"hrthglow\\ShowFP4", "0"}});
+    std::vector<int> shown = {s.Style()};
     for (int i = 0; i < 3; ++i) {
         s.Seconds(60);
-        shown.push_back(s.form->Settings.CurrentFP);
+        shown.push_back(s.Style());
     }
     EXPECT_EQ(shown, (std::vector<int>{2, 5, 2, 5}));
 }
 
 TEST(Rotation, SeededStylesStepOncePerMinuteAndWrap) {
     Running s;
-    std::vector<int> shown = {s.form->Settings.CurrentFP};
+    std::vector<int> shown = {s.Style()};
     for (int i = 0; i < 6; ++i) {
         s.Seconds(59.9);
-        EXPECT_EQ(s.form->Settings.CurrentFP, shown.back()) << "changed before the minute";
+        EXPECT_EQ(s.Style(), shown.back()) << "changed before the minute";
         s.Seconds(0.1);
-        shown.push_back(s.form->Settings.CurrentFP);
+        shown.push_back(s.Style());
     }
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4, 5, 1, 2}));
 }
 
 TEST(Rotation, OneStyleOnlyAndSixToOne) {
-    Running one(Values{{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP2", "0"}, {"hrthglow\\ShowFP4", "0"},
-                 {"hrthglow\\ShowFP5", "0"}});
+    Running one(Values{{"hrthglow\\ShowFP1", "0"},
+                       {"hrthglow\\ShowFP2", "0"},
+                       {"hrthglow\\ShowFP4", "0"},
+                       {"hrthglow\\ShowFP5", "0"}});
     one.Seconds(180);
-    EXPECT_EQ(one.form->Settings.CurrentFP, 3);
+    EXPECT_EQ(one.Style(), 3);
 
     Running wrap(Values{{"hrthglow\\ShowFP6", "1"}});
-    wrap.form->Settings.CurrentFP = 6;
+    wrap.Seconds(300);
+    ASSERT_EQ(wrap.Style(), 6);
     wrap.Seconds(60);
-    EXPECT_EQ(wrap.form->Settings.CurrentFP, 1);
+    EXPECT_EQ(wrap.Style(), 1);
 }
 
 TEST(Rotation, PeriodsAndOddValues) {
-    Running hour(Values{{"hrthglow\\RotateT", "60"}});
-    EXPECT_EQ(hour.form->Settings.RotateT, 3600);
-    Running longest(Values{{"hrthglow\\RotateT", "546"}});
-    EXPECT_EQ(longest.form->Settings.RotateT, 32760);
-    Running tooLong(Values{{"hrthglow\\RotateT", "600"}});
-    EXPECT_EQ(tooLong.form->Settings.RotateT, 32760);
-    Running zero(Values{{"hrthglow\\RotateT", "0"}});
-    EXPECT_EQ(zero.form->Settings.RotateT, 60);
-    zero.Seconds(60);
-    EXPECT_EQ(zero.form->Settings.CurrentFP, 2);
+    // Minutes become seconds; 546 minutes is the longest period, 0 takes one minute.
+    for (auto [minutes, seconds] :
+         {std::pair{"60", 3600}, {"546", 32760}, {"600", 32760}, {"0", 60}}) {
+        Running s(Values{{"hrthglow\\RotateT", minutes}});
+        s.Seconds(seconds - 1);
+        EXPECT_EQ(s.Style(), 1) << minutes;
+        s.Seconds(1);
+        EXPECT_EQ(s.Style(), 2) << minutes;
+    }
 
     // A style stored as 2 is passed over; the search ends.
     Running odd(Values{{"hrthglow\\ShowFP2", "2"}});
     odd.Seconds(60);
-    EXPECT_EQ(odd.form->Settings.CurrentFP, 3);
+    EXPECT_EQ(odd.Style(), 3);
 
-    Running off(Values{{"hrthglow\\RotateCk", "0"}});
-    off.Seconds(300);
-    EXPECT_EQ(off.form->Settings.CurrentFP, 1);
-    EXPECT_EQ(off.form->RotateCount, 0);
+    // Any non-zero RotateCk shows the surround, but only 1 moves it on.
+    Running fixed(Values{{"hrthglow\\RotateCk", "7"}});
+    fixed.Seconds(300);
+    EXPECT_EQ(fixed.Style(), 1);
 }
 
 uint32_t Filter(Running& s, uint32_t msg, uintptr_t wParam) {
@@ -238,7 +252,7 @@ TEST(MonitorPower, SwallowedWhenPowerSavingIsDisabled) {
     Running s(Values{{"Settings\\PwrSave", "1"}});
     EXPECT_EQ(s.module.PwrSave, 1);
     EXPECT_EQ(Filter(s, kWmSysCommand, kScMonitorPower), kWmCreate);
-    EXPECT_FALSE(s.form->Timer3.Enabled());
+    EXPECT_FALSE(s.timers.Enabled("Timer3"));
     // Other system commands pass untouched.
     EXPECT_EQ(Filter(s, kWmSysCommand, 0xF060), kWmSysCommand);
     EXPECT_EQ(Filter(s, kWmSysCommand, kScMonitorPower | 2), kWmSysCommand);
@@ -251,21 +265,17 @@ TEST(MonitorPower, PassedRequestStopsTheMusicOnTheFourthTick) {
     s.Seconds(1.1);
     ASSERT_TRUE(s.snd.IsMidiPlaying());
     EXPECT_EQ(Filter(s, kWmSysCommand, kScMonitorPower), kWmSysCommand);
-    EXPECT_TRUE(s.form->Timer3.Enabled());
+    EXPECT_TRUE(s.timers.Enabled("Timer3"));
     const int period = Form1::kTimer3IntervalMs;
     s.timers.Advance(period * 2);
     EXPECT_EQ(Filter(s, kWmSysCommand, kScMonitorPower), kWmSysCommand);  // no restart
-    s.timers.Advance(period - 1);
-    EXPECT_EQ(s.form->PowerOffTicks, 2);
+    s.timers.Advance(period * 2 - 1);
+    EXPECT_TRUE(s.snd.IsMidiPlaying()) << "three ticks";
     s.timers.Advance(1);
-    EXPECT_EQ(s.form->PowerOffTicks, 3);
-    EXPECT_TRUE(s.snd.IsMidiPlaying());
-    s.timers.Advance(period);
-    EXPECT_FALSE(s.snd.IsMidiPlaying());
-    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+    EXPECT_FALSE(s.snd.IsMidiPlaying()) << "the fourth, counted from the first request";
+    EXPECT_FALSE(s.timers.Enabled("TimerMIDI"));
     int stops = CountOf(s.log, "StopMidi");
     s.timers.Advance(int64_t{period} * 40000);  // far past a 16-bit count
-    EXPECT_EQ(s.form->PowerOffTicks, 4);
     EXPECT_EQ(CountOf(s.log, "StopMidi"), stops);
     EXPECT_FALSE(s.Ended());
 }

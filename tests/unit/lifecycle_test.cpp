@@ -23,25 +23,23 @@ TEST(SceneLoad, RunsItsStepsInOrder) {
     EXPECT_LT(display, firstSurface);
     EXPECT_LT(firstSurface, crackle);
     EXPECT_EQ(CountOf(log, "ShowCursor(false)"), 1);
-    // The rotation period became seconds and the sound-off limit was armed before the display.
-    EXPECT_EQ(s.form->Settings.RotateT, 60);
-    EXPECT_EQ(s.form->SoundOffLimit, 300);
-    EXPECT_TRUE(s.form->FirstFrame);
-    EXPECT_FALSE(s.form->InputArmed);
     EXPECT_EQ(s.store.Read(kAppName, "Settings", "SetReg", ""), "2");
+    // The sound-off period was armed in seconds: five minutes.
+    s.Seconds(299.5);
+    EXPECT_TRUE(s.ds.AnyPlaying());
+    s.Seconds(0.5);
+    EXPECT_FALSE(s.ds.AnyPlaying());
 }
 
 TEST(SceneLoad, TimersAtCreationAndMusicOff) {
     Scene s;
-    EXPECT_TRUE(s.form->Timer1.Enabled());
-    EXPECT_TRUE(s.form->Timer2.Enabled());
-    EXPECT_TRUE(s.form->TimerTotal.Enabled());
-    EXPECT_TRUE(s.form->TimerMIDI.Enabled());
-    EXPECT_FALSE(s.form->Timer3.Enabled());
-    EXPECT_EQ(s.form->TimerMIDI.Interval(), 1050);
+    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI"})
+        EXPECT_TRUE(s.timers.Enabled(name)) << name;
+    EXPECT_FALSE(s.timers.Enabled("Timer3"));
+    EXPECT_EQ(s.timers.Interval("TimerMIDI"), 1050);
     s.Seeded();  // PlayMusic = 1
     s.Load();
-    EXPECT_FALSE(s.form->TimerMIDI.Enabled());
+    EXPECT_FALSE(s.timers.Enabled("TimerMIDI"));
     s.Seconds(30);
     EXPECT_EQ(CountOf(s.log, "PlayMidiFile"), 0);
 }
@@ -50,7 +48,6 @@ TEST(SceneLoad, SoundOffNeverArmsNothing) {
     Scene s;
     s.Seeded();
     s.Load();
-    EXPECT_EQ(s.form->SoundOffLimit, 0);
     s.Seconds(120);
     EXPECT_EQ(CountOf(s.log, "StopAllWaves"), 0);
 }
@@ -73,18 +70,30 @@ TEST(SceneLoad, DisplayFailureShowsTheMessageAndEndsBeforeAnyPicture) {
     EXPECT_LT(IndexOf(s.log, "Message("), IndexOf(s.log, "UnloadSceneWindow"));
 }
 
+TEST(SceneLoad, NoTimerTicksBehindTheDisplayFailureMessage) {
+    Scene s;
+    s.Seeded({{"xmas\\PlayMusic", "0"}, {"Music\\Music1", "1"}, {"Settings\\SoundOff", "1"}});
+    s.ddrw.openSucceeds = false;
+    s.host.whileMessageShown = [&s] { s.Seconds(120); };  // read for two minutes
+    s.Load();
+    const int message = IndexOf(s.log, "Message(");
+    ASSERT_GE(message, 0);
+    EXPECT_EQ(s.log[message + 1], "UnloadSceneWindow") << Join(s.log);
+    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI", "Timer3"})
+        EXPECT_FALSE(s.timers.Enabled(name)) << name;
+}
+
 TEST(CloseDown, RunsInOrderAndOnlyOnce) {
     Scene s;
     s.Seeded();
     s.Load();
     s.log.clear();
     s.form->CloseDown();
-    std::vector<std::string> expected = {"ShowCursor(true)", "CloseDisplay",
-                                         "ScreenSaverRunning(false)", "StopMidi",
-                                         "CloseOtherForms", "UnloadSceneWindow",
-                                         // the unload handler, inside the window's unload
-                                         "StopMidi", "ShowCursor(true)", "StopAllWaves",
-                                         "EndProcess"};
+    std::vector<std::string> expected = {
+        "ShowCursor(true)", "CloseDisplay", "ScreenSaverRunning(false)", "StopMidi",
+        "CloseOtherForms", "UnloadSceneWindow",
+        // the unload handler, inside the window's unload
+        "StopMidi", "ShowCursor(true)", "StopAllWaves", "EndProcess"};
     EXPECT_EQ(s.log, expected);
     EXPECT_FALSE(s.host.screenSaverRunning);
     s.log.clear();

@@ -51,8 +51,10 @@ struct FakeSoundSystem : SoundSystem {
 
 struct Files {
     std::map<std::string, Bytes> files;
+    std::vector<std::string> reads;
     FileLoader Loader() {
         return [this](const std::string& path) -> std::optional<Bytes> {
+            reads.push_back(path);
             auto it = files.find(path);
             if (it == files.end()) return std::nullopt;
             return it->second;
@@ -175,7 +177,8 @@ struct SceneWithWaves : Scene {
 
 TEST(CrackleOnTheDevice, SoundOnZeroLoadsButOpensNothing) {
     SceneWithWaves s(SceneWithWaves::Values{{"Settings\\SoundOn", "0"}});
-    EXPECT_NE(s.real->CrackleWave, 0) << "the crackle is loaded";
+    EXPECT_EQ(s.disk.reads, std::vector<std::string>{std::string(kInstallFolder) + "fire.wav"})
+        << "the crackle is loaded";
     EXPECT_EQ(CountOf(s.sys.log, "Open"), 0);
 
     // S plays it; Q silences it and lets the device go.

@@ -1,3 +1,5 @@
+#include "soundgen/soundgen.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include "soundgen/arranger.h"
 #include "soundgen/midi_reader.h"
 #include "soundgen/notation.h"
-#include "soundgen/soundgen.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ Wave ParseWave(const Bytes& b) {
     std::size_t at = 12;
     bool haveFmt = false;
     while (at + 8 <= b.size()) {
-        const std::string id(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 4));
+        const std::string id(b.begin() + static_cast<std::ptrdiff_t>(at),
+                             b.begin() + static_cast<std::ptrdiff_t>(at + 4));
         const std::uint32_t size = Le(b, at + 4, 4);
         EXPECT_LE(at + 8 + size, b.size()) << id;
         if (id == "fmt ") {
@@ -67,7 +69,7 @@ double Rms(const std::vector<double>& s, std::size_t from, std::size_t count) {
 }
 
 class SoundgenFire : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { wave_ = new Wave(ParseWave(soundgen::MakeFireWav())); }
     static void TearDownTestSuite() {
         delete wave_;
@@ -93,10 +95,13 @@ TEST_F(SoundgenFire, LevelIsAudibleButNotClipped) {
     const double rms = Rms(w.samples, 0, w.samples.size());
     EXPECT_GT(rms, 0.02);
     EXPECT_LT(rms, 0.35);
-    const auto clipped = std::count_if(w.samples.begin(), w.samples.end(), [](double s) { return std::abs(s) > 0.999; });
+    const auto clipped = std::count_if(w.samples.begin(), w.samples.end(),
+                                       [](double s) { return std::abs(s) > 0.999; });
     EXPECT_EQ(clipped, 0);
     // No DC offset that would thump when the loop starts.
-    EXPECT_LT(std::abs(std::accumulate(w.samples.begin(), w.samples.end(), 0.0) / static_cast<double>(w.samples.size())), 0.02);
+    EXPECT_LT(std::abs(std::accumulate(w.samples.begin(), w.samples.end(), 0.0) /
+                       static_cast<double>(w.samples.size())),
+              0.02);
 }
 
 TEST_F(SoundgenFire, HasManyPopsOfVariedSize) {
@@ -107,7 +112,8 @@ TEST_F(SoundgenFire, HasManyPopsOfVariedSize) {
     for (std::size_t i = 1; i < bright.size(); ++i) bright[i] = w.samples[i] - w.samples[i - 1];
     const std::size_t win = static_cast<std::size_t>(w.rate / 200);
     std::vector<double> level;
-    for (std::size_t i = 0; i + win <= bright.size(); i += win) level.push_back(Rms(bright, i, win));
+    for (std::size_t i = 0; i + win <= bright.size(); i += win)
+        level.push_back(Rms(bright, i, win));
     std::vector<double> sorted = level;
     std::sort(sorted.begin(), sorted.end());
     const double median = sorted[sorted.size() / 2];
@@ -144,7 +150,8 @@ TEST_F(SoundgenFire, LoopSeamHasNoClick) {
     // The steps just around the seam look like the bed's own steps.
     for (std::size_t k = 1; k < 64; ++k) {
         EXPECT_LT(std::abs(s[k] - s[k - 1]), 8.0 * meanStep) << "head step " << k;
-        EXPECT_LT(std::abs(s[s.size() - k] - s[s.size() - k - 1]), 8.0 * meanStep) << "tail step " << k;
+        EXPECT_LT(std::abs(s[s.size() - k] - s[s.size() - k - 1]), 8.0 * meanStep)
+            << "tail step " << k;
     }
 }
 
@@ -180,8 +187,10 @@ TEST(SoundgenNotation, ParsesNotesLengthsAndCarriesOctaveAndLength) {
     EXPECT_EQ(chords[2].bass, 11);
     EXPECT_TRUE(chords[3].rest);
 
-    for (const char* bad : {"H4q", "C4x", "C4q..", "C44"}) EXPECT_THROW(soundgen::ParseMelody(bad), std::invalid_argument) << bad;
-    for (const char* bad : {"Gx", "G:0", "G:x", "G/Q"}) EXPECT_THROW(soundgen::ParseChords(bad, 4), std::invalid_argument) << bad;
+    for (const char* bad : {"H4q", "C4x", "C4q..", "C44"})
+        EXPECT_THROW(soundgen::ParseMelody(bad), std::invalid_argument) << bad;
+    for (const char* bad : {"Gx", "G:0", "G:x", "G/Q"})
+        EXPECT_THROW(soundgen::ParseChords(bad, 4), std::invalid_argument) << bad;
 }
 
 // Each tune is checked as written: a bar that is a beat short is a transcription slip that
@@ -196,7 +205,8 @@ TEST(SoundgenTunes, BarsFitTheMetreAndChordsSpanTheMelody) {
         const double bar = t.beatsPerBar;
         EXPECT_DOUBLE_EQ(m.bars.front(), t.pickup > 0 ? t.pickup : bar);
         EXPECT_DOUBLE_EQ(m.bars.back(), bar - t.pickup);
-        for (std::size_t i = 1; i + 1 < m.bars.size(); ++i) EXPECT_NEAR(m.bars[i], bar, 1e-9) << "bar " << i + 1;
+        for (std::size_t i = 1; i + 1 < m.bars.size(); ++i)
+            EXPECT_NEAR(m.bars[i], bar, 1e-9) << "bar " << i + 1;
         const auto chords = soundgen::ParseChords(t.chords, bar);
         ASSERT_FALSE(chords.empty());
         EXPECT_NEAR(chords.back().beat + chords.back().length, m.beats, 1e-9);
@@ -205,6 +215,81 @@ TEST(SoundgenTunes, BarsFitTheMetreAndChordsSpanTheMelody) {
                 EXPECT_GE(note.pitch + t.transpose, 55);
                 EXPECT_LE(note.pitch + t.transpose, 96);
             }
+    }
+}
+
+// The opening phrase of each traditional tune we arrange, written down from the melody as it
+// is sung, most in another key or in other note values than the arrangement's. The arrangement
+// must have the same notes in the same rhythm, and the same pick-up before the first bar line.
+struct Opening {
+    int track;
+    const char* phrase;
+};
+const Opening kOpenings[] = {
+    {1, "F4q F F G | F F C4h | D4q C D E | F4h F"},
+    {2, "E5h D5q | C5h A4q | B4q C5 B4 | A4h."},
+    {3, "C5q. Bb4e A4q G4q | F4q G4q A4q F4q | G4e A4e Bb4e G4e A4q. G4e | F4q E4q F4h"},
+    {4, "C5h B4q. A4e | G4h. F4q | E4h D4h | C4h."},
+    {5, "F4e. G4s F4e D4q. | F4e. G4s F4e D4q. | C5q C5e A4q. | Bb4q Bb4e F4q."},
+    {6,
+     "D5e | F5q G5e A5e. Bb5s A5e | G5q E5e C5e. D5s E5e | F5q D5e D5e. C#5s D5e | E5q C#5e A4q"},
+    {8, "C4q F4q F4q. E4e | F4q A4q A4q G4q | C5q C5q C5q. Bb4e | A4q G4q A4h"},
+    {9,
+     "F#4q. F#4q F#4e A4h. | A4q. B4q B4e G4q. B4q. | D5h. A4q. A4q. | F#4q. E4q. D4q. F#4q. | "
+     "G4q. A4q. G4q. E4q. | D4h."},
+    {13, "C4q | F4e. F4s F4q. G4e | A4e. A4s A4q. A4e | G4e A4e Bb4q E4q | G4q F4q"},
+    {14, "C4q A4q G4q F4q | C4h. C4e C4e | C4q A4q G4q F4q | D4w"},
+    {16,
+     "C4q | F4q F4q G4e A4e | F4q F4q A4e Bb4e | C5q C5q D5q | Bb4h G4e A4e | Bb4q Bb4q C5q | "
+     "A4q A4q F4e A4e | G4q D4q F4q | E4h"},
+    {17, "A4q | A4q G#4q A4q C5q | Bb4q D4q G4q. F4e | E4q F4q G4q C4q | A4h."},
+    {18,
+     "A4q | A4h E4q A4q | B4h E4h | C#5q B4q C#5q D5q | C#5h B4q A4q | A4h G#4q F#4q | "
+     "G#4q A4q B4q C#5q | G#4h F#4q. E4e | E4w"},
+    {20, "D4q | D4q A4q A4q G4q | F4q E4q D4q C4q | D4q E4q F4q G4q | A4h."},
+    {21, "G4e E4e G4e F#4e | D#4e E4e"},
+    {23, "C4e C4e | C4q F4e F4e F4q E4e F4e | G4e A4e Bb4e G4e A4q."},
+    {25, "Bb4q A4e Bb4e G4q | Bb4q A4e Bb4e G4q | Bb4q A4e Bb4e G4q | Bb4q A4e Bb4e G4q"},
+    {26, "A4q A4q A4q C5q | C5q. Bb4e A4h | A4q G4q A4q C5q | A4q. G4e F4h"},
+    {28, "D4q | F4q A4q A4q A4q | G4q Bb4q A4q G4q | F4h."},
+    {31, "F4e | D5q C5e Bb4q G4e | F4q G4e Bb4e"},
+    {32, "E4e D4e | C4q. D4e E4e F4e | G4h A4e B4e | C5q B4q A4q | G4h"},
+    {35, "F4q | F4q F4q F4q | D5h C5q | A4q. G4e F4q | F4q F4q F4q | D5h C5q | A4h"},
+};
+
+// The Nutcracker's march is the one traditional piece without a sung line to check it against.
+constexpr int kUncheckedMarch = 7;
+
+TEST(SoundgenTunes, TraditionalTunesOpenWithTheirOwnMelody) {
+    std::set<int> checked;
+    for (const Opening& o : kOpenings) {
+        const soundgen::Tune& tune = soundgen::TuneFor(o.track);
+        SCOPED_TRACE(tune.info.title);
+        checked.insert(o.track);
+        const soundgen::Melody known = soundgen::ParseMelody(o.phrase);
+        const soundgen::Melody ours = soundgen::ParseMelody(tune.melody);
+        ASSERT_GE(ours.notes.size(), known.notes.size());
+        // One key and one note value for the whole phrase: the first note sets both.
+        const int shift = ours.notes[0].pitch - known.notes[0].pitch;
+        const double scale = ours.notes[0].length / known.notes[0].length;
+        const bool knownPickup = known.bars.size() > 1 && known.bars[0] < known.bars[1] - 1e-9;
+        EXPECT_DOUBLE_EQ(tune.pickup, knownPickup ? known.bars[0] * scale : 0.0) << "pick-up";
+        for (size_t i = 0; i < known.notes.size(); ++i) {
+            const soundgen::Note& k = known.notes[i];
+            const soundgen::Note& a = ours.notes[i];
+            const bool same = (k.pitch < 0 ? a.pitch < 0 : a.pitch - shift == k.pitch) &&
+                              std::abs(a.length - k.length * scale) < 1e-9;
+            EXPECT_TRUE(same) << "note " << i + 1 << ": " << a.pitch - shift << " for "
+                              << a.length / scale << " beats where the tune has " << k.pitch
+                              << " for " << k.length;
+            if (!same) break;
+        }
+    }
+    for (int n = 1; n <= soundgen::kTrackCount; ++n) {
+        if (soundgen::Track(n).origin == soundgen::TuneOrigin::Traditional &&
+            n != kUncheckedMarch) {
+            EXPECT_TRUE(checked.count(n)) << "track " << n << " has no opening to check";
+        }
     }
 }
 
@@ -252,12 +337,15 @@ TEST(SoundgenMidi, EveryTrackIsWellFormedMusicOfTheRightLength) {
                     noteChannels.insert(ch);
                     EXPECT_GE(e.data2, 30);
                     EXPECT_LE(e.data2, 127);
-                    EXPECT_EQ((sounding[std::make_pair(ch, int{e.data1})]++), 0) << "note " << int(e.data1) << " struck again while sounding";
+                    EXPECT_EQ((sounding[std::make_pair(ch, int{e.data1})]++), 0)
+                        << "note " << int(e.data1) << " struck again while sounding";
                 } else if (off) {
-                    EXPECT_GT((sounding[std::make_pair(ch, int{e.data1})]--), 0) << "note-off without note-on";
+                    EXPECT_GT((sounding[std::make_pair(ch, int{e.data1})]--), 0)
+                        << "note-off without note-on";
                 }
             }
-            for (const auto& [key, open] : sounding) EXPECT_EQ(open, 0) << "note " << key.second << " never released";
+            for (const auto& [key, open] : sounding)
+                EXPECT_EQ(open, 0) << "note " << key.second << " never released";
         }
         EXPECT_TRUE(tempo);
         EXPECT_GE(noteChannels.size(), 2u);
@@ -271,14 +359,11 @@ TEST(SoundgenMidi, EveryTrackIsWellFormedMusicOfTheRightLength) {
 
 TEST(SoundgenMidi, ReaderHandlesRunningStatusAndRejectsDamage) {
     // One track: tempo, then three notes written with running status (note-on velocity 0 as off).
-    const Bytes good{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
-                     'M', 'T', 'r', 'k', 0, 0, 0, 25,
-                     0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
-                     0x00, 0x90, 60, 100,
-                     0x60, 60, 0,
-                     0x00, 64, 90,
-                     0x81, 0x40, 64, 0,
-                     0x00, 0xFF, 0x2F, 0x00};
+    const Bytes good{'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,
+                     0,    1,    0,    96,   'M',  'T',  'r',  'k',  0,    0,
+                     0,    25,   0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
+                     0x00, 0x90, 60,   100,  0x60, 60,   0,    0x00, 64,   90,
+                     0x81, 0x40, 64,   0,    0x00, 0xFF, 0x2F, 0x00};
     std::string error;
     const auto file = soundgen::ReadMidi(good, &error);
     ASSERT_TRUE(file) << error;
@@ -310,7 +395,8 @@ TEST(SoundgenMidi, TempoMapSlowsIntoTheFinalChord) {
     std::uint64_t last = 0;
     for (const auto& track : file->tracks)
         for (const auto& e : track) last = std::max(last, e.tick);
-    const double nominal = static_cast<double>(last) / file->division * 60.0 / soundgen::Track(5).tempo;
+    const double nominal =
+        static_cast<double>(last) / file->division * 60.0 / soundgen::Track(5).tempo;
     const double actual = soundgen::DurationSeconds(*file);
     EXPECT_GT(actual, nominal + 1.0);
     EXPECT_LT(actual, nominal * 1.2);

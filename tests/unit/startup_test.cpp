@@ -38,13 +38,16 @@ TEST(CommandLine, PreviewHandleIsTheLongestNumericTail) {
 }
 
 class FakeStartup : public StartupHost {
-public:
+  public:
     std::string CommandLineArguments() override { return args; }
     uintptr_t FindTopLevelWindow(const std::string& title) override {
         log.push_back("Find(" + title + ")");
         return title == openTitle ? 777 : 0;
     }
-    bool PreviousInstance() override { return previous; }
+    bool PreviousInstance() override {
+        if (instances) return (*instances)++ > 0;
+        return previous;
+    }
     Rect DesktopWindowRect() override { return {0, 0, 1920, 1080}; }
     bool IsWindow(int32_t h) override { return h == 1234; }
     bool GetClientRect(int32_t h, Rect& r) override {
@@ -74,6 +77,7 @@ public:
     std::string args;
     std::string openTitle;
     bool previous = false;
+    int* instances = nullptr;  // shared by the processes of one machine; none are ever ended
     std::vector<std::string> log;
 
     std::vector<std::string> Actions() const {
@@ -139,6 +143,21 @@ TEST(Main, SecondSceneIsRefusedUnlessASettingsWindowIsOpen) {
     config.args = "/c";
     config.previous = true;
     EXPECT_EQ(RunMain(config), std::vector<std::string>{"Setup"});
+}
+
+// Windows starts "/s" on idle while another of our processes runs in some mode.
+TEST(Main, AScreenSaverStartFindsAnInstanceOfEveryMode) {
+    for (const char* first : {"", "/s", "/c", "/p 1234", "/a"}) {
+        int instances = 0;
+        FakeStartup running;
+        running.args = first;
+        running.instances = &instances;
+        RunMain(running);
+        FakeStartup idle;
+        idle.args = "/s";
+        idle.instances = &instances;
+        EXPECT_TRUE(RunMain(idle).empty()) << "beside \"" << first << "\"";
+    }
 }
 
 TEST(Main, PreviewWithoutAUsableHostShowsNothing) {
