@@ -145,7 +145,7 @@ void SceneWindow::OnEvent(const XEvent& e) {
 }
 
 void SceneWindow::PrepareMusic() {
-    if (form_ && !form_->Closed() && form_->Settings.PlayMusic != 1 && synth_) synth_->Preload();
+    if (form_ && !form_->Closed() && form_->LoadedSettings().PlayMusic != 1 && synth_) synth_->Preload();
 }
 
 void SceneWindow::ShowTopmost(int width, int height) {

@@ -53,6 +53,8 @@ class Form1 : public TegoDDrwEvents {
     // True once the run has ended (CloseDown, or a display that could not be opened): nothing
     // may act afterwards (on Windows the process is gone).
     bool Closed() const { return closed_; }
+    // What Load read from the store; a platform that readies its music early asks for it.
+    const SceneSettings& LoadedSettings() const { return Settings; }
 
   private:
     // The monitor-power filter of the window's procedure starts Timer3.
