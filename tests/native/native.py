@@ -241,10 +241,10 @@ def spectrum(values, n=8192):
     return [abs(v) for v in _fft(w)[: n // 2]]
 
 
-def flatness(spec):
+def flatness(magnitudes):
     """Geometric over arithmetic mean of the power spectrum above 50 Hz: near 0 for a few
     tones, towards 1 for noise."""
-    p = [v * v + 1e-9 for v in spec[10:]]
+    p = [v * v + 1e-9 for v in magnitudes[10:]]
     return math.exp(sum(math.log(v) for v in p) / len(p)) / (sum(p) / len(p))
 
 
