@@ -10,10 +10,14 @@ import signal
 import struct
 import subprocess
 import tempfile
+import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+# Waiting for a process and reading a screenshot's pixels are the same as under Wine.
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from hg import mean_colour, pixels, wait_exit  # noqa: E402,F401
 BUILD = os.path.join(ROOT, "build")
 HACK = os.path.join(BUILD, "linux", "hearthglow")
 WINDOW = os.path.join(BUILD, "linux", "hg_window")
@@ -183,31 +187,6 @@ def read(path):
             return f.read()
     except OSError:
         return ""
-
-
-def wait_exit(p, timeout):
-    try:
-        p.wait(timeout=timeout)
-        return True
-    except subprocess.TimeoutExpired:
-        return False
-
-
-def pixels(path, box=None):
-    """The RGB pixels of a PNG (optionally cropped to box=(x, y, w, h)) as a list of tuples."""
-    args = ["convert", path]
-    if box:
-        x, y, w, h = box
-        args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
-    args += ["-depth", "8", "rgb:-"]
-    data = subprocess.run(args, capture_output=True).stdout
-    return [tuple(data[i:i + 3]) for i in range(0, len(data) - 2, 3)]
-
-
-def mean_colour(path, box):
-    px = pixels(path, box)
-    n = max(1, len(px))
-    return tuple(sum(p[i] for p in px) / n for i in range(3))
 
 
 def samples(path):
