@@ -10,7 +10,6 @@
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include <stb/stb_image_resize.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,8 +45,6 @@ class Memory : public hg::DDrawControl {
   public:
     explicit Memory(uint32_t* now) : DDrawControl([now] { return *now; }) {}
     ~Memory() override { CloseDisplay(); }
-    using DDrawControl::Blocks;
-    using DDrawControl::SetBlockBudget;
     void Window(int w, int h) {
         screen.assign(static_cast<size_t>(w) * h, 0);
         SetWall(Load("../resources/wall.bmp"));
@@ -75,8 +72,7 @@ struct Hearth {
     uint32_t now = 0;
     Memory m{&now};
     std::vector<int32_t> surfaces;
-    Hearth(int w, int h, bool keepBlocks = true) {
-        if (!keepBlocks) m.SetBlockBudget(0);
+    Hearth(int w, int h) {
         m.OpenDisplay(kW, kH, 16, "");
         const int32_t flame = m.NewSurface();
         for (int k = 1; k <= 10; ++k)
@@ -110,16 +106,10 @@ struct Hearth {
 
 const std::pair<int, int> kScreens[] = {{800, 600}, {1920, 1080}, {3840, 2160}};
 
-// Ten steps first, so the flames' whole cycle has been scaled once, as it has a second into a
-// run; the uncached one scales every changed block every time.
-void FlameStep(benchmark::State& state, bool keepBlocks) {
+void BM_FlameStep(benchmark::State& state) {
     if (AssetDir().empty()) return state.SkipWithError("no generated pictures");
     const auto [w, h] = kScreens[state.range(0)];
-    Hearth hearth(w, h, keepBlocks);
-    for (int k = 0; k < 10; ++k) {
-        hearth.now += 100;
-        hearth.Frame();
-    }
+    Hearth hearth(w, h);
     hearth.m.shown = 0;
     int64_t steps = 0;
     for (auto _ : state) {
@@ -128,13 +118,8 @@ void FlameStep(benchmark::State& state, bool keepBlocks) {
         ++steps;
     }
     state.counters["shown_px"] = double(hearth.m.shown) / double(steps);
-    state.counters["kept_MB"] = double(hearth.m.Blocks().Bytes()) / (1 << 20);
-    state.counters["found"] = double(hearth.m.Blocks().Found()) /
-                              double(std::max<uint64_t>(1, hearth.m.Blocks().Asked()));
     state.SetLabel(std::to_string(w) + "x" + std::to_string(h));
 }
-void BM_FlameStep(benchmark::State& state) { FlameStep(state, true); }
-void BM_FlameStepUncached(benchmark::State& state) { FlameStep(state, false); }
 
 // The old way: every frame composed whole and scaled whole.
 void BM_WholeFrame(benchmark::State& state) {
@@ -220,7 +205,6 @@ void BM_FlameAreaFloor16(benchmark::State& state) { Floor(state, 2); }
 void BM_FlameAreaFloor32(benchmark::State& state) { Floor(state, 4); }
 
 BENCHMARK(BM_FlameStep)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FlameStepUncached)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeFrame)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScaleOurs)->DenseRange(1, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScaleStbResize)->DenseRange(1, 2)->Unit(benchmark::kMicrosecond);
@@ -252,8 +236,6 @@ int main(int argc, char** argv) {
     std::printf("Ratios from this run:\n");
     for (const char* n : {"0", "1", "2"})
         ratio(std::string("BM_FlameStep/") + n, std::string("BM_WholeFrame/") + n);
-    for (const char* n : {"0", "1", "2"})
-        ratio(std::string("BM_FlameStep/") + n, std::string("BM_FlameStepUncached/") + n);
     for (const char* n : {"1", "2"})
         ratio(std::string("BM_ScaleOurs/") + n, std::string("BM_ScaleStbResize/") + n);
     ratio("BM_FlameAreaFloor32", "BM_FlameAreaFloor16");

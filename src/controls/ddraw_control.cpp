@@ -37,8 +37,6 @@ void DDrawControl::CloseDisplay() {
     frame_ = RetainedFrame();
     image_ = {};
     stage_ = {};
-    scaler_ = {};
-    blocks_.Reset(0, 0);
     ClosePresentation();
 }
 
@@ -165,99 +163,18 @@ std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
     return MergeAreas(StackRuns(std::move(changed)));
 }
 
-// The squares of the picture whose screen pixels may have changed, block by block: a screen
-// pixel reads its source pixel and the next, so the squares left of and above a changed area
-// are read again too. Runs of squares along a row are shown together.
 void DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
     if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return;
-    constexpr int kColumns = (kW + kTile - 1) / kTile, kRows = (kH + kTile - 1) / kTile;
-    std::vector<uint8_t> wanted(static_cast<size_t>(kColumns) * kRows, 0);
-    for (const Area& a : logical) {
-        const Area r = Area{a.left - 1, a.top - 1, a.right, a.bottom}.Intersect(kScreen);
-        if (r.Empty()) continue;
-        for (int ty = r.top / kTile; ty <= (r.bottom - 1) / kTile; ++ty)
-            std::fill_n(wanted.begin() + ty * kColumns + r.left / kTile,
-                        (r.right - 1) / kTile - r.left / kTile + 1, 1);
-    }
-    blocks_.NextFrame();
+    const Area& h = stage_.hearth;
+    uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
     std::vector<Area> shown;
-    for (int ty = 0; ty < kRows; ++ty)
-        for (int tx = 0; tx < kColumns;) {
-            if (!wanted[static_cast<size_t>(ty) * kColumns + tx]) {
-                ++tx;
-                continue;
-            }
-            int end = tx;
-            while (end < kColumns && wanted[static_cast<size_t>(ty) * kColumns + end]) ++end;
-            const Area d = ShowBlocks(ty, tx, end);
-            if (!d.Empty())
-                shown.push_back({d.left + stage_.hearth.left, d.top + stage_.hearth.top,
-                                 d.right + stage_.hearth.left, d.bottom + stage_.hearth.top});
-            tx = end;
-        }
-    if (!shown.empty()) Show(MergeAreas(StackRuns(std::move(shown))));
-}
-
-// Puts the blocks of squares [first, end) of `row` into the window's picture: copied when the
-// same pixels were scaled here before, scaled otherwise (neighbouring misses in one go) and
-// kept. Returns the screen area they cover, relative to the hearth.
-Area DDrawControl::ShowBlocks(int row, int first, int end) {
-    static_assert(kTile == BlockCache::kSide);
-    auto square = [&](int from, int to) {
-        return Area{from * kTile, row * kTile, std::min(kW, to * kTile),
-                    std::min(kH, (row + 1) * kTile)};
-    };
-    const Area all = scaler_.Owned(square(first, end));
-    if (all.Empty()) return {};
-    const uint16_t* back = compositor_.BackBuffer();
-    const int stride = image_.stride;
-    uint32_t* origin =
-        image_.pixels + static_cast<size_t>(stage_.hearth.top) * stride + stage_.hearth.left;
-    // Not enlarged, a block costs less to scale than to look up.
-    if (blocks_.Budget() == 0 || (scaler_.DestWidth() <= kW && scaler_.DestHeight() <= kH)) {
-        scaler_.Scale(back, origin, stride, all);
-        return all;
-    }
-    std::vector<BlockCache::Key> keys(static_cast<size_t>(end - first));
-    int missFrom = -1;
-    auto scaleMisses = [&](int to) {
-        if (missFrom < 0) return;
-        scaler_.Scale(back, origin, stride, scaler_.Owned(square(missFrom, to)));
-        for (int tx = missFrom; tx < to; ++tx) {
-            const Area d = scaler_.Owned(square(tx, tx + 1));
-            if (!d.Empty())
-                blocks_.Keep(tx, row, keys[static_cast<size_t>(tx - first)],
-                             origin + static_cast<size_t>(d.top) * stride + d.left, d.Width(),
-                             d.Height(), stride);
-        }
-        missFrom = -1;
-    };
-    for (int tx = first; tx < end; ++tx) {
-        const Area d = scaler_.Owned(square(tx, tx + 1));
+    for (const Area& a : logical) {
+        const Area d = scaler_.Affected(a);
         if (d.Empty()) continue;
-        BlockCache::Key& key = keys[static_cast<size_t>(tx - first)];
-        key = BlockCache::KeyOf(back, kW, kH, tx, row);
-        const uint32_t* kept = blocks_.Find(tx, row, key);
-        if (!kept) {
-            if (missFrom < 0) missFrom = tx;
-            continue;
-        }
-        scaleMisses(tx);
-        for (int y = 0; y < d.Height(); ++y)
-            std::memcpy(origin + static_cast<size_t>(d.top + y) * stride + d.left,
-                        kept + static_cast<size_t>(y) * d.Width(), sizeof(uint32_t) * d.Width());
+        scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride, d);
+        shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
     }
-    scaleMisses(end);
-    return all;
-}
-
-void DDrawControl::SetBlockBudget(size_t bytes) {
-    blocks_ = BlockCache(bytes);
-    ResetBlocks();
-}
-
-void DDrawControl::ResetBlocks() {
-    blocks_.Reset((kW + kTile - 1) / kTile, (kH + kTile - 1) / kTile);
+    if (!shown.empty()) Show(MergeAreas(std::move(shown)));
 }
 
 void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
@@ -266,10 +183,8 @@ void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     if (!open_ || !image_.pixels) return;
     stage_ = Stage::For(image_.width, image_.height, primary_);
     const Area& h = stage_.hearth;
-    if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height()) {
+    if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())
         scaler_ = Scaler(kW, kH, h.Width(), h.Height());
-        ResetBlocks();
-    }
     PaintWall(wall_.get(), stage_, image_);
     if (!h.Empty())
         scaler_.Scale(compositor_.BackBuffer(),

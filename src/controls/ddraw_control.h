@@ -32,7 +32,6 @@
 #include <string>
 #include <vector>
 
-#include "controls/block_cache.h"
 #include "controls/compositor.h"
 #include "controls/retained_frame.h"
 #include "controls/scaler.h"
@@ -106,16 +105,11 @@ class DDrawControl : public TegoDDrw {
     void KeyDown(int16_t keyCode, int16_t shift);
     // The wall's strip; null for a plain wall. Taken at the next Restage.
     void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
-    // The memory scaled blocks may keep (0 scales every changed block afresh).
-    void SetBlockBudget(size_t bytes);
-    const BlockCache& Blocks() const { return blocks_; }
 
   private:
     void Compose(const Area& area);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     void ScaleAndShow(const std::vector<Area>& logical);
-    Area ShowBlocks(int row, int first, int end);
-    void ResetBlocks();
 
     Compositor compositor_;
     RetainedFrame frame_;
@@ -127,7 +121,6 @@ class DDrawControl : public TegoDDrw {
     TextFont font_;
     Stage stage_;
     Scaler scaler_;
-    BlockCache blocks_;
     ScreenImage image_;
     Area primary_;
     std::shared_ptr<const Picture> wall_;

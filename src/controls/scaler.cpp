@@ -54,19 +54,6 @@ Area Scaler::Affected(const Area& source) const {
     return d.Empty() ? Area{} : d;
 }
 
-Area Scaler::Owned(const Area& source) const {
-    const Area s = source.Intersect({0, 0, sourceWidth_, sourceHeight_});
-    if (s.Empty() || xs_.empty()) return {};
-    auto from = [](const std::vector<Tap>& taps, int first) {
-        return static_cast<int>(
-            std::partition_point(taps.begin(), taps.end(),
-                                 [&](const Tap& t) { return t.index < first; }) -
-            taps.begin());
-    };
-    const Area d{from(xs_, s.left), from(ys_, s.top), from(xs_, s.right), from(ys_, s.bottom)};
-    return d.Empty() ? Area{} : d;
-}
-
 // Widens source row `y` over the columns `taps` reach and scales it sideways into `out`, one
 // value per destination column of [left, right).
 void Scaler::Sideways(const uint16_t* source, int y, int left, int right, uint32_t* out) const {

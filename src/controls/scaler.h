@@ -19,10 +19,6 @@ class Scaler {
     int DestHeight() const { return static_cast<int>(ys_.size()); }
     // The destination pixels whose value depends on any source pixel of `source`.
     Area Affected(const Area& source) const;
-    // The destination pixels whose first sample lies in `source`. Areas that tile the source
-    // own areas that tile the destination, and what one owns reads nothing of the source beyond
-    // `source` and one more pixel to the right and below.
-    Area Owned(const Area& source) const;
     // Writes the destination pixels of `area` (clipped to the destination) into `dest`, whose
     // rows are `destStride` pixels apart and whose (0, 0) is the destination's.
     void Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const;

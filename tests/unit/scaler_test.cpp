@@ -1,7 +1,5 @@
 // The smooth scaler on small pictures: exact at ratio 1, no bleeding at the edges, no seams
-// between areas scaled apart, and smooth in between; and the memory of scaled blocks, which
-// must stay within its budget yet make room when what it holds is no longer shown.
-#include "controls/block_cache.h"
+// between areas scaled apart, and smooth in between.
 #include "controls/scaler.h"
 
 #include <gtest/gtest.h>
@@ -72,45 +70,6 @@ TEST(Scaler, EdgesStayCleanAndAreasJoinWithoutSeamsAtEveryRatio) {
                     << ratio << " changed outside the affected area at " << x << "," << y;
             }
     }
-}
-
-// A full budget keeps what it holds while it is in use, and gives a variant's place to a new
-// key once that variant has gone unused for a while; a key that differs in the pixel beyond
-// the square (which the block also reads) is another key.
-TEST(BlockCache, StaysWithinItsBudgetAndReplacesOnlyStaleVariants) {
-    const std::vector<uint32_t> pixels(4 * 4, 7);
-    std::vector<uint16_t> source(32 * 32, 1);
-    const size_t one = [&] {
-        BlockCache probe;
-        probe.Reset(2, 2);
-        probe.Keep(0, 0, BlockCache::KeyOf(source.data(), 32, 32, 0, 0), pixels.data(), 4, 4, 4);
-        return probe.Bytes();
-    }();
-    BlockCache c(2 * one);
-    c.Reset(2, 2);
-    auto key = [&](uint16_t v, int at = 0) {
-        source[static_cast<size_t>(at)] = v;
-        return BlockCache::KeyOf(source.data(), 32, 32, 0, 0);
-    };
-    c.Keep(0, 0, key(1), pixels.data(), 4, 4, 4);
-    c.Keep(0, 0, key(2), pixels.data(), 4, 4, 4);
-    c.Keep(0, 0, key(3), pixels.data(), 4, 4, 4);  // no room, and nothing stale
-    EXPECT_EQ(c.Bytes(), 2 * one);
-    EXPECT_NE(c.Find(0, 0, key(1)), nullptr);
-    EXPECT_NE(c.Find(0, 0, key(2)), nullptr);
-    EXPECT_EQ(c.Find(0, 0, key(3)), nullptr);
-
-    EXPECT_EQ(c.Find(0, 0, key(9, 16 * 32 + 16)), nullptr) << "the corner beyond the square";
-    source[16 * 32 + 16] = 1;
-
-    for (uint32_t f = 0; f < BlockCache::kStaleFrames; ++f) c.NextFrame();
-    ASSERT_NE(c.Find(0, 0, key(2)), nullptr);  // 2 stays in use, 1 goes stale
-    c.Keep(0, 0, key(3), pixels.data(), 4, 4, 4);
-    EXPECT_EQ(c.Bytes(), 2 * one);
-    EXPECT_EQ(c.Find(0, 0, key(1)), nullptr);
-    EXPECT_NE(c.Find(0, 0, key(2)), nullptr);
-    EXPECT_NE(c.Find(0, 0, key(3)), nullptr);
-    EXPECT_EQ(c.Find(5, 0, key(3)), nullptr) << "a square outside the grid";
 }
 
 }  // namespace
