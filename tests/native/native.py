@@ -213,11 +213,16 @@ def _fft(x):
     return [even[k] + t[k] for k in range(n // 2)] + [even[k] - t[k] for k in range(n // 2)]
 
 
-def spectrum(values, n=8192):
-    """Magnitudes of a Hann-windowed FFT of the first n values (n a power of two)."""
-    seg = list(values[:n]) + [0.0] * max(0, n - len(values))
-    w = [seg[i] * (0.5 - 0.5 * math.cos(2 * math.pi * i / (n - 1))) for i in range(n)]
-    return [abs(v) for v in _fft(w)[: n // 2]]
+def spectrum(values, n=8192, windows=1):
+    """Magnitudes of a Hann-windowed FFT of n values (n a power of two), averaged over that many
+    windows one after the other: several notes weigh more than where an onset was placed."""
+    total = [0.0] * (n // 2)
+    for k in range(windows):
+        seg = list(values[k * n:(k + 1) * n])
+        seg += [0.0] * (n - len(seg))
+        w = [seg[i] * (0.5 - 0.5 * math.cos(2 * math.pi * i / (n - 1))) for i in range(n)]
+        total = [t + abs(v) / windows for t, v in zip(total, _fft(w)[: n // 2])]
+    return total
 
 
 def flatness(magnitudes):
