@@ -12,10 +12,5 @@ export HEARTHGLOW_ASSETS=$HG_ROOT/build/assets/install
 echo "Running hearthglow $args on $DISPLAY; screenshots go to $shots"
 "$HG_ROOT/build/linux/hearthglow" $args &
 pid=$!
-n=0
-while kill -0 $pid 2>/dev/null; do
-    sleep 5
-    n=$((n + 1))
-    import -window root "$shots/shot-$(printf %03d $n).png" 2>/dev/null || true
-done
+hg_shoot_until_exit $pid "$shots"
 echo "The hack ended; screenshots are in $shots"

@@ -26,10 +26,5 @@ if [[ ${args,,} == /c* && -x $driver ]]; then
     done
     show_page 0
 fi
-n=0
-while kill -0 $pid 2>/dev/null; do
-    sleep 5
-    n=$((n + 1))
-    import -window root "$shots/shot-$(printf %03d $n).png" 2>/dev/null || true
-done
+hg_shoot_until_exit $pid "$shots"
 echo "The screen saver ended; screenshots are in $shots"

@@ -42,3 +42,13 @@ hg_wine_stop() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "$HG_XVFB_PID" ]; then kill "$HG_XVFB_PID" 2>/dev/null || true; wait "$HG_XVFB_PID" 2>/dev/null || true; fi
 }
+
+# Saves a screenshot of the whole display every five seconds into $2 while process $1 runs.
+hg_shoot_until_exit() {
+    local n=0
+    while kill -0 "$1" 2>/dev/null; do
+        sleep 5
+        n=$((n + 1))
+        import -window root "$2/shot-$(printf %03d $n).png" 2>/dev/null || true
+    done
+}
