@@ -106,6 +106,7 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
         }
     }
     p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+    p->solid_ = p->OpaquePixels() == p->pixels_.size();
     return p;
 }
 

@@ -67,11 +67,14 @@ class Picture {
     const Run* RunsBegin(int y) const { return runs_.data() + rowRuns_[y]; }
     const Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
     size_t OpaquePixels() const;
+    // Every pixel opaque: drawing it hides whatever lay beneath.
+    bool Solid() const { return solid_; }
     size_t Bytes() const;
 
   private:
     int width_ = 0;
     int height_ = 0;
+    bool solid_ = false;
     std::vector<uint16_t> pixels_;
     std::vector<Run> runs_;
     std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_

@@ -38,10 +38,11 @@ class Scaler {
 
     int sourceWidth_ = 0, sourceHeight_ = 0;
     std::vector<Tap> xs_, ys_;
-    mutable std::vector<uint32_t> wide_;            // one source row in 32 bits
-    mutable std::vector<uint32_t> first_, second_;  // each column's two neighbours
-    std::vector<uint16_t> byteWeights_;             // each column's weight, once per byte
-    mutable std::vector<uint32_t> rows_[2];         // two source rows scaled sideways
+    // Each destination column's two weights, four times over: one multiply weighs all four
+    // bytes of both neighbours.
+    std::vector<uint16_t> columnWeights_;
+    mutable std::vector<uint32_t> wide_;     // one source row in 32 bits, and one spare pixel
+    mutable std::vector<uint32_t> rows_[2];  // two source rows scaled sideways
 };
 
 // RGB565 to 0x00RRGGBB, the low bits filled from the high ones so white stays white.
