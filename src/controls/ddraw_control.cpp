@@ -30,6 +30,22 @@ bool SamePixels(const uint16_t* a, const uint16_t* b, int count) {
     return true;
 }
 
+// The drawings start with a clear of the whole screen, so no pixel keeps an older frame's.
+bool ClearsAll(const std::vector<DrawOp>& ops) {
+    return !ops.empty() && ops.front().kind == DrawOp::Kind::Clear &&
+           ops.front().bounds == kScreen;
+}
+
+// The drawings that touch any of `areas`, in order.
+std::vector<DrawOp> Reaching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas) {
+    std::vector<DrawOp> reaching;
+    for (const DrawOp& op : ops)
+        if (std::any_of(areas.begin(), areas.end(),
+                        [&](const Area& a) { return !op.bounds.Intersect(a).Empty(); }))
+            reaching.push_back(op);
+    return reaching;
+}
+
 }  // namespace
 
 DDrawControl::DDrawControl(MillisecondClock clock) : compositor_(std::move(clock)) {}
@@ -43,6 +59,7 @@ bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const st
     compositor_.Clear(0);
     shown_.assign(static_cast<size_t>(kW) * kH, 0);
     frame_ = RetainedFrame();
+    known_.clear();
     pointer_.reset();
     open_ = true;
     if (image_.pixels) Restage(image_, primary_);
@@ -124,9 +141,39 @@ void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Col
 
 void DDrawControl::FlipDisplay() {
     if (!open_) return;
-    const std::vector<Area> dirty = frame_.Finish();
-    for (const Area& a : dirty) Compose(a);
-    ScaleAndShow(ChangedTiles(dirty));
+    KnownChange change;
+    change.dirty = frame_.Finish();
+    const bool pure =
+        ClearsAll(frame_.Before()) && ClearsAll(frame_.Drawn()) && !change.dirty.empty();
+    if (pure) {
+        change.before = Reaching(frame_.Before(), change.dirty);
+        change.after = Reaching(frame_.Drawn(), change.dirty);
+        if (const KnownChange* known = FindKnownChange(change)) {
+            for (const Area& a : known->changed) Compose(a);
+            Remember(known->changed);
+            ScaleAndShow(known->changed);
+            return;
+        }
+    }
+    for (const Area& a : change.dirty) Compose(a);
+    change.changed = ChangedTiles(change.dirty);
+    Remember(change.changed);
+    ScaleAndShow(change.changed);
+    if (!pure) return;
+    if (known_.size() >= kMaxKnownChanges) known_.erase(known_.begin());
+    known_.push_back(std::move(change));
+}
+
+const DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& change) const {
+    auto same = [](const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
+    };
+    for (const KnownChange& k : known_)
+        if (k.dirty == change.dirty && same(k.before, change.before) &&
+            same(k.after, change.after))
+            return &k;
+    return nullptr;
 }
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers
@@ -160,8 +207,7 @@ void DDrawControl::Compose(const Area& area) {
 }
 
 // The parts of `areas` whose pixels really differ from what was shown, found tile by tile: a
-// flame frame that changes only inside the fire's opening shows only that. What was shown is
-// brought up to date as it goes.
+// flame frame that changes only inside the fire's opening shows only that.
 std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
     const uint16_t* back = compositor_.BackBuffer();
     std::vector<Area> changed;
@@ -187,11 +233,16 @@ std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
             top = bottom;
         }
     }
+    return MergeAreas(StackRuns(std::move(changed)));
+}
+
+// What is about to be shown becomes what was shown.
+void DDrawControl::Remember(const std::vector<Area>& changed) {
+    const uint16_t* back = compositor_.BackBuffer();
     for (const Area& c : changed)
         for (int y = c.top; y < c.bottom; ++y)
             std::memcpy(shown_.data() + y * kW + c.left, back + y * kW + c.left,
                         sizeof(uint16_t) * c.Width());
-    return MergeAreas(StackRuns(std::move(changed)));
 }
 
 void DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {

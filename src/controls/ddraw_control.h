@@ -107,14 +107,28 @@ class DDrawControl : public TegoDDrw {
     void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
 
   private:
+    // What one change of frame changed on the screen: the flames step through the same frames
+    // again and again, and the squares that change between two of them, once found, are known.
+    // Composed pixels follow from the drawings alone once a clear of the whole screen lies under
+    // them, so drawings that reach the same areas the same way give the same squares.
+    struct KnownChange {
+        std::vector<Area> dirty;
+        std::vector<DrawOp> before, after;  // the drawings that reach `dirty`
+        std::vector<Area> changed;
+    };
+    static constexpr size_t kMaxKnownChanges = 32;
+
     void Compose(const Area& area);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
+    void Remember(const std::vector<Area>& changed);
+    const KnownChange* FindKnownChange(const KnownChange& change) const;
     void ScaleAndShow(const std::vector<Area>& logical);
 
     Compositor compositor_;
     RetainedFrame frame_;
     // The logical picture as last shown; where the back buffer differs, the screen is stale.
     std::vector<uint16_t> shown_;
+    std::vector<KnownChange> known_;
     bool open_ = false;
     bool inFrame_ = false;
     std::optional<std::pair<int, int>> pointer_;

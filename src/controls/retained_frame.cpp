@@ -71,6 +71,8 @@ std::vector<Area> RetainedFrame::Finish() {
         }
         closeGap(n, m);
     }
+    before_.clear();
+    if (havePrevious_) before_.swap(previous_);
     previous_.swap(current_);
     current_.clear();
     havePrevious_ = true;

@@ -47,6 +47,8 @@ class RetainedFrame {
     std::vector<Area> Finish();
     // The frame that Finish ended, in drawing order.
     const std::vector<DrawOp>& Drawn() const { return previous_; }
+    // The frame before that one; empty when Finish compared with none.
+    const std::vector<DrawOp>& Before() const { return before_; }
     void Forget() { havePrevious_ = false; }
 
   private:
@@ -61,7 +63,7 @@ class RetainedFrame {
     const std::vector<Area>& Differences(const std::shared_ptr<const Picture>& a,
                                          const std::shared_ptr<const Picture>& b);
 
-    std::vector<DrawOp> previous_, current_;
+    std::vector<DrawOp> before_, previous_, current_;
     bool havePrevious_ = false;
     std::vector<Difference> differences_;
 };
