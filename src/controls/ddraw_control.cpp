@@ -36,12 +36,15 @@ bool ClearsAll(const std::vector<DrawOp>& ops) {
            ops.front().bounds == kScreen;
 }
 
-// The drawings that touch any of `areas`, in order.
+// The drawings that touch any of `areas` or the pixel around them (a scaled pixel at an area's
+// edge blends its neighbour outside), in order.
 std::vector<DrawOp> Reaching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas) {
     std::vector<DrawOp> reaching;
     for (const DrawOp& op : ops)
-        if (std::any_of(areas.begin(), areas.end(),
-                        [&](const Area& a) { return !op.bounds.Intersect(a).Empty(); }))
+        if (std::any_of(areas.begin(), areas.end(), [&](const Area& a) {
+                return !op.bounds.Intersect({a.left - 1, a.top - 1, a.right + 1, a.bottom + 1})
+                            .Empty();
+            }))
             reaching.push_back(op);
     return reaching;
 }
@@ -59,7 +62,7 @@ bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const st
     compositor_.Clear(0);
     shown_.assign(static_cast<size_t>(kW) * kH, 0);
     frame_ = RetainedFrame();
-    known_.clear();
+    ForgetKnownChanges();
     pointer_.reset();
     open_ = true;
     if (image_.pixels) Restage(image_, primary_);
@@ -72,6 +75,7 @@ void DDrawControl::CloseDisplay() {
     // Back to our own memory before the presenter frees its bitmaps.
     compositor_.UseBackBuffer(nullptr);
     frame_ = RetainedFrame();
+    ForgetKnownChanges();
     image_ = {};
     stage_ = {};
     ClosePresentation();
@@ -148,32 +152,99 @@ void DDrawControl::FlipDisplay() {
     if (pure) {
         change.before = Reaching(frame_.Before(), change.dirty);
         change.after = Reaching(frame_.Drawn(), change.dirty);
-        if (const KnownChange* known = FindKnownChange(change)) {
+        if (KnownChange* known = FindKnownChange(change)) {
             for (const Area& a : known->changed) Compose(a);
             Remember(known->changed);
-            ScaleAndShow(known->changed);
+            if (known->kept.empty() || !image_.pixels) {
+                Keep(*known, ScaleAndShow(known->changed));
+                return;
+            }
+            for (const auto& [at, pixels] : known->kept) {
+                ShowPixels(at, pixels.data());
+                stale_.push_back(at);
+            }
+            stale_ = MergeAreas(std::move(stale_));
             return;
         }
     }
     for (const Area& a : change.dirty) Compose(a);
     change.changed = ChangedTiles(change.dirty);
     Remember(change.changed);
-    ScaleAndShow(change.changed);
+    const std::vector<Area> shown = ScaleAndShow(change.changed);
     if (!pure) return;
-    if (known_.size() >= kMaxKnownChanges) known_.erase(known_.begin());
+    if (known_.size() >= kMaxKnownChanges) {
+        keptBytes_ -= known_.front().KeptBytes();
+        known_.erase(known_.begin());
+    }
     known_.push_back(std::move(change));
+    Keep(known_.back(), shown);
 }
 
-const DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& change) const {
+size_t DDrawControl::KnownChange::KeptBytes() const {
+    size_t bytes = 0;
+    for (const auto& [at, pixels] : kept) bytes += pixels.size() * sizeof(uint32_t);
+    return bytes;
+}
+
+// Found, a change becomes the most recently used.
+DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& change) {
     auto same = [](const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
         return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                           [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
     };
-    for (const KnownChange& k : known_)
-        if (k.dirty == change.dirty && same(k.before, change.before) &&
-            same(k.after, change.after))
-            return &k;
+    for (auto k = known_.begin(); k != known_.end(); ++k)
+        if (k->dirty == change.dirty && same(k->before, change.before) &&
+            same(k->after, change.after)) {
+            std::rotate(k, k + 1, known_.end());
+            return &known_.back();
+        }
     return nullptr;
+}
+
+// Copies what a change just put on the screen from the window's picture, making room by
+// dropping the pixels of the changes used longest ago.
+void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
+    if (!ShowsPixels() || shown.empty()) return;
+    size_t bytes = 0;
+    for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
+    if (bytes > kKeptPixelBudget) return;
+    for (KnownChange& k : known_) {
+        if (keptBytes_ + bytes <= kKeptPixelBudget) break;
+        keptBytes_ -= k.KeptBytes();
+        k.kept.clear();
+        k.kept.shrink_to_fit();
+    }
+    for (const Area& a : shown) {
+        std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
+        for (int y = a.top; y < a.bottom; ++y)
+            std::memcpy(pixels.data() + static_cast<size_t>(y - a.top) * a.Width(),
+                        image_.pixels + static_cast<size_t>(y) * image_.stride + a.left,
+                        sizeof(uint32_t) * a.Width());
+        change.kept.emplace_back(a, std::move(pixels));
+    }
+    keptBytes_ += bytes;
+}
+
+void DDrawControl::ForgetKnownChanges() {
+    known_.clear();
+    keptBytes_ = 0;
+    stale_.clear();
+}
+
+void DDrawControl::ForgetKeptPixels() {
+    for (KnownChange& k : known_) k.kept.clear();
+    keptBytes_ = 0;
+    stale_.clear();
+}
+
+void DDrawControl::Refresh() {
+    if (stale_.empty() || !image_.pixels || stage_.hearth.Empty()) return;
+    const Area& h = stage_.hearth;
+    uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
+    for (const Area& a : stale_)
+        scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride,
+                      {a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top});
+    stale_.clear();
 }
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers
@@ -245,24 +316,30 @@ void DDrawControl::Remember(const std::vector<Area>& changed) {
                         sizeof(uint16_t) * c.Width());
 }
 
-void DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
-    if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return;
+// Scales the window areas that `logical` affects and shows them; gives those areas. Areas
+// are joined before scaling, so every pixel shown is one just scaled.
+std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
+    if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
     const Area& h = stage_.hearth;
     uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
+    std::vector<Area> affected;
+    for (const Area& a : logical)
+        if (const Area d = scaler_.Affected(a); !d.Empty()) affected.push_back(d);
     std::vector<Area> shown;
-    for (const Area& a : logical) {
-        const Area d = scaler_.Affected(a);
-        if (d.Empty()) continue;
+    for (const Area& d : MergeAreas(std::move(affected))) {
         scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride, d);
         shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
     }
-    if (!shown.empty()) Show(MergeAreas(std::move(shown)));
+    if (!shown.empty()) Show(shown);
+    return shown;
 }
 
 void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     image_ = image;
     primary_ = primary;
     if (!open_ || !image_.pixels) return;
+    // Kept pixels belong to the window as it was.
+    ForgetKeptPixels();
     stage_ = Stage::For(image_.width, image_.height, primary_);
     const Area& h = stage_.hearth;
     if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())

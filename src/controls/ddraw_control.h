@@ -42,6 +42,8 @@ namespace hg {
 
 class DDrawControl : public TegoDDrw {
   public:
+    // The screen's pixels of changes seen before are kept up to this many bytes in all.
+    static constexpr size_t kKeptPixelBudget = size_t{40} << 20;
     // Frames are asked for at least this often, so the clock's second shows promptly.
     static constexpr int kSlowestFrameMs = 100;
     // Changed pixels are found in squares of this side before they are scaled and shown.
@@ -103,6 +105,13 @@ class DDrawControl : public TegoDDrw {
     void ForgetPointer() { pointer_.reset(); }
     void ButtonDown(int button, int shift, int windowX, int windowY);
     void KeyDown(int16_t keyCode, int16_t shift);
+    // Whether ShowPixels puts pixels on the screen. Kept pixels are shown without passing
+    // through the window's picture, whose hearth then lags behind until Refresh.
+    virtual bool ShowsPixels() const { return false; }
+    // Puts `pixels` (rows `at.Width()` apart) on the screen at the window area `at`.
+    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
+    // Brings the window's picture up to date with the screen; before painting from it.
+    void Refresh();
     // The wall's strip; null for a plain wall. Taken at the next Restage.
     void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
 
@@ -111,24 +120,33 @@ class DDrawControl : public TegoDDrw {
     // again and again, and the squares that change between two of them, once found, are known.
     // Composed pixels follow from the drawings alone once a clear of the whole screen lies under
     // them, so drawings that reach the same areas the same way give the same squares.
+    // When the back end shows pixels of ours, the screen's pixels of the change are kept too,
+    // and showing it again costs no scaling.
     struct KnownChange {
         std::vector<Area> dirty;
         std::vector<DrawOp> before, after;  // the drawings that reach `dirty`
         std::vector<Area> changed;
+        std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
+        size_t KeptBytes() const;
     };
     static constexpr size_t kMaxKnownChanges = 32;
 
     void Compose(const Area& area);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     void Remember(const std::vector<Area>& changed);
-    const KnownChange* FindKnownChange(const KnownChange& change) const;
-    void ScaleAndShow(const std::vector<Area>& logical);
+    KnownChange* FindKnownChange(const KnownChange& change);
+    std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
+    void Keep(KnownChange& change, const std::vector<Area>& shown);
+    void ForgetKeptPixels();
+    void ForgetKnownChanges();
 
     Compositor compositor_;
     RetainedFrame frame_;
     // The logical picture as last shown; where the back buffer differs, the screen is stale.
     std::vector<uint16_t> shown_;
-    std::vector<KnownChange> known_;
+    std::vector<KnownChange> known_;  // the most recently used last
+    size_t keptBytes_ = 0;
+    std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;
     bool inFrame_ = false;
     std::optional<std::pair<int, int>> pointer_;

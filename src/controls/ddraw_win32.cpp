@@ -173,6 +173,22 @@ void Win32DDraw::Show(const std::vector<Area>& areas) {
     }
 }
 
+void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = at.Width();
+    info.bmiHeader.biHeight = -at.Height();  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    if (HDC dc = GetDC(window_)) {
+        SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),
+                          static_cast<DWORD>(at.Height()), 0, 0, 0,
+                          static_cast<UINT>(at.Height()), pixels, &info, DIB_RGB_COLORS);
+        ReleaseDC(window_, dc);
+    }
+}
+
 HFONT Win32DDraw::FontFor(const TextFont& font) {
     const int32_t height = font.size <= 0 ? 0 : std::min(font.size, kMaxFontHeight);
     auto key = std::make_tuple(font.face, height, font.bold, font.italic, font.underline);
@@ -268,6 +284,7 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_PAINT: {
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(window_, &ps)) {
+                Refresh();
                 const RECT& r = ps.rcPaint;
                 if (screen_.dc)
                     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, screen_.dc,
