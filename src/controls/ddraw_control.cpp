@@ -201,19 +201,14 @@ DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& chan
     return nullptr;
 }
 
-// Copies what a change just put on the screen from the window's picture, making room by
-// dropping the pixels of the changes used longest ago.
+// Copies what a change just put on the screen from the window's picture, while the budget
+// has room. Nothing kept is dropped to make room: on a large screen, where the flames' ring of
+// changes does not fit, dropping would copy pixels every frame only to drop them again.
 void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
     if (!ShowsPixels() || shown.empty()) return;
     size_t bytes = 0;
     for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
-    if (bytes > kKeptPixelBudget) return;
-    for (KnownChange& k : known_) {
-        if (keptBytes_ + bytes <= kKeptPixelBudget) break;
-        keptBytes_ -= k.KeptBytes();
-        k.kept.clear();
-        k.kept.shrink_to_fit();
-    }
+    if (keptBytes_ + bytes > kKeptPixelBudget) return;
     for (const Area& a : shown) {
         std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
         for (int y = a.top; y < a.bottom; ++y)
