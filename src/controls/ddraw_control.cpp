@@ -32,8 +32,7 @@ bool SamePixels(const uint16_t* a, const uint16_t* b, int count) {
 
 // The drawings start with a clear of the whole screen, so no pixel keeps an older frame's.
 bool ClearsAll(const std::vector<DrawOp>& ops) {
-    return !ops.empty() && ops.front().kind == DrawOp::Kind::Clear &&
-           ops.front().bounds == kScreen;
+    return !ops.empty() && ops.front().kind == DrawOp::Kind::Clear && ops.front().bounds == kScreen;
 }
 
 // The drawings that touch any of `areas` or the pixel around them (a scaled pixel at an area's
@@ -221,9 +220,8 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
 }
 
 void DDrawControl::ForgetKnownChanges() {
+    ForgetKeptPixels();
     known_.clear();
-    keptBytes_ = 0;
-    stale_.clear();
 }
 
 void DDrawControl::ForgetKeptPixels() {
@@ -235,11 +233,17 @@ void DDrawControl::ForgetKeptPixels() {
 void DDrawControl::Refresh() {
     if (stale_.empty() || !image_.pixels || stage_.hearth.Empty()) return;
     const Area& h = stage_.hearth;
-    uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
     for (const Area& a : stale_)
-        scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride,
-                      {a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top});
+        ScaleIntoWindow({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top});
     stale_.clear();
+}
+
+// Scales the back buffer into the window's picture over `area`, in pixels of the scaled hearth.
+void DDrawControl::ScaleIntoWindow(const Area& area) {
+    const Area& h = stage_.hearth;
+    scaler_.Scale(compositor_.BackBuffer(),
+                  image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
+                  image_.stride, area);
 }
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers
@@ -316,13 +320,12 @@ void DDrawControl::Remember(const std::vector<Area>& changed) {
 std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
     if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
     const Area& h = stage_.hearth;
-    uint32_t* origin = image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left;
     std::vector<Area> affected;
     for (const Area& a : logical)
         if (const Area d = scaler_.Affected(a); !d.Empty()) affected.push_back(d);
     std::vector<Area> shown;
     for (const Area& d : MergeAreas(std::move(affected))) {
-        scaler_.Scale(compositor_.BackBuffer(), origin, image_.stride, d);
+        ScaleIntoWindow(d);
         shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
     }
     if (!shown.empty()) Show(shown);
@@ -340,10 +343,7 @@ void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())
         scaler_ = Scaler(kW, kH, h.Width(), h.Height());
     PaintWall(wall_.get(), stage_, image_);
-    if (!h.Empty())
-        scaler_.Scale(compositor_.BackBuffer(),
-                      image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
-                      image_.stride, {0, 0, h.Width(), h.Height()});
+    if (!h.Empty()) ScaleIntoWindow({0, 0, h.Width(), h.Height()});
     Show({{0, 0, image_.width, image_.height}});
 }
 

@@ -126,7 +126,7 @@ class DDrawControl : public TegoDDrw {
     // and showing it again costs no scaling.
     struct KnownChange {
         std::vector<Area> dirty;
-        std::vector<DrawOp> before, after;  // the drawings that reach `dirty`
+        std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
         std::vector<Area> changed;
         std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
         size_t KeptBytes() const;
@@ -138,6 +138,7 @@ class DDrawControl : public TegoDDrw {
     void Remember(const std::vector<Area>& changed);
     KnownChange* FindKnownChange(const KnownChange& change);
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
+    void ScaleIntoWindow(const Area& area);
     void Keep(KnownChange& change, const std::vector<Area>& shown);
     void ForgetKeptPixels();
     void ForgetKnownChanges();

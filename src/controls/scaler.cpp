@@ -68,7 +68,8 @@ void Widen(const uint16_t* from, uint32_t* to, int count) {
     const __m128i three = _mm_set1_epi16(3), seven = _mm_set1_epi16(7);
     for (; i + 8 <= count; i += 8) {
         const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const __m128i r = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 8), f8), _mm_srli_epi16(p, 13));
+        const __m128i r =
+            _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 8), f8), _mm_srli_epi16(p, 13));
         const __m128i g = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 3), fc),
                                        _mm_and_si128(_mm_srli_epi16(p, 9), three));
         const __m128i b = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(p, 3), f8),
