@@ -57,10 +57,12 @@ HANDLE Start(const std::string& commandLine, DWORD* processId = nullptr) {
     return pi.hProcess;
 }
 
-// The preview's window inside the host, once it is there (or null after five seconds).
+// The preview's window inside the host, once it is there (or null after five seconds). The
+// preview becomes a child first and is sized and shown a moment later, so this waits for it to
+// be shown too (and returns it hidden if it never is).
 HWND WaitForChild(HWND host) {
     HWND child = nullptr;
-    for (int i = 0; i < 100 && !child; ++i) {
+    for (int i = 0; i < 100 && !(child && IsWindowVisible(child)); ++i) {
         Pump(50);
         child = FindWindowExA(host, nullptr, nullptr, nullptr);
     }
