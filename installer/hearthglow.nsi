@@ -6,9 +6,15 @@
 ; Defines expected on the command line:
 ;   HG_VERSION, HG_VERSION_MAJOR, HG_VERSION_MINOR, HG_OUTFILE, HG_SCR, HG_ICON,
 ;   HG_WELCOME_BMP, HG_FILES_INSTALL, HG_FILES_UNINSTALL, HG_SIZE_KB, and HG_LICENSE when
-;   the project has a licence file.
+;   the project has a licence file. HG_AMD64 builds a 64-bit setup around a 64-bit build of the
+;   program: not a release, but what the tests install on a machine that cannot run 32-bit
+;   programs; the script is the same.
 
-Unicode true
+!ifdef HG_AMD64
+    Target amd64-unicode
+!else
+    Unicode true
+!endif
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -161,6 +167,15 @@ Section "Make Hearthglow the current screen saver" SecChoose
         System::Call "user32::SystemParametersInfoW(i ${SPI_GETSCREENSAVEACTIVE}, i 0, *i .r2, i 0)"
         WriteRegStr HKCU "${SETUP_KEY}" "PreviousScreenSaver" "$1"
         WriteRegStr HKCU "${SETUP_KEY}" "PreviousActive" "$2"
+        ; Turning screen savers on below writes ScreenSaveActive; where the user's profile had
+        ; no such value, the uninstaller takes it away again rather than leave ours behind.
+        ClearErrors
+        ReadRegStr $3 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+        ${If} ${Errors}
+            WriteRegStr HKCU "${SETUP_KEY}" "PreviousActiveAbsent" "1"
+        ${Else}
+            DeleteRegValue HKCU "${SETUP_KEY}" "PreviousActiveAbsent"
+        ${EndIf}
     ${EndIf}
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\${SCR_NAME}"
     System::Call "user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, i 0, i ${SPIF_UPDATE_AND_SEND})"
@@ -190,6 +205,10 @@ Function un.GiveBackScreenSaver
             StrCpy $2 1
         ${EndIf}
         System::Call "user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i $2, i 0, i ${SPIF_UPDATE_AND_SEND})"
+        ReadRegStr $3 HKCU "${SETUP_KEY}" "PreviousActiveAbsent"
+        ${If} $3 == "1"
+            DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 

@@ -5,6 +5,10 @@
 - Hearthglow-<version>-portable.zip, the same files laid out as C:\\Tallowmere\\hrthglow\\;
 - SHA256SUMS, for `sha256sum -c`.
 
+`dist.py --amd64` builds instead, into build/installer64, a 64-bit setup program around the
+64-bit build (build/win64): no release, but what the tests install where 32-bit programs cannot
+run.
+
 The version is read from the file VERSION, like the program's own version resource. The lists
 of files to install and to remove are generated from the built asset folder, whatever it holds.
 """
@@ -24,6 +28,8 @@ SCR = os.path.join(BUILD, "win32", "hrthglow.scr")
 ASSETS = os.path.join(BUILD, "assets", "install")
 RESOURCES = os.path.join(BUILD, "assets", "resources")
 WORK = os.path.join(BUILD, "installer")
+SCR64 = os.path.join(BUILD, "win64", "hrthglow.scr")
+WORK64 = os.path.join(BUILD, "installer64")
 DIST = os.path.join(BUILD, "dist")
 NSI = os.path.join(ROOT, "installer", "hearthglow.nsi")
 LICENCE_NAMES = ("LICENSE", "LICENSE.txt", "LICENSE.md", "LICENCE", "LICENCE.txt", "COPYING")
@@ -99,13 +105,13 @@ def welcome_picture():
     return out
 
 
-def build_setup(version, major, minor, files):
+def build_setup(version, major, minor, files, scr=SCR, out_folder=DIST, amd64=False):
     install_list, uninstall_list = write_file_lists(files)
-    total = os.path.getsize(SCR) + sum(os.path.getsize(os.path.join(ASSETS, f)) for f in files)
-    out = os.path.join(DIST, f"HearthglowSetup-{version}.exe")
+    total = os.path.getsize(scr) + sum(os.path.getsize(os.path.join(ASSETS, f)) for f in files)
+    out = os.path.join(out_folder, f"HearthglowSetup-{version}.exe")
     defines = {
         "HG_VERSION": version, "HG_VERSION_MAJOR": major, "HG_VERSION_MINOR": minor,
-        "HG_OUTFILE": out, "HG_SCR": SCR, "HG_ICON": os.path.join(RESOURCES, "hrthglow.ico"),
+        "HG_OUTFILE": out, "HG_SCR": scr, "HG_ICON": os.path.join(RESOURCES, "hrthglow.ico"),
         "HG_WELCOME_BMP": welcome_picture(), "HG_FILES_INSTALL": install_list,
         "HG_FILES_UNINSTALL": uninstall_list, "HG_SIZE_KB": str(math.ceil(total / 1024)),
     }
@@ -113,6 +119,8 @@ def build_setup(version, major, minor, files):
                     if os.path.isfile(os.path.join(ROOT, n))), None)
     if licence:
         defines["HG_LICENSE"] = licence
+    if amd64:
+        defines["HG_AMD64"] = "1"
     args = ["makensis", "-V2", "-INPUTCHARSET", "UTF8"]
     args += [f"-D{k}={v}" for k, v in defines.items()]
     subprocess.run(args + [NSI], check=True)
@@ -150,14 +158,25 @@ def write_sums(paths):
 
 
 def main():
-    for needed in (SCR, os.path.join(RESOURCES, "hrthglow.ico"),
+    amd64 = "--amd64" in sys.argv[1:]
+    scr = SCR64 if amd64 else SCR
+    for needed in (scr, os.path.join(RESOURCES, "hrthglow.ico"),
                    os.path.join(RESOURCES, "preview.bmp")):
         if not os.path.isfile(needed):
-            sys.exit(f"dist: {needed} is missing; run make win32 first")
+            sys.exit(f"dist: {needed} is missing; run make {'win64' if amd64 else 'win32'} first")
     files = asset_files() if os.path.isdir(ASSETS) else []
     if not files:
         sys.exit(f"dist: the asset folder {ASSETS} is empty; run make assets first")
     version, major, minor = read_version()
+    if amd64:
+        shutil.rmtree(WORK64, ignore_errors=True)
+        os.makedirs(WORK64)
+        global WORK
+        WORK = WORK64
+        setup = build_setup(version, major, minor, files, scr=SCR64, out_folder=WORK64,
+                            amd64=True)
+        print(f"dist: {os.path.relpath(setup, ROOT)} (64-bit, for the tests)")
+        return
     shutil.rmtree(DIST, ignore_errors=True)
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(DIST)

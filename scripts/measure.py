@@ -29,14 +29,27 @@ def build_baseline(ref):
     commit = subprocess.run(["git", "rev-parse", "--short", ref], cwd=ROOT, check=True,
                             capture_output=True, text=True).stdout.strip()
     tree = os.path.join(ROOT, "build", "measure", commit)
-    scr = os.path.join(tree, "build", "win32", "hrthglow.scr")
+    scr = os.path.join(tree, "build", hg.ARCH, "hrthglow.scr")
     if not os.path.exists(scr):
         os.makedirs(tree, exist_ok=True)
         archive = subprocess.Popen(["git", "archive", commit], cwd=ROOT, stdout=subprocess.PIPE)
         subprocess.run(["tar", "-x", "-C", tree], stdin=archive.stdout, check=True)
         archive.wait()
         print(f"building the baseline {commit} in {tree} ...", flush=True)
-        subprocess.run(["make", "win32"], cwd=tree, check=True, stdout=subprocess.DEVNULL)
+        if hg.ARCH == "win32":
+            subprocess.run(["make", "win32"], cwd=tree, check=True, stdout=subprocess.DEVNULL)
+        else:
+            # An older tree may have no 64-bit build of its own: this tree's toolchain builds it.
+            subprocess.run(["make", "assets"], cwd=tree, check=True, stdout=subprocess.DEVNULL)
+            out = os.path.join(tree, "build", "win64")
+            subprocess.run(["cmake", "-S", tree, "-B", out, "-DCMAKE_BUILD_TYPE=Release",
+                            "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(ROOT, "cmake",
+                                                                     "mingw-x86_64.cmake"),
+                            "-DHG_RESOURCE_DIR=" + os.path.join(tree, "build", "assets",
+                                                                "resources")],
+                           check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(["cmake", "--build", out, "-j2", "--target", "hrthglow"], check=True,
+                           stdout=subprocess.DEVNULL)
     return commit, scr
 
 
@@ -126,7 +139,7 @@ def main():
     commit, baseline = build_baseline(args.baseline)
     current = hg.SCR
     if not os.path.exists(current):
-        sys.exit("build this tree first: make win32")
+        sys.exit(f"build this tree first: make {hg.ARCH}")
     rows = []
     for size in args.sizes.split(","):
         width, height = map(int, size.split("x"))

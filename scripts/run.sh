@@ -10,14 +10,18 @@ trap hg_wine_stop EXIT
 hg_prepare_prefix
 hg_install_assets
 echo "Running hrthglow.scr $args on $DISPLAY; screenshots go to $shots"
-wine "$HG_ROOT/build/win32/hrthglow.scr" $args &
+if [ ! -x "$HG_BUILD/hrthglow.scr" ]; then
+    echo "No $HG_BUILD/hrthglow.scr: this machine runs the $HG_WINE_ARCH build (make $HG_WINE_ARCH)" >&2
+    exit 1
+fi
+hg_wine "$HG_BUILD/hrthglow.scr" $args &
 pid=$!
 # The dialog: one screenshot of each of its three pages, taken once it has opened; then back
 # to the first page.
-driver=$HG_ROOT/build/win32/dialog_driver_win32.exe
+driver=$HG_BUILD/dialog_driver_win32.exe
 show_page() {
     printf 'wait Hearthglow Screensaver by Tallowmere 20\npage %s\nsleep 700\n' "$1" |
-        wine "$driver" >/dev/null 2>&1 || true
+        hg_wine "$driver" >/dev/null 2>&1 || true
 }
 if [[ ${args,,} == /c* && -x $driver ]]; then
     for page in 0 1 2; do

@@ -2,9 +2,10 @@
 # Installs what building and testing need on a Debian 12 machine, skipping what is already there.
 set -euo pipefail
 
-packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-i686-dev libgtest-dev libgmock-dev
+packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64
+    mingw-w64-x86-64-dev libgtest-dev libgmock-dev
     libbenchmark-dev libstb-dev libsdl2-dev clang libclang-rt-14-dev python3
-    wine wine32:i386 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis
+    wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis
     xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxrandr2:i386
     libx11-dev libxext-dev libxrandr-dev libasound2-dev libfreetype-dev libfontconfig-dev
     pkg-config libfluidsynth-dev fluid-soundfont-gm fonts-liberation2 libxml2-utils)

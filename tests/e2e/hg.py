@@ -1,7 +1,11 @@
 """Driving the screen saver under Wine on an X display, for the end-to-end tests.
 
-One Xvfb and one 32-bit Wine prefix serve the whole run; each test starts from a settings store
-with no Hearthglow key (or with the values it sets) and ends every Windows process it started.
+One Xvfb and one Wine prefix serve the whole run; each test starts from a settings store with no
+Hearthglow key (or with the values it sets) and ends every Windows process it started.
+
+The prefix is the 32-bit one of the shipped program wherever the machine runs 32-bit programs.
+A kernel without IA-32 emulation cannot start 32-bit Wine at all; there the same tests drive the
+64-bit build of the same sources (build/win64) in a 64-bit prefix, and say so when they start.
 """
 import os
 import shutil
@@ -11,35 +15,73 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build")
-SCR = os.path.join(BUILD, "win32", "hrthglow.scr")
-PROBE = os.path.join(BUILD, "win32", "probe_win32.exe")
+WINE32_LOADER = "/usr/lib/wine/wine"
+WINE64_LOADER = "/usr/lib/wine/wine64"
+
+
+def runs_32_bit_programs():
+    """Whether this machine can start Wine's 32-bit loader (a kernel built or booted without
+    IA-32 emulation refuses every 32-bit program with 'Exec format error')."""
+    try:
+        return subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+def choose_arch():
+    """'win32' or 'win64': HG_WINE_ARCH when it is set, else the one this machine can run."""
+    chosen = os.environ.get("HG_WINE_ARCH", "")
+    if chosen in ("win32", "win64"):
+        return chosen
+    return "win32" if runs_32_bit_programs() else "win64"
+
+
+ARCH = choose_arch()
+# The wine command of the arch: Debian's wrapper `wine` always picks the 32-bit loader when
+# wine32 is installed, so a 64-bit prefix needs the 64-bit loader called directly.
+WINE = ["wine"] if ARCH == "win32" else [WINE64_LOADER]
+SCR = os.path.join(BUILD, ARCH, "hrthglow.scr")
+PROBE = os.path.join(BUILD, ARCH, "probe_win32.exe")
+DRIVER = os.path.join(BUILD, ARCH, "dialog_driver_win32.exe")
+PREFIX = os.path.join(BUILD, "wineprefix" if ARCH == "win32" else "wineprefix64")
 ASSETS = os.path.join(BUILD, "assets", "install")
 SHOTS = os.path.join(BUILD, "e2e-shots")
 REG_KEY = r"HKCU\Software\Tallowmere\hrthglow"
 SCENE_CLASS = "HearthglowScene"
 
 
+class Skip(Exception):
+    """Raised by a test that cannot run on this machine, with the reason."""
+
+
 class Env:
     """The X display, the Wine prefix and the process environment shared by all tests."""
 
-    def __init__(self, screen="1024x768x24"):
+    def __init__(self, screen="1024x768x24", prefix=PREFIX, arch=ARCH):
         self.env = dict(os.environ)
         self.env.update({
-            "WINEARCH": "win32",
+            "WINEARCH": arch,
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
-            "WINEPREFIX": os.path.join(BUILD, "wineprefix"),
+            "WINEPREFIX": prefix,
         })
+        self.arch = arch
+        self.wine_cmd = ["wine"] if arch == "win32" else [WINE64_LOADER]
         self.xvfb = None
         self.screen = screen
         self.started = []
+        self.last_scr = None
 
     # -- display and prefix -------------------------------------------------------------
     def start(self):
         n = 90
         while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
             n += 1
-        self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", self.screen, "-nolisten", "tcp"],
+        # -noreset: an Xvfb that resets when its last client leaves refuses the clients that
+        # connect meanwhile, and between two tests there often is no client at all.
+        self.xvfb = subprocess.Popen(["Xvfb", f":{n}", "-noreset", "-screen", "0", self.screen,
+                                      "-nolisten", "tcp"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.env["DISPLAY"] = f":{n}"
         for _ in range(100):
@@ -50,7 +92,7 @@ class Env:
         prefix = self.env["WINEPREFIX"]
         if not os.path.exists(os.path.join(prefix, "system.reg")):
             os.makedirs(os.path.dirname(prefix), exist_ok=True)
-            subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+            subprocess.run(self.wine_cmd + ["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
             subprocess.run(["wineserver", "-w"], env=self.env)
         self.install_assets()
@@ -87,12 +129,26 @@ class Env:
         if env_extra:
             env.update(env_extra)
         kw.setdefault("stdout", subprocess.PIPE)
-        p = subprocess.Popen(["wine"] + args, env=env, stderr=subprocess.DEVNULL, text=True, **kw)
+        # What Wine and the program say on stderr goes to a file, for the failure message of a
+        # test whose program ended before it showed anything.
+        err = tempfile.TemporaryFile()
+        p = subprocess.Popen(self.wine_cmd + args, env=env, stderr=err, text=True, **kw)
+        p.stderr_file = err
+        p.command = args
         self.started.append(p)
         return p
 
     def scr(self, *args, env_extra=None):
-        return self.wine([SCR] + list(args), env_extra=env_extra)
+        self.last_scr = self.wine([SCR] + list(args), env_extra=env_extra)
+        return self.last_scr
+
+    def check_running(self, program, waiting_for):
+        """Fails, with the program's exit status and the end of its stderr, when `program` has
+        ended while a test still waits for `waiting_for`."""
+        if program is not None and program.poll() is not None:
+            raise AssertionError(f"{' '.join(program.command)} ended (exit status "
+                                 f"{program.returncode}) before {waiting_for} appeared; "
+                                 f"stderr: {stderr_of(program)!r}")
 
     def probe(self, *args, timeout=30):
         p = self.wine([PROBE] + list(args))
@@ -105,6 +161,7 @@ class Env:
                 p.kill()
                 p.wait()
         self.started = []
+        self.last_scr = None
         # Anything a test left behind (a preview started by the probe, say) goes too. Only this
         # prefix's processes: other runs of the tests on the same machine are not ours to end.
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
@@ -114,7 +171,7 @@ class Env:
 
     # -- registry --------------------------------------------------------------------------
     def reg(self, *args):
-        return subprocess.run(["wine", "reg"] + list(args), env=self.env, capture_output=True,
+        return subprocess.run(self.wine_cmd + ["reg"] + list(args), env=self.env, capture_output=True,
                               encoding="utf-8", errors="replace").stdout
 
     def clear_settings(self):
@@ -136,8 +193,11 @@ class Env:
         fd, path = tempfile.mkstemp(suffix=".reg")
         with os.fdopen(fd, "wb") as f:
             f.write("\r\n".join(lines).encode("utf-16"))
-        subprocess.run(["wine", "regedit", "/S", path], env=self.env, capture_output=True)
+        self.regedit(path)
         os.unlink(path)
+
+    def regedit(self, path):
+        subprocess.run(self.wine_cmd + ["regedit", "/S", path], env=self.env, capture_output=True)
 
     def seeded(self, **overrides):
         """A seeded store (as a first run leaves it) with some values changed."""
@@ -148,6 +208,7 @@ class Env:
         self.wait_scene(20)
         p.kill()
         p.wait()
+        self.last_scr = None
         if overrides:
             self.set_values({k.replace("__", "\\"): v for k, v in overrides.items()})
 
@@ -167,9 +228,12 @@ class Env:
     def windows_named(self, name):
         return self.x("xdotool", "search", "--name", name).split()
 
-    def wait_window_title(self, title, timeout=10):
+    def wait_window_title(self, title, timeout=10, program=None):
+        """The X window titled `title`, once there; None after `timeout` seconds. Fails at once
+        when `program`, the one expected to show it, has ended meanwhile."""
         end = time.time() + timeout
         while time.time() < end:
+            self.check_running(program, f"a window titled {title!r}")
             ids = [w for w in self.windows_named(title)
                    if self.x("xdotool", "getwindowname", w).strip() == title]
             if ids:
@@ -185,9 +249,11 @@ class Env:
         l, t, r, b = map(int, out[1:5])
         return (l, t, r, b, out[5] == "topmost=1", out[6] == "visible=1")
 
-    def wait_scene(self, timeout=15):
+    def wait_scene(self, timeout=15, program=None):
+        program = program or self.last_scr
         end = time.time() + timeout
         while time.time() < end:
+            self.check_running(program, "the scene window")
             info = self.scene_info()
             if info and info[5]:
                 return info
@@ -215,6 +281,15 @@ class Env:
 
     def move_mouse(self, x, y):
         self.x("xdotool", "mousemove", str(x), str(y))
+
+
+def stderr_of(program, limit=1500):
+    """The end of what a program started by Env.wine wrote on stderr."""
+    f = getattr(program, "stderr_file", None)
+    if f is None:
+        return ""
+    f.seek(0)
+    return f.read().decode("utf-8", "replace")[-limit:]
 
 
 def wait_exit(p, timeout):

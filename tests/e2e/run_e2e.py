@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs every end-to-end test (tests/e2e/test_*.py, functions named test_*) under one Xvfb and
-one Wine prefix, and prints 'N passed, N failed' at the end."""
+one Wine prefix, and prints 'N passed, N failed, N skipped' at the end."""
 import importlib.util
 import os
 import sys
@@ -16,7 +16,7 @@ def run_tests(folder, selected, run_one):
     """Runs every test_* function of the folder's test_*.py files whose full name holds one of
     `selected` (all when none is given), each through run_one(function). Prints a line a test
     and 'N passed, N failed' at the end; returns the exit code."""
-    passed = failed = 0
+    passed = failed = skipped = 0
     failures = []
     for name in sorted(os.listdir(folder)):
         if not (name.startswith("test_") and name.endswith(".py")):
@@ -35,6 +35,9 @@ def run_tests(folder, selected, run_one):
                 run_one(getattr(module, attr))
                 passed += 1
                 print(f"[  PASS  ] {full} ({time.time() - start:.1f}s)", flush=True)
+            except hg.Skip as why:
+                skipped += 1
+                print(f"[  SKIP  ] {full}: {why}", flush=True)
             except Exception:
                 failed += 1
                 failures.append(full)
@@ -42,11 +45,14 @@ def run_tests(folder, selected, run_one):
                 traceback.print_exc()
     for f in failures:
         print(f"failed: {f}")
-    print(f"{passed} passed, {failed} failed")
+    print(f"{passed} passed, {failed} failed, {skipped} skipped")
     return 1 if failed or passed == 0 else 0
 
 
 def main():
+    if hg.ARCH != "win32":
+        print("This machine cannot run 32-bit programs (no 32-bit Wine): the tests drive the "
+              "64-bit build of the same sources in a 64-bit prefix.", flush=True)
     env = hg.Env()
     env.start()
 

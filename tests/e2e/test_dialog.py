@@ -7,7 +7,7 @@ import time
 
 import hg
 
-DRIVER = os.path.join(hg.BUILD, "win32", "dialog_driver_win32.exe")
+DRIVER = hg.DRIVER
 DIALOG = "Hearthglow Screensaver by Tallowmere"
 HELP = "Screensaver Help"
 PAGES = ("settings", "hearthglow", "music")
@@ -36,7 +36,7 @@ def import_reg(env, lines):
     fd, path = tempfile.mkstemp(suffix=".reg")
     with os.fdopen(fd, "w") as f:
         f.write("\r\n".join(["REGEDIT4", ""] + lines + [""]))
-    subprocess.run(["wine", "regedit", "/S", path], env=env.env, capture_output=True)
+    env.regedit(path)
     os.unlink(path)
 
 

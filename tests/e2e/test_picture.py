@@ -109,7 +109,7 @@ def test_a_message_beyond_the_ansi_code_page_is_drawn_with_every_letter(env):
     # In an 800 x 600 Wine desktop the picture is shown pixel for pixel, however it is scaled.
     scr = "Z:" + hg.SCR.replace("/", "\\")
     p = env.wine(["explorer", "/desktop=hgtext,800x600", scr, "/s"])
-    desktop = env.wait_window_title("hgtext - Wine desktop", 15)
+    desktop = env.wait_window_title("hgtext - Wine desktop", 15, program=p)
     assert desktop, "no Wine desktop window"
     os.makedirs(hg.SHOTS, exist_ok=True)
     shot = os.path.join(hg.SHOTS, "picture_unicode_message.png")

@@ -83,7 +83,7 @@ def own_display(env, command):
 
 
 def xvfb(size):
-    return lambda n: ["Xvfb", f":{n}", "-screen", "0", size, "-nolisten", "tcp"]
+    return lambda n: ["Xvfb", f":{n}", "-noreset", "-screen", "0", size, "-nolisten", "tcp"]
 
 
 def xorg_two_monitors(folder):
@@ -151,6 +151,11 @@ def test_two_monitors_hearth_whole_on_the_primary_wall_on_the_other_click_on_eit
     with tempfile.TemporaryDirectory(prefix="hg-xorg-") as folder, \
             own_display(env, xorg_two_monitors(folder)):
         assert env.screen_size() == (2048, 768), "Xorg did not lay out two screens"
+        if env.arch == "win64":
+            # Wine 8's x11drv finds both Xinerama screens as adapters under 64-bit Wine too,
+            # but its 64-bit programs are told of one monitor (SM_CMONITORS = 1, a virtual
+            # screen of 1024 x 768), so the layout cannot be seen from a 64-bit build.
+            raise hg.Skip("64-bit Wine shows its programs one of the two monitors")
         p = start(env)
         assert env.scene_info()[:4] == (0, 0, 2048, 768), "the scene does not cover both"
         shot = env.screenshot("presenter_two_monitors")

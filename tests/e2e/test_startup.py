@@ -63,7 +63,7 @@ def test_preview_fills_the_host_pane_and_ends_with_it(env):
 
 def test_scene_is_refused_beside_the_dialog_and_beside_a_scene_without_a_switch(env):
     dialog = env.scr("/c")
-    assert env.wait_window_title(DIALOG_TITLE, 10), "no dialog"
+    assert env.wait_window_title(DIALOG_TITLE, 10, program=dialog), "no dialog"
     idle = env.scr("/s")
     assert hg.wait_exit(idle, 8), "/s ran while the dialog was open"
     assert env.scene_info() is None, "a scene window opened over the dialog"
@@ -106,7 +106,7 @@ def test_unknown_switches_open_nothing(env):
 def test_configure_opens_the_dialog_with_its_caption(env):
     for args in (["/c"], ["/C:1234"]):
         p = env.scr(*args)
-        assert env.wait_window_title(DIALOG_TITLE, 10), args
+        assert env.wait_window_title(DIALOG_TITLE, 10, program=p), args
         assert p.poll() is None
         p.kill()
         p.wait()
