@@ -183,8 +183,8 @@ void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
     info.bmiHeader.biCompression = BI_RGB;
     if (HDC dc = GetDC(window_)) {
         SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),
-                          static_cast<DWORD>(at.Height()), 0, 0, 0,
-                          static_cast<UINT>(at.Height()), pixels, &info, DIB_RGB_COLORS);
+                          static_cast<DWORD>(at.Height()), 0, 0, 0, static_cast<UINT>(at.Height()),
+                          pixels, &info, DIB_RGB_COLORS);
         ReleaseDC(window_, dc);
     }
 }
@@ -296,6 +296,10 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_SETFOCUS:
             // Windows reports where the pointer is when focus comes back; that is no move.
             ForgetPointer();
+            keysDown_.reset();
+            return false;
+        case WM_KILLFOCUS:
+            keysDown_.reset();  // their releases go to another window
             return false;
         case WM_ERASEBKGND:
             result = 1;  // the paint covers every pixel, wall included
@@ -317,13 +321,18 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_MBUTTONUP:
             return true;  // the press was the event
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            // A held key repeats; it is still one action.
-            if (!(lParam & (1L << 30)))
+        case WM_SYSKEYDOWN: {
+            const size_t key = wParam & 0xFF;
+            if (!keysDown_.test(key)) {
+                keysDown_.set(key);
                 KeyDown(static_cast<int16_t>(wParam), static_cast<int16_t>(ShiftState()));
+            }
             return true;
+        }
         case WM_KEYUP:
         case WM_SYSKEYUP:
+            keysDown_.reset(wParam & 0xFF);
+            return true;
         case WM_CHAR:
         case WM_SYSCHAR:
             return true;

@@ -5,6 +5,7 @@
 // display is open. FrameDue comes from a window timer set anew after every frame.
 #include <windows.h>
 
+#include <bitset>
 #include <map>
 #include <tuple>
 
@@ -57,6 +58,11 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     int refreshHz_ = 0;
     HGDIOBJ previousFont_ = nullptr;
     bool timerSet_ = false;
+    // Keys pressed and not yet released, by virtual-key code: a held key's repeats are still
+    // the one press. Kept here rather than read from a message's previous-state bit, which
+    // describes the thread's key state as Wine last saw it, and that can be stale in a fresh
+    // process.
+    std::bitset<256> keysDown_;
     // The calendar switches between four fonts every frame; each is made once.
     std::map<std::tuple<std::string, int32_t, bool, bool, bool>, HFONT> fonts_;
 };
