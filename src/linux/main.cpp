@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "linux/app.h"
+#include "linux/asset_dir.h"
 #include "settings/ini_store.h"
 #include "settings/override_store.h"
 
@@ -36,7 +37,16 @@ int main(int argc, char** argv) {
     }
     hg::IniStore ini(hg::DefaultIniPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     hg::OverrideStore store(ini, parsed.options->overrides);
-    // The folder is fixed at build time; a run from the build tree names its own.
-    return hg::RunHack(*parsed.options, store, EnvOr("HEARTHGLOW_ASSETS", HG_ASSET_DIR),
-                       EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+    hg::AssetDirSearch assets =
+        hg::FindAssetDir(hg::ExecutableDir(), EnvOr("HEARTHGLOW_ASSETS", ""));
+    if (assets.found.empty()) {
+        // The scene runs on without its pictures, as it does with a folder emptied by hand;
+        // the terminal, or xscreensaver's log, says why it looks bare.
+        std::string where;
+        for (const std::string& place : assets.looked) where += "\n  " + place;
+        std::fprintf(stderr, "%s: no pictures or sounds (fire.wav) found; looked in:%s\n",
+                     program.c_str(), where.c_str());
+        assets.found = assets.looked.back();
+    }
+    return hg::RunHack(*parsed.options, store, assets.found, EnvOr("HEARTHGLOW_SOUNDFONT", ""));
 }
