@@ -7,6 +7,7 @@
 #include "linux/asset_dir.h"
 #include "settings/ini_store.h"
 #include "settings/override_store.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -37,6 +38,15 @@ int main(int argc, char** argv) {
     }
     hg::IniStore ini(hg::DefaultIniPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     hg::OverrideStore store(ini, parsed.options->overrides);
+    if (parsed.options->showSettings) {
+        // What a run would read; an unseeded file reads as the first run would seed it. Only
+        // ShowMsg is never seeded, and the scene reads it as 1 when it is absent.
+        hg::SeedIfNeeded(store);
+        for (const auto& [section, name] : hg::OptionSettings())
+            std::printf("%s/%s=%s\n", section.c_str(), name.c_str(),
+                        store.Read(hg::kAppName, section, name, "1").c_str());
+        return 0;
+    }
     hg::AssetDirSearch assets =
         hg::FindAssetDir(hg::ExecutableDir(), EnvOr("HEARTHGLOW_ASSETS", ""));
     if (assets.found.empty()) {

@@ -233,6 +233,8 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
 
         if (name == "h" || name == "help") {
             o.help = true;
+        } else if (name == "show-settings") {
+            o.showSettings = true;
         } else if (name == "root") {
             o.target = HackTarget::Root;
             targetGiven = true;
@@ -283,6 +285,17 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
     return {o, {}};
 }
 
+std::vector<std::pair<std::string, std::string>> OptionSettings() {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const Switch& s : Switches()) out.emplace_back(s.section, s.value);
+    for (const Valued& v : ValuedOptions()) {
+        Overrides named;
+        v.apply(v.name == "tracks" ? "none" : "", named);
+        for (const auto& entry : named) out.push_back(entry.first);
+    }
+    return out;
+}
+
 std::string HackUsageLine(const std::string& program) {
     return "usage: " + program + " [-root | -window | -window-id ID] [-display DPY] [options]   (" +
            program + " -help lists them)";
@@ -296,7 +309,8 @@ std::string HackHelp(const std::string& program) {
         "  -window             a window of our own over the screen (the default); a click,\n"
         "                      a key or mouse movement ends it, N P Q S steer the music\n"
         "  -window-id ID       draw into that window (also $XSCREENSAVER_WINDOW)\n"
-        "  -display DPY        the X display\n\n"
+        "  -display DPY        the X display\n"
+        "  -show-settings      print the settings this command line gives, and end\n\n"
         "Options override the settings file for this run only. Run by xscreensaver\n"
         "($XSCREENSAVER_WINDOW set), a setting no option names takes its first-run value,\n"
         "not the file's (the carols of -tracks excepted), as its settings program shows:\n";

@@ -22,6 +22,7 @@ struct HackOptions {
     uint64_t windowId = 0;  // for ForeignWindow
     std::string display;    // empty: $DISPLAY
     bool help = false;
+    bool showSettings = false;  // print the values this run would use, and end
     OverrideStore::Overrides overrides;
 };
 
@@ -39,6 +40,9 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
 std::string HackUsageLine(const std::string& program);
 // Every option with its values, for -help.
 std::string HackHelp(const std::string& program);
+
+// Every setting an option can change, as (section, value name), in the table's order.
+std::vector<std::pair<std::string, std::string>> OptionSettings();
 
 // A window id as xscreensaver writes it: decimal, or hexadecimal after 0x.
 std::optional<uint64_t> ParseWindowId(const std::string& text);
