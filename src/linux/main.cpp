@@ -1,4 +1,6 @@
 // hearthglow: the hearth as an X11 screen-saver hack, for xscreensaver or on its own.
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -58,5 +60,10 @@ int main(int argc, char** argv) {
                      program.c_str(), where.c_str());
         assets.found = assets.looked.back();
     }
-    return hg::RunHack(*parsed.options, store, assets.found, EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+    const int rc =
+        hg::RunHack(*parsed.options, store, assets.found, EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+    // A sound font still loading or a sound card that hangs keeps a thread of ours busy; the
+    // scene has ended and its settings are written, so nothing is left to wait for.
+    std::fflush(nullptr);
+    _exit(rc);
 }

@@ -197,6 +197,9 @@ void SceneWindow::ShowTopmost(int width, int height) {
 }
 
 void SceneWindow::HookSceneWindow() {
+    // xscreensaver keeps the power settings its user chose; a hack it runs leaves them alone.
+    if (parts_.options.underXscreensaver || parts_.options.target == HackTarget::ForeignWindow)
+        return;
     int event = 0, error = 0;
     if (!DPMSQueryExtension(display_, &event, &error) || !DPMSCapable(display_)) return;
     powerWatch_ = std::make_unique<Timer>(parts_.timers, kMonitorPowerPollMs, true,

@@ -220,6 +220,7 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
     HackOptions o;
     bool targetGiven = false;
     const bool underXscreensaver = xscreensaverWindow && *xscreensaverWindow;
+    o.underXscreensaver = underXscreensaver;
     if (underXscreensaver) o.overrides = SeededOptionValues();
     auto fail = [](std::string why) { return HackParse{std::nullopt, std::move(why)}; };
 

@@ -22,7 +22,9 @@ struct HackOptions {
     uint64_t windowId = 0;  // for ForeignWindow
     std::string display;    // empty: $DISPLAY
     bool help = false;
-    bool showSettings = false;  // print the values this run would use, and end
+    bool showSettings = false;
+    // Run by xscreensaver (its window in XSCREENSAVER_WINDOW): the screen's power is its business.
+    bool underXscreensaver = false;  // print the values this run would use, and end
     OverrideStore::Overrides overrides;
 };
 

@@ -75,8 +75,10 @@ class Run:
 
     def env(self, extra=None):
         e = dict(os.environ)
+        # The runtime folder holds the lock of the session's one sounding instance: a test's
+        # own, so that runs beside each other do not silence each other.
         e.update({"DISPLAY": self.display.name, "HOME": self.home,
-                  "XDG_CONFIG_HOME": self.config})
+                  "XDG_CONFIG_HOME": self.config, "XDG_RUNTIME_DIR": self.home})
         # The hack finds the build's assets itself, as a run from the build tree must.
         e.pop("HEARTHGLOW_ASSETS", None)
         e.pop("XSCREENSAVER_WINDOW", None)
