@@ -33,8 +33,14 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp
 file(GLOB HG_LINUX_SOURCES CONFIGURE_DEPENDS src/linux/*.cpp)
 add_executable(hearthglow ${HG_LINUX_SOURCES} ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp)
 target_compile_options(hearthglow PRIVATE ${HG_WARNINGS})
+# The installed hack finds its assets from where it is first (a DESTDIR or a moved prefix),
+# then at the prefix it was built for; the build tree's hack finds the build's.
+file(RELATIVE_PATH HG_ASSET_DIR_FROM_HACK "/prefix/${HG_LINUX_HACK_DIR}" "/prefix/${HG_LINUX_ASSET_DIR}")
 target_compile_definitions(hearthglow PRIVATE
-    HG_ASSET_DIR="${CMAKE_INSTALL_PREFIX}/${HG_LINUX_ASSET_DIR}")
+    HG_ASSET_DIR="${CMAKE_INSTALL_PREFIX}/${HG_LINUX_ASSET_DIR}"
+    HG_ASSET_DIR_FROM_HACK="${HG_ASSET_DIR_FROM_HACK}"
+    HG_BUILD_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    HG_BUILD_ASSET_DIR="${HG_ASSET_SOURCE}")
 target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext X11::Xrandr ALSA::ALSA
     Freetype::Freetype Fontconfig::Fontconfig PkgConfig::FLUIDSYNTH)
 

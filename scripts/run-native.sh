@@ -8,7 +8,6 @@ shots=$HG_ROOT/shots/native-$(date +%Y%m%d-%H%M%S)
 mkdir -p "$shots"
 hg_start_display
 trap 'if [ -n "$HG_XVFB_PID" ]; then kill "$HG_XVFB_PID" 2>/dev/null || true; fi' EXIT
-export HEARTHGLOW_ASSETS=$HG_ROOT/build/assets/install
 echo "Running hearthglow $args on $DISPLAY; screenshots go to $shots"
 "$HG_ROOT/build/linux/hearthglow" $args &
 pid=$!

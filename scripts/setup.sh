@@ -8,7 +8,7 @@ packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86
     wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis
     xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxrandr2:i386
     libx11-dev libxext-dev libxrandr-dev libasound2-dev libfreetype-dev libfontconfig-dev
-    pkg-config libfluidsynth-dev fluid-soundfont-gm fonts-liberation2 libxml2-utils)
+    pkg-config libfluidsynth-dev fluid-soundfont-gm fonts-liberation2 libxml2-utils xscreensaver)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "linux/scene_window.h"
 #include "linux/x_errors.h"
@@ -36,10 +38,28 @@ int64_t MonotonicMs() {
     return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
+// xscreensaver runs one hack per monitor; only the first of a user's session is heard, or the
+// crackles and carols of every screen would play over each other. The lock goes with the
+// process, however it ends.
+bool ClaimSessionSound(int& fd) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string path = runtime && *runtime
+                                 ? std::string(runtime) + "/hearthglow-sound.lock"
+                                 : "/tmp/hearthglow-sound-" + std::to_string(getuid()) + ".lock";
+    fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Where no lock can be made, sounding beside another is better than never sounding.
+    if (fd < 0) return true;
+    return flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
 }  // namespace
 
 LinuxApp::LinuxApp(Display* display, SettingsStore& store, AppConfig config)
-    : display_(display), store_(store), config_(std::move(config)), timers_(MonotonicMs) {
+    : display_(display),
+      store_(store),
+      config_(std::move(config)),
+      timers_(MonotonicMs),
+      mixer_(ClaimSessionSound(soundLock_)) {
     if (pipe2(signalPipe_, O_CLOEXEC | O_NONBLOCK) == 0) {
         signalWriteFd = signalPipe_[1];
         struct sigaction sa = {};
@@ -56,6 +76,7 @@ LinuxApp::~LinuxApp() {
     signalWriteFd = -1;
     for (int fd : signalPipe_)
         if (fd >= 0) close(fd);
+    if (soundLock_ >= 0) close(soundLock_);
 }
 
 int LinuxApp::Run() {

@@ -65,6 +65,7 @@ class LinuxApp : public StartupHost {
     SettingsStore& store_;
     AppConfig config_;
     TimerSchedule timers_;
+    int soundLock_ = -1;  // held while this instance is the session's one that sounds
     AudioMixer mixer_;
     Module1State module_;
     std::unique_ptr<SceneWindow> scene_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 
 namespace hg {
@@ -27,116 +28,79 @@ void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-struct AudioMixer::Stream {
-    snd_pcm_t* pcm = nullptr;
-    bool floats = true;  // else signed 16-bit, for a device that takes nothing else
-    std::atomic<bool> running{true};
-    std::thread writer;
+struct AudioMixer::Core {
+    const bool mayPlay;
+    explicit Core(bool may) : mayPlay(may) {}
+
+    std::mutex lock;  // leases, quit, finished, thread
+    std::condition_variable wake;
+    std::atomic<int> leases{0};
+    std::atomic<bool> quit{false};
+    bool finished = false;
+    std::thread thread;
+
+    // Held by the writer while it mixes one period, and by Attach and Detach.
+    std::mutex sourcesLock;
+    std::vector<Source*> sources;
+
+    bool Wanted() const { return leases > 0 && !quit; }
 };
 
 namespace {
 
-void Close(std::unique_ptr<AudioMixer::Stream> stream) {
-    if (!stream) return;
-    stream->running = false;
-    stream->writer.join();
-    // At once, not drained: the keys that silence everything mean it.
-    snd_pcm_drop(stream->pcm);
-    snd_pcm_close(stream->pcm);
-}
-
-}  // namespace
-
-AudioMixer::AudioMixer() = default;
-
-AudioMixer::~AudioMixer() {
-    std::unique_ptr<Stream> closing;
-    {
-        std::lock_guard guard(lock_);
-        leases_ = 0;
-        closing = std::move(stream_);
-    }
-    Close(std::move(closing));
-}
-
-bool AudioMixer::Acquire() {
-    std::lock_guard guard(lock_);
-    if (leases_ > 0) {
-        ++leases_;
-        return true;
-    }
+snd_pcm_t* OpenDevice(bool& floats) {
     snd_lib_error_set_handler(QuietAlsa);
-    auto s = std::make_unique<Stream>();
+    snd_pcm_t* pcm = nullptr;
     // Not blocking: a device that stops taking samples (a card unplugged) must not keep the
-    // writer, and so the scene's end, waiting for ever.
-    if (snd_pcm_open(&s->pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
-        return false;
-    if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, kMixRate,
-                           1, kLatencyUs) < 0) {
-        s->floats = false;
-        if (snd_pcm_set_params(s->pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
-                               kMixRate, 1, kLatencyUs) < 0) {
-            snd_pcm_close(s->pcm);
-            return false;
+    // writer waiting for ever.
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+        return nullptr;
+    floats = true;
+    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, kMixRate, 1,
+                           kLatencyUs) < 0) {
+        floats = false;
+        if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 2, kMixRate,
+                               1, kLatencyUs) < 0) {
+            snd_pcm_close(pcm);
+            return nullptr;
         }
     }
-    Stream& stream = *s;
-    stream_ = std::move(s);
-    stream.writer = std::thread([this, &stream] { Write(stream); });
-    leases_ = 1;
-    return true;
+    return pcm;
 }
 
-void AudioMixer::Release() {
-    std::unique_ptr<Stream> closing;
-    {
-        std::lock_guard guard(lock_);
-        if (leases_ == 0 || --leases_ > 0) return;
-        closing = std::move(stream_);
-    }
-    Close(std::move(closing));
-}
-
-void AudioMixer::Attach(Source* source) {
-    std::lock_guard guard(sourcesLock_);
-    sources_.push_back(source);
-}
-
-void AudioMixer::Detach(Source* source) {
-    std::lock_guard guard(sourcesLock_);
-    sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
-}
-
-void AudioMixer::Write(Stream& stream) {
+void WritePeriods(AudioMixer::Core& core, snd_pcm_t* pcm, bool floats) {
     std::vector<float> mix(kPeriodFrames * 2);
-    std::vector<int16_t> narrow(stream.floats ? 0 : kPeriodFrames * 2);
+    std::vector<int16_t> narrow(floats ? 0 : kPeriodFrames * 2);
     const auto start = std::chrono::steady_clock::now();
     int64_t framesWritten = 0;
-    while (stream.running) {
+    while (core.Wanted()) {
         std::fill(mix.begin(), mix.end(), 0.0f);
         {
-            std::lock_guard guard(sourcesLock_);
-            for (Source* s : sources_) s->MixInto(mix.data(), kPeriodFrames);
+            std::lock_guard guard(core.sourcesLock);
+            for (AudioMixer::Source* s : core.sources) s->MixInto(mix.data(), kPeriodFrames);
         }
         for (float& v : mix) v = std::clamp(v, -1.0f, 1.0f);
-        if (!stream.floats)
+        if (!floats)
             for (size_t i = 0; i < mix.size(); ++i)
                 narrow[i] = static_cast<int16_t>(std::lrint(mix[i] * 32767.0f));
-        const char* data = stream.floats ? reinterpret_cast<const char*>(mix.data())
-                                         : reinterpret_cast<const char*>(narrow.data());
-        const size_t frameBytes = stream.floats ? 2 * sizeof(float) : 2 * sizeof(int16_t);
+        const char* data = floats ? reinterpret_cast<const char*>(mix.data())
+                                  : reinterpret_cast<const char*>(narrow.data());
+        const size_t frameBytes = floats ? 2 * sizeof(float) : 2 * sizeof(int16_t);
         int left = kPeriodFrames;
-        while (left > 0 && stream.running) {
-            snd_pcm_sframes_t n =
-                snd_pcm_writei(stream.pcm, data, static_cast<snd_pcm_uframes_t>(left));
+        while (left > 0 && core.Wanted()) {
+            snd_pcm_sframes_t n = snd_pcm_writei(pcm, data, static_cast<snd_pcm_uframes_t>(left));
             if (n == -EAGAIN) {
-                snd_pcm_wait(stream.pcm, kWaitMs);
+                snd_pcm_wait(pcm, kWaitMs);
                 continue;
             }
             if (n < 0) {
-                // An underrun or a suspended device: start again; a device that is gone
-                // leaves the rest of the run silent.
-                if (snd_pcm_recover(stream.pcm, static_cast<int>(n), 1) < 0) return;
+                // An underrun or a suspended device: start again (a suspended one may keep
+                // this thread a while, which is why nothing waits for it); a device that is
+                // gone leaves the rest of the run silent.
+                if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) {
+                    core.quit = true;
+                    return;
+                }
                 continue;
             }
             data += static_cast<size_t>(n) * frameBytes;
@@ -150,6 +114,79 @@ void AudioMixer::Write(Stream& stream) {
         const auto ahead = written - (std::chrono::steady_clock::now() - start) - kMaxAhead;
         if (ahead > std::chrono::microseconds(0)) std::this_thread::sleep_for(ahead);
     }
+}
+
+// The device's own thread: it opens the stream when a lease is held and closes it as soon as
+// none is, so the thread that plays and stops sounds never waits for the device.
+void RunDevice(std::shared_ptr<AudioMixer::Core> core) {
+    std::unique_lock lock(core->lock);
+    while (!core->quit) {
+        core->wake.wait(lock, [&] { return core->quit || core->leases > 0; });
+        if (core->quit) break;
+        lock.unlock();
+        bool floats = true;
+        if (snd_pcm_t* pcm = OpenDevice(floats)) {
+            WritePeriods(*core, pcm, floats);
+            // At once, not drained: the keys that silence everything mean it.
+            snd_pcm_drop(pcm);
+            snd_pcm_close(pcm);
+            lock.lock();
+        } else {
+            // No device: silence until every lease is let go; the next lease tries again.
+            lock.lock();
+            core->wake.wait(lock, [&] { return core->quit || core->leases == 0; });
+        }
+    }
+    core->finished = true;
+    core->wake.notify_all();
+}
+
+// How long an ending hack gives the device thread to let the device go.
+constexpr std::chrono::milliseconds kDeviceGoneWait{300};
+
+}  // namespace
+
+AudioMixer::AudioMixer(bool mayPlay) : core_(std::make_shared<Core>(mayPlay)) {}
+
+AudioMixer::~AudioMixer() {
+    std::unique_lock lock(core_->lock);
+    core_->quit = true;
+    core_->wake.notify_all();
+    if (!core_->thread.joinable()) return;
+    if (core_->wake.wait_for(lock, kDeviceGoneWait, [&] { return core_->finished; })) {
+        lock.unlock();
+        core_->thread.join();
+    } else {
+        // The thread keeps its own share of the core and ends with the process.
+        core_->thread.detach();
+    }
+}
+
+bool AudioMixer::Acquire() {
+    if (!core_->mayPlay) return false;
+    std::lock_guard guard(core_->lock);
+    if (core_->quit) return false;
+    if (!core_->thread.joinable()) core_->thread = std::thread(RunDevice, core_);
+    ++core_->leases;
+    core_->wake.notify_all();
+    return true;
+}
+
+void AudioMixer::Release() {
+    std::lock_guard guard(core_->lock);
+    if (core_->leases > 0) --core_->leases;
+    core_->wake.notify_all();
+}
+
+void AudioMixer::Attach(Source* source) {
+    std::lock_guard guard(core_->sourcesLock);
+    core_->sources.push_back(source);
+}
+
+void AudioMixer::Detach(Source* source) {
+    std::lock_guard guard(core_->sourcesLock);
+    auto& v = core_->sources;
+    v.erase(std::remove(v.begin(), v.end(), source), v.end());
 }
 
 // ---- the crackle ---------------------------------------------------------------------------
@@ -221,7 +258,9 @@ std::vector<std::string> DefaultSoundFonts() {
             "/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/soundfonts/default.sf2"};
 }
 
-struct FluidOutput::Synth {
+namespace {
+
+struct Synth {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     ~Synth() {
@@ -230,50 +269,98 @@ struct FluidOutput::Synth {
     }
 };
 
+}  // namespace
+
+// Shared by the scene and the loader, which may still read the font when the scene ends: it
+// is never waited for, and the font goes with whichever lets it go last.
+struct FluidOutput::Font {
+    std::string path;  // empty: the system's
+    std::mutex lock;
+    bool started = false;
+    bool failed = false;
+    std::unique_ptr<Synth> synth;
+    std::atomic<bool> ready{false};
+
+    fluid_synth_t* Ready() { return ready ? synth->synth : nullptr; }
+};
+
 namespace {
 
+void Quiet(int, const char*, void*) {}
+
+std::unique_ptr<Synth> LoadFont(const std::string& named) {
+    // A missing font or device is silence, not a message on the terminal.
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, Quiet, nullptr);
+    std::vector<std::string> candidates =
+        named.empty() ? DefaultSoundFonts() : std::vector<std::string>{named};
+    std::string found;
+    for (const std::string& c : candidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(c, ec)) {
+            found = c;
+            break;
+        }
+    }
+    if (found.empty()) return nullptr;
+    auto s = std::make_unique<Synth>();
+    s->settings = new_fluid_settings();
+    if (!s->settings) return nullptr;
+    fluid_settings_setnum(s->settings, "synth.sample-rate", kMixRate);
+    // The General MIDI font is 140 MB; only the instruments the carols use are read.
+    fluid_settings_setint(s->settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setnum(s->settings, "synth.gain", 0.5);
+    s->synth = new_fluid_synth(s->settings);
+    if (!s->synth || fluid_synth_sfload(s->synth, found.c_str(), 1) == FLUID_FAILED) return nullptr;
+    return s;
+}
+
+// Messages that arrive before the font has loaded are let go: the track is heard from then on.
 class FluidPort : public MidiPort, public AudioMixer::Source {
   public:
-    FluidPort(AudioMixer& mixer, fluid_synth_t* synth) : mixer_(mixer), synth_(synth) {
+    FluidPort(AudioMixer& mixer, std::shared_ptr<FluidOutput::Font> font)
+        : mixer_(mixer), font_(std::move(font)) {
         mixer_.Attach(this);
     }
     ~FluidPort() override {
         mixer_.Detach(this);
         // The next track starts from a quiet synthesizer, reverb tail included.
-        fluid_synth_system_reset(synth_);
+        if (fluid_synth_t* synth = font_->Ready()) fluid_synth_system_reset(synth);
         mixer_.Release();
     }
 
     // One short MIDI message, status in the lowest byte, as midiOutShortMsg takes it.
     void Send(uint32_t message) override {
+        fluid_synth_t* synth = font_->Ready();
+        if (!synth) return;
         const int status = message & 0xFF;
         const int chan = status & 0x0F;
         const int d1 = (message >> 8) & 0x7F;
         const int d2 = (message >> 16) & 0x7F;
         switch (status & 0xF0) {
             case 0x80:
-                fluid_synth_noteoff(synth_, chan, d1);
+                fluid_synth_noteoff(synth, chan, d1);
                 break;
             case 0x90:
                 if (d2 == 0)
-                    fluid_synth_noteoff(synth_, chan, d1);
+                    fluid_synth_noteoff(synth, chan, d1);
                 else
-                    fluid_synth_noteon(synth_, chan, d1, d2);
+                    fluid_synth_noteon(synth, chan, d1, d2);
                 break;
             case 0xA0:
-                fluid_synth_key_pressure(synth_, chan, d1, d2);
+                fluid_synth_key_pressure(synth, chan, d1, d2);
                 break;
             case 0xB0:
-                fluid_synth_cc(synth_, chan, d1, d2);
+                fluid_synth_cc(synth, chan, d1, d2);
                 break;
             case 0xC0:
-                fluid_synth_program_change(synth_, chan, d1);
+                fluid_synth_program_change(synth, chan, d1);
                 break;
             case 0xD0:
-                fluid_synth_channel_pressure(synth_, chan, d1);
+                fluid_synth_channel_pressure(synth, chan, d1);
                 break;
             case 0xE0:
-                fluid_synth_pitch_bend(synth_, chan, d1 | (d2 << 7));
+                fluid_synth_pitch_bend(synth, chan, d1 | (d2 << 7));
                 break;
             default:
                 break;  // system messages have no place in a song's stream here
@@ -281,9 +368,11 @@ class FluidPort : public MidiPort, public AudioMixer::Source {
     }
 
     void MixInto(float* out, int frames) override {
+        fluid_synth_t* synth = font_->Ready();
+        if (!synth) return;
         while (frames > 0) {
             const int n = std::min(frames, kChunk);
-            fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+            fluid_synth_write_float(synth, n, scratch_, 0, 2, scratch_, 1, 2);
             for (int i = 0; i < n * 2; ++i) out[i] += scratch_[i];
             out += n * 2;
             frames -= n;
@@ -293,64 +382,40 @@ class FluidPort : public MidiPort, public AudioMixer::Source {
   private:
     static constexpr int kChunk = 1024;
     AudioMixer& mixer_;
-    fluid_synth_t* synth_;
+    std::shared_ptr<FluidOutput::Font> font_;
     float scratch_[kChunk * 2] = {};
 };
-
-void Quiet(int, const char*, void*) {}
 
 }  // namespace
 
 FluidOutput::FluidOutput(AudioMixer& mixer, std::string soundFont)
-    : mixer_(mixer), soundFont_(std::move(soundFont)) {}
-
-FluidOutput::~FluidOutput() {
-    if (loader_.joinable()) loader_.join();
+    : mixer_(mixer), font_(std::make_shared<Font>()) {
+    font_->path = std::move(soundFont);
 }
+
+FluidOutput::~FluidOutput() = default;
 
 void FluidOutput::Preload() {
-    if (!synth_ && !loadFailed_ && !loader_.joinable()) loader_ = std::thread([this] { Load(); });
-}
-
-bool FluidOutput::Load() {
-    if (synth_) return true;
-    if (loadFailed_) return false;
-    loadFailed_ = true;
-    // A missing font or device is silence, not a message on the terminal.
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-        fluid_set_log_function(level, Quiet, nullptr);
-
-    std::vector<std::string> candidates =
-        soundFont_.empty() ? DefaultSoundFonts() : std::vector<std::string>{soundFont_};
-    std::string found;
-    for (const std::string& c : candidates) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(c, ec)) {
-            found = c;
-            break;
-        }
-    }
-    if (found.empty()) return false;
-
-    auto s = std::make_unique<Synth>();
-    s->settings = new_fluid_settings();
-    if (!s->settings) return false;
-    fluid_settings_setnum(s->settings, "synth.sample-rate", kMixRate);
-    // The General MIDI font is 140 MB; only the instruments the carols use are read.
-    fluid_settings_setint(s->settings, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setnum(s->settings, "synth.gain", 0.5);
-    s->synth = new_fluid_synth(s->settings);
-    if (!s->synth || fluid_synth_sfload(s->synth, found.c_str(), 1) == FLUID_FAILED) return false;
-    synth_ = std::move(s);
-    loadFailed_ = false;
-    return true;
+    std::lock_guard guard(font_->lock);
+    if (font_->started) return;
+    font_->started = true;
+    std::thread([font = font_] {
+        std::unique_ptr<Synth> synth = LoadFont(font->path);
+        std::lock_guard done(font->lock);
+        font->failed = !synth;
+        font->synth = std::move(synth);
+        font->ready = !font->failed;
+    }).detach();
 }
 
 std::unique_ptr<MidiPort> FluidOutput::Open() {
-    if (loader_.joinable()) loader_.join();
-    if (!Load()) return nullptr;
+    Preload();
+    {
+        std::lock_guard guard(font_->lock);
+        if (font_->failed) return nullptr;
+    }
     if (!mixer_.Acquire()) return nullptr;
-    return std::make_unique<FluidPort>(mixer_, synth_->synth);
+    return std::make_unique<FluidPort>(mixer_, font_);
 }
 
 }  // namespace hg

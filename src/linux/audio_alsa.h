@@ -33,32 +33,27 @@ class AudioMixer {
         virtual void MixInto(float* out, int frames) = 0;
     };
 
-    AudioMixer();
+    // `mayPlay` false: another instance of the session has the sound; this one stays silent.
+    explicit AudioMixer(bool mayPlay = true);
+    // Waits a moment for the device thread and leaves it behind if the device holds it (a
+    // card that hangs must not keep the hack from ending).
     ~AudioMixer();
     AudioMixer(const AudioMixer&) = delete;
     AudioMixer& operator=(const AudioMixer&) = delete;
 
-    // A lease keeps the stream open; false when there is no audio device. Every successful
-    // Acquire is matched by one Release.
+    // A lease asks for the stream to be open; the device thread opens and closes it, so the
+    // caller never waits for the device. False only when this instance may not sound. Every
+    // successful Acquire is matched by one Release.
     bool Acquire();
     void Release();
-    // Sources are heard only while some lease is held.
+    // Sources are heard only while some lease is held and the device plays.
     void Attach(Source* source);
     void Detach(Source* source);
 
-    struct Stream;
+    struct Core;
 
   private:
-    void Write(Stream& stream);
-
-    // Serialises the controls' calls, which come from the user-interface thread and, for the
-    // music, from the sequencer's worker. The writer thread never takes it.
-    std::mutex lock_;
-    int leases_ = 0;
-    std::unique_ptr<Stream> stream_;
-    // Held by the writer while it mixes one period, and by Attach and Detach.
-    std::mutex sourcesLock_;
-    std::vector<Source*> sources_;
+    std::shared_ptr<Core> core_;
 };
 
 // The wave control's device: one looping buffer per playing wave, mixed by the mixer.
@@ -79,20 +74,18 @@ class FluidOutput : public MidiOutput {
     // An empty path looks for the system's default General MIDI font.
     FluidOutput(AudioMixer& mixer, std::string soundFont);
     ~FluidOutput() override;
+    // Never waits for the font: a track started while it loads is heard from the moment it
+    // has loaded, its timing unchanged.
     std::unique_ptr<MidiPort> Open() override;
     // Starts reading the font on a thread of its own, so that the first carol does not hold up
-    // the flames while it loads; Open waits for it.
+    // the flames while it loads.
     void Preload();
 
-  private:
-    struct Synth;
-    bool Load();
+    struct Font;
 
+  private:
     AudioMixer& mixer_;
-    std::string soundFont_;
-    std::unique_ptr<Synth> synth_;
-    bool loadFailed_ = false;
-    std::thread loader_;
+    std::shared_ptr<Font> font_;
 };
 
 // The sound fonts tried, in order, when none is named.

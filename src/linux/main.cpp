@@ -1,11 +1,15 @@
 // hearthglow: the hearth as an X11 screen-saver hack, for xscreensaver or on its own.
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
 #include "linux/app.h"
+#include "linux/asset_dir.h"
 #include "settings/ini_store.h"
 #include "settings/override_store.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -36,7 +40,30 @@ int main(int argc, char** argv) {
     }
     hg::IniStore ini(hg::DefaultIniPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     hg::OverrideStore store(ini, parsed.options->overrides);
-    // The folder is fixed at build time; a run from the build tree names its own.
-    return hg::RunHack(*parsed.options, store, EnvOr("HEARTHGLOW_ASSETS", HG_ASSET_DIR),
-                       EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+    if (parsed.options->showSettings) {
+        // What a run would read; an unseeded file reads as the first run would seed it. Only
+        // ShowMsg is never seeded, and the scene reads it as 1 when it is absent.
+        hg::SeedIfNeeded(store);
+        for (const auto& [section, name] : hg::OptionSettings())
+            std::printf("%s/%s=%s\n", section.c_str(), name.c_str(),
+                        store.Read(hg::kAppName, section, name, "1").c_str());
+        return 0;
+    }
+    hg::AssetDirSearch assets =
+        hg::FindAssetDir(hg::ExecutableDir(), EnvOr("HEARTHGLOW_ASSETS", ""));
+    if (assets.found.empty()) {
+        // The scene runs on without its pictures, as it does with a folder emptied by hand;
+        // the terminal, or xscreensaver's log, says why it looks bare.
+        std::string where;
+        for (const std::string& place : assets.looked) where += "\n  " + place;
+        std::fprintf(stderr, "%s: no pictures or sounds (fire.wav) found; looked in:%s\n",
+                     program.c_str(), where.c_str());
+        assets.found = assets.looked.back();
+    }
+    const int rc =
+        hg::RunHack(*parsed.options, store, assets.found, EnvOr("HEARTHGLOW_SOUNDFONT", ""));
+    // A sound font still loading or a sound card that hangs keeps a thread of ours busy; the
+    // scene has ended and its settings are written, so nothing is left to wait for.
+    std::fflush(nullptr);
+    _exit(rc);
 }

@@ -44,6 +44,32 @@ class AssetMusic : public ThreadedMusic {
     std::string dir_;
 };
 
+// A window manager that draws its desktop in a window of its own names that window in the
+// __SWM_VROOT property of one of the root's children; drawing on the real root would be hidden.
+Window VirtualRoot(Display* display, Window root) {
+    const Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
+    Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = root;
+    XErrorTrap trap(display);
+    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return root;
+    for (unsigned i = 0; i < count && found == root; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type, &format,
+                               &items, &after, &data) == Success &&
+            data && format == 32 && items == 1) {
+            Window w = *reinterpret_cast<Window*>(data);
+            if (w) found = w;
+        }
+        if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return trap.Failed() ? root : found;
+}
+
 // How often the monitor's power state is looked at: X tells no one when it changes.
 constexpr int kMonitorPowerPollMs = 1000;
 
@@ -71,7 +97,8 @@ SceneWindow::SceneWindow(const SceneWindowParts& parts) : parts_(parts), display
             break;
         }
         case HackTarget::Root:
-            window_ = root;
+            window_ = VirtualRoot(display_, root);
+            desktop_ = true;
             break;
         case HackTarget::ForeignWindow: {
             XErrorTrap trap(display_);
@@ -104,6 +131,12 @@ SceneWindow::~SceneWindow() {
     ddraw_.reset();
     if (blank_) XFreeCursor(display_, blank_);
     if (own_ && window_ && !unloaded_) XDestroyWindow(display_, window_);
+    // The desktop is someone else's: its own background comes back, not our last frame.
+    if (desktop_ && window_) {
+        XErrorTrap trap(display_);
+        XClearArea(display_, window_, 0, 0, 0, 0, True);
+        XSync(display_, False);
+    }
 }
 
 void SceneWindow::OnEvent(const XEvent& e) {
@@ -145,7 +178,8 @@ void SceneWindow::OnEvent(const XEvent& e) {
 }
 
 void SceneWindow::PrepareMusic() {
-    if (form_ && !form_->Closed() && form_->LoadedSettings().PlayMusic != 1 && synth_) synth_->Preload();
+    if (form_ && !form_->Closed() && form_->LoadedSettings().PlayMusic != 1 && synth_)
+        synth_->Preload();
 }
 
 void SceneWindow::ShowTopmost(int width, int height) {
@@ -163,6 +197,9 @@ void SceneWindow::ShowTopmost(int width, int height) {
 }
 
 void SceneWindow::HookSceneWindow() {
+    // xscreensaver keeps the power settings its user chose; a hack it runs leaves them alone.
+    if (parts_.options.underXscreensaver || parts_.options.target == HackTarget::ForeignWindow)
+        return;
     int event = 0, error = 0;
     if (!DPMSQueryExtension(display_, &event, &error) || !DPMSCapable(display_)) return;
     powerWatch_ = std::make_unique<Timer>(parts_.timers, kMonitorPowerPollMs, true,

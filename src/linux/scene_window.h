@@ -61,6 +61,7 @@ class SceneWindow : public SceneHost {
     Display* display_;
     Window window_ = 0;
     bool own_ = false;
+    bool desktop_ = false;  // the root or the virtual root: left as it was found
     Cursor blank_ = 0;
     int cursorCount_ = 0;  // as Windows counts ShowCursor: hidden below zero
     Atom deleteWindow_ = 0;

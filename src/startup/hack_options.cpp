@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "common/number_text.h"
+#include "settings/settings.h"
 
 namespace hg {
 
@@ -145,6 +146,44 @@ const std::vector<Valued>& ValuedOptions() {
     return table;
 }
 
+// What a first run writes, caught instead of stored.
+class SeedCatcher : public SettingsStore {
+  public:
+    std::string Read(const std::string&, const std::string&, const std::string&,
+                     const std::string& fallback) override {
+        return fallback;
+    }
+    void Write(const std::string&, const std::string& section, const std::string& name,
+               const std::string& value) override {
+        seeds[{section, name}] = value;
+    }
+    Overrides seeds;
+};
+
+// Under xscreensaver the command line is the whole truth, as it is for xscreensaver's own
+// hacks: its settings program leaves out every option whose control is at its default, so a
+// setting the line does not name takes its seed, never the file's value. Only the track list
+// has no control of its own there, and keeps coming from the file.
+Overrides SeededOptionValues() {
+    SeedCatcher catcher;
+    SetRegistry(catcher);
+    Overrides out;
+    auto seedOf = [&](const std::string& section, const std::string& name) {
+        auto it = catcher.seeds.find({section, name});
+        // ShowMsg has no seed; the scene shows the message unless told otherwise.
+        return it != catcher.seeds.end() ? it->second : std::string("1");
+    };
+    for (const Switch& s : Switches()) out[{s.section, s.value}] = seedOf(s.section, s.value);
+    for (const Valued& v : ValuedOptions()) {
+        if (v.name == "tracks") continue;
+        Overrides named;  // the values the option sets, learnt by letting it set them
+        v.apply("", named);
+        for (const auto& entry : named)
+            out[entry.first] = seedOf(entry.first.first, entry.first.second);
+    }
+    return out;
+}
+
 std::string OptionName(const std::string& arg) {
     if (arg.rfind("--", 0) == 0) return arg.substr(2);
     if (arg.rfind("-", 0) == 0) return arg.substr(1);
@@ -180,6 +219,9 @@ std::optional<uint64_t> ParseWindowId(const std::string& text) {
 HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xscreensaverWindow) {
     HackOptions o;
     bool targetGiven = false;
+    const bool underXscreensaver = xscreensaverWindow && *xscreensaverWindow;
+    o.underXscreensaver = underXscreensaver;
+    if (underXscreensaver) o.overrides = SeededOptionValues();
     auto fail = [](std::string why) { return HackParse{std::nullopt, std::move(why)}; };
 
     for (size_t i = 0; i < args.size(); ++i) {
@@ -192,6 +234,8 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
 
         if (name == "h" || name == "help") {
             o.help = true;
+        } else if (name == "show-settings") {
+            o.showSettings = true;
         } else if (name == "root") {
             o.target = HackTarget::Root;
             targetGiven = true;
@@ -231,13 +275,26 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
             if (!known) return fail("unknown option \"" + arg + "\"");
         }
     }
-    if (!targetGiven && xscreensaverWindow) {
+    // xscreensaver starts a hack with -root and names its own window in the variable: the
+    // screen is covered by that window, and the root beneath it is never seen.
+    if (underXscreensaver && (!targetGiven || o.target == HackTarget::Root)) {
         if (auto id = ParseWindowId(xscreensaverWindow)) {
             o.target = HackTarget::ForeignWindow;
             o.windowId = *id;
         }
     }
     return {o, {}};
+}
+
+std::vector<std::pair<std::string, std::string>> OptionSettings() {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const Switch& s : Switches()) out.emplace_back(s.section, s.value);
+    for (const Valued& v : ValuedOptions()) {
+        Overrides named;
+        v.apply(v.name == "tracks" ? "none" : "", named);
+        for (const auto& entry : named) out.push_back(entry.first);
+    }
+    return out;
 }
 
 std::string HackUsageLine(const std::string& program) {
@@ -248,12 +305,16 @@ std::string HackUsageLine(const std::string& program) {
 std::string HackHelp(const std::string& program) {
     std::string out = HackUsageLine(program) + "\n\n";
     out +=
-        "  -root               draw on the root window\n"
+        "  -root               draw on the root window (the virtual root of a window\n"
+        "                      manager that has one), or into $XSCREENSAVER_WINDOW when set\n"
         "  -window             a window of our own over the screen (the default); a click,\n"
         "                      a key or mouse movement ends it, N P Q S steer the music\n"
         "  -window-id ID       draw into that window (also $XSCREENSAVER_WINDOW)\n"
-        "  -display DPY        the X display\n\n"
-        "Options override the settings file for this run only:\n";
+        "  -display DPY        the X display\n"
+        "  -show-settings      print the settings this command line gives, and end\n\n"
+        "Options override the settings file for this run only. Run by xscreensaver\n"
+        "($XSCREENSAVER_WINDOW set), a setting no option names takes its first-run value,\n"
+        "not the file's (the carols of -tracks excepted), as its settings program shows:\n";
     for (const Switch& s : Switches()) {
         std::string names = "  -" + s.name + ", -no-" + s.name;
         names.resize(std::max<size_t>(names.size() + 1, 38), ' ');

@@ -22,6 +22,9 @@ struct HackOptions {
     uint64_t windowId = 0;  // for ForeignWindow
     std::string display;    // empty: $DISPLAY
     bool help = false;
+    bool showSettings = false;
+    // Run by xscreensaver (its window in XSCREENSAVER_WINDOW): the screen's power is its business.
+    bool underXscreensaver = false;  // print the values this run would use, and end
     OverrideStore::Overrides overrides;
 };
 
@@ -39,6 +42,9 @@ HackParse ParseHackOptions(const std::vector<std::string>& args, const char* xsc
 std::string HackUsageLine(const std::string& program);
 // Every option with its values, for -help.
 std::string HackHelp(const std::string& program);
+
+// Every setting an option can change, as (section, value name), in the table's order.
+std::vector<std::pair<std::string, std::string>> OptionSettings();
 
 // A window id as xscreensaver writes it: decimal, or hexadecimal after 0x.
 std::optional<uint64_t> ParseWindowId(const std::string& text);

@@ -47,7 +47,7 @@ class Display:
         while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
             n += 1
         self.proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", f"{self.size}x24",
-                                      "-nolisten", "tcp"],
+                                      "-nolisten", "tcp", "-noreset"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.name = f":{n}"
         for _ in range(100):
@@ -75,8 +75,12 @@ class Run:
 
     def env(self, extra=None):
         e = dict(os.environ)
+        # The runtime folder holds the lock of the session's one sounding instance: a test's
+        # own, so that runs beside each other do not silence each other.
         e.update({"DISPLAY": self.display.name, "HOME": self.home,
-                  "XDG_CONFIG_HOME": self.config, "HEARTHGLOW_ASSETS": ASSETS})
+                  "XDG_CONFIG_HOME": self.config, "XDG_RUNTIME_DIR": self.home})
+        # The hack finds the build's assets itself, as a run from the build tree must.
+        e.pop("HEARTHGLOW_ASSETS", None)
         e.pop("XSCREENSAVER_WINDOW", None)
         if extra:
             e.update(extra)
@@ -122,11 +126,11 @@ class Run:
         with open(path, "w") as f:
             f.write(text)
 
-    def hack(self, *args, sound="capture", extra=None):
+    def hack(self, *args, sound="capture", extra=None, program=HACK):
         # ALSA reads the file when the sound first opens, which may be seconds after the start.
         with open(os.path.join(self.home, ".asoundrc"), "w") as f:
             f.write(ASOUNDRC.format(path=self.capture) if sound == "capture" else NO_CARD)
-        p = subprocess.Popen([HACK] + list(args), env=self.env(extra),
+        p = subprocess.Popen([program] + list(args), env=self.env(extra),
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.started.append(p)
         return p
@@ -158,9 +162,11 @@ class Run:
         return subprocess.run(list(args), env=self.env(), capture_output=True,
                               text=True).stdout
 
-    def wait_window(self, name="Hearthglow", timeout=10):
+    def wait_window(self, p, name="Hearthglow", timeout=10):
+        """The window's id once it is shown; fails at once, with why, when `p` has ended."""
         end = time.time() + timeout
         while time.time() < end:
+            assert_running(p)
             ids = self.x("xdotool", "search", "--onlyvisible", "--name", f"^{name}$").split()
             if ids:
                 return ids[0]
@@ -179,6 +185,17 @@ class Run:
 
     def click(self):
         self.x("xdotool", "click", "1")
+
+
+def ended(p):
+    """How a process that should still run ended: its exit status and its stderr."""
+    err = p.stderr.read() if p.stderr else ""
+    return f"exit status {p.returncode}, stderr: {err.strip() or '(empty)'}"
+
+
+def assert_running(p, what="the hack"):
+    if p.poll() is not None:
+        raise AssertionError(f"{what} ended early: {ended(p)}")
 
 
 def read(path):

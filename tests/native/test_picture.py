@@ -1,4 +1,6 @@
 """What the native hack shows: on the root window, in its own window, in a window it is given."""
+import os
+import shutil
 import time
 
 import native
@@ -18,7 +20,7 @@ def test_root_at_1080_shows_moving_flames_on_the_hearth_and_the_wall_beside_it(d
     run = display_1080
     p = run.hack("-root", "-no-sound")
     time.sleep(2.5)
-    assert p.poll() is None, p.stderr.read()
+    native.assert_running(p)
     a = run.screenshot("root-1920x1080")
     # The 800 x 600 hearth at 1.8 times its size in the middle, 240 pixels of wall each side.
     fire = (800, 450, 320, 250)
@@ -43,7 +45,7 @@ def test_root_at_1080_shows_moving_flames_on_the_hearth_and_the_wall_beside_it(d
 def test_own_window_seeds_the_settings_steers_music_and_ends_on_other_keys_or_a_click(display):
     run = display
     p = run.hack("-window", "-no-sound")
-    assert run.wait_window(), "no window"
+    assert run.wait_window(p), "no window within 10 s, the hack still running"
     time.sleep(1.5)
     shot = run.screenshot("window-1024x768")
     assert flames_warm(native.mean_colour(shot, (380, 300, 260, 200)))
@@ -62,7 +64,7 @@ def test_own_window_seeds_the_settings_steers_music_and_ends_on_other_keys_or_a_
     assert p.returncode == 0
 
     p = run.hack("-window", "-no-sound")
-    assert run.wait_window()
+    assert run.wait_window(p), "no window within 10 s, the hack still running"
     time.sleep(1)
     run.click()
     assert native.wait_exit(p, 5), "a click did not end the scene"
@@ -89,3 +91,17 @@ def test_a_given_window_is_drawn_into_and_nothing_else_and_its_end_ends_the_run(
     gone = run.hack("-window-id", wid, "-no-sound")
     assert native.wait_exit(gone, 5) and gone.returncode == 1, "a stale window id was accepted"
     assert "no window" in gone.stderr.read()
+
+
+def test_a_hack_with_no_assets_anywhere_says_where_it_looked_and_runs_on(display):
+    run = display
+    # Where an installation would put it, but with nothing installed beside it.
+    lone = os.path.join(run.home, "libexec", "xscreensaver", "hearthglow")
+    os.makedirs(os.path.dirname(lone))
+    shutil.copy(native.HACK, lone)
+    p = run.hack("-root", "-no-sound", sound="none", program=lone)
+    time.sleep(1.5)
+    native.assert_running(p, "a hack without its pictures")
+    assert run.stop(p) == 0
+    err = p.stderr.read()
+    assert "looked in" in err and os.path.join(run.home, "share", "hearthglow") in err, err

@@ -8,7 +8,7 @@ import native
 def capture(run, *args, seconds=3.0):
     p = run.hack("-root", *args)
     time.sleep(seconds)
-    assert p.poll() is None, p.stderr.read()
+    native.assert_running(p)
     run.stop(p)
     return native.samples(run.capture)
 
@@ -45,7 +45,7 @@ def test_carol_is_synthesized_and_n_moves_on_to_the_next_checked_track(display):
 
     carol(run, [1, 2])
     p = run.hack("-window")
-    assert run.wait_window()
+    assert run.wait_window(p), "no window within 10 s, the hack still running"
     time.sleep(3.5)
     first = native.samples(run.capture)
     run.key("n")

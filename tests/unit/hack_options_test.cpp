@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "in_memory_store.h"
 #include "settings/settings.h"
 
@@ -25,12 +27,17 @@ TEST(HackOptions, TheTargetFollowsTheXscreensaverConventions) {
     EXPECT_EQ(id.windowId, 0x1a00007u);
     EXPECT_EQ(Parsed({"--window-id", "4242"}).windowId, 4242u);
 
-    // The variable names the window only when the command line names no target.
-    HackOptions fromEnv = Parsed({"-no-sound"}, "0x400001");
-    EXPECT_EQ(fromEnv.target, HackTarget::ForeignWindow);
-    EXPECT_EQ(fromEnv.windowId, 0x400001u);
+    // The variable names the window when the command line names none, and when it asks for
+    // the root, as xscreensaver starts its hacks (--root with its window in the variable);
+    // an explicit -window or -window-id still wins.
+    for (const Args& args : {Args{"-no-sound"}, Args{"--root"}, Args{"-root", "-no-sound"}}) {
+        HackOptions fromEnv = Parsed(args, "0x400001");
+        EXPECT_EQ(fromEnv.target, HackTarget::ForeignWindow) << args[0];
+        EXPECT_EQ(fromEnv.windowId, 0x400001u) << args[0];
+    }
     EXPECT_EQ(Parsed({"-window"}, "0x400001").target, HackTarget::OwnWindow);
-    EXPECT_EQ(Parsed({"-root"}, "0x400001").target, HackTarget::Root);
+    EXPECT_EQ(Parsed({"-window-id", "0x77"}, "0x400001").windowId, 0x77u);
+    EXPECT_EQ(Parsed({"-root"}, "rubbish").target, HackTarget::Root);
     EXPECT_EQ(Parsed({}, "rubbish").target, HackTarget::OwnWindow);
     EXPECT_EQ(Parsed({"-display", ":7"}).display, ":7");
 }
@@ -102,6 +109,38 @@ TEST(HackOptions, SettingsOptionsOverrideTheStoreForThisRunOnly) {
     OverrideStore again(file, Parsed({"-music", "-no-music", "-tracks", "all"}).overrides);
     EXPECT_TRUE(ReadSceneSettings(again, s, pwr));
     EXPECT_EQ(s.Music[36], 1);
+}
+
+// xscreensaver's settings program passes only what differs from its controls' defaults, so a
+// file edited by hand must not decide what a control at its default shows.
+TEST(HackOptions, UnderXscreensaverASettingNoOptionNamesTakesItsFirstRunValue) {
+    InMemoryStore file;
+    SetRegistry(file);
+    for (auto [section, name, value] : {std::tuple{"xmas", "PlayMusic", "0"},
+                                        {"hrthglow", "Speed", "40"},
+                                        {"hrthglow", "ShowFP1", "0"},
+                                        {"Settings", "ShowMsg", "0"},
+                                        {"Settings", "Message", "x"},
+                                        {"Music", "Music4", "1"}})
+        file.Write(kAppName, section, name, value);
+    SceneSettings s;
+    int16_t pwr = 0;
+
+    OverrideStore underXss(file, Parsed({"--root", "-stocking1"}, "0x400001").overrides);
+    EXPECT_TRUE(ReadSceneSettings(underXss, s, pwr)) << "the file's PlayMusic=0 was heard";
+    EXPECT_EQ(s.Speed, 100);
+    EXPECT_EQ(s.ShowFP[1], 1);
+    EXPECT_EQ(s.ShowMsg, 1);
+    EXPECT_EQ(s.Message, "Place a message here");
+    EXPECT_EQ(s.ShowS[1], 1);
+    // The tracks have no control there: the file's list still counts.
+    EXPECT_EQ(s.Music[4], 1);
+
+    OverrideStore alone(file, Parsed({"-root", "-stocking1"}).overrides);
+    EXPECT_FALSE(ReadSceneSettings(alone, s, pwr));
+    EXPECT_EQ(s.Speed, 40);
+    EXPECT_EQ(s.ShowFP[1], 0);
+    EXPECT_EQ(s.Message, "x");
 }
 
 }  // namespace
