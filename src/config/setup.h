@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config/form.h"
-#include "settings/settings_store.h"
+#include "settings/settings.h"
 
 namespace hg {
 
@@ -107,7 +107,7 @@ class Setup : public Form {
     void LoadCheckBox(std::string_view control, int16_t index, const char* section,
                       const std::string& name, const std::string& fallback);
     void LoadScrollBar(std::string_view control, const char* section, const std::string& name,
-                       const std::string& fallback);
+                       const std::string& fallback, const Slider& slider);
     std::string ScrollText(std::string_view control);
 
     SettingsStore& store_;
