@@ -174,6 +174,8 @@ void Setup::cmdAbout_Click() { host_.ShowMessage(AboutText(), "About Hearthglow"
 
 void Setup::cmdOK_Click() { host_.Unload(*this); }
 
+void Setup::Form_Unload() { TegoSnd1.StopMidi(); }
+
 void Setup::ControlPanels(const std::string& commandLine) {
     host_.StartProcess(commandLine, kShowState);
 }

@@ -95,6 +95,9 @@ class Setup : public Form {
     void cmdAbout_Click();
     void cmdOK_Click();
 
+    // The unload handler: the test bench falls silent with the dialog, however it closes.
+    void Form_Unload();
+
     // Starts a command line as a new process, shown; a failure is ignored.
     void ControlPanels(const std::string& commandLine);
 

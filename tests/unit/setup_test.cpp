@@ -430,6 +430,23 @@ TEST(SetupTestButtons, OneControlPlaysOneTrackAndEachButtonKeepsItsOwnCaption) {
                                "midi7.mid,0,-1) Stop Stop Stop Play(" + folder + "midi3.mid,0,-1)");
 }
 
+TEST(SetupTestButtons, ClosingTheDialogStopsTheTrackBeingTested) {
+    Dialog d;
+    d.setup.Load();
+    d.Press("cmdTestMusic", 4);
+    d.log.clear();
+    d.setup.Form_Unload();
+    EXPECT_EQ(Join(d.log), "Stop");
+}
+
+std::vector<std::string> ItemsOf(const char* list) { return SetupLayout().Find(list)->items; }
+
+TEST(SetupLayout, TheListsOfferTheirItemsInOrder) {
+    EXPECT_EQ(Join(ItemsOf("cboRotate")), "1 2 3 4 5 6 7 8 9 10 15 20 30 45 60");
+    EXPECT_EQ(Join(ItemsOf("cboSoundOff")),
+              "Never 1 2 3 4 5 10 15 20 30 45 60 90 120 180 240 300 360 420 480");
+}
+
 TEST(SetupButtons, EachButtonOfTheDialogDoesItsOneThing) {
     Dialog d;
     d.setup.Load();
