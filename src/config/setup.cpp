@@ -2,7 +2,6 @@
 // two message boxes. Each page's controls and handlers are in the page's own file.
 #include "config/setup.h"
 
-#include "common/number_text.h"
 #include "hg_version.h"
 #include "settings/settings.h"
 
@@ -55,18 +54,6 @@ FormLayout MakeSetupLayout() {
     Append(f.rows, MusicPageRows());
     Append(f.rows, ButtonBarRows());
     return f;
-}
-
-// The number a text starts with, as a whole number: "3" and "3 left" give 3, "left" nothing.
-std::optional<int32_t> LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    while (i < text.size() && ((text[i] >= '0' && text[i] <= '9') || text[i] == '.')) ++i;
-    auto value = ParseNumber(text.substr(start, i - start));
-    if (!value) return std::nullopt;
-    return RoundToInt32(*value);
 }
 
 }  // namespace
@@ -124,12 +111,12 @@ void Setup::SaveCheckBox(const char* section, const std::string& name, std::stri
 
 void Setup::LoadCheckBox(std::string_view control, int16_t index, const char* section,
                          const std::string& name, const std::string& fallback) {
-    if (auto v = TextToInt16(Read(section, name, fallback))) SetCheckBox(control, index, *v);
+    if (auto v = CheckBoxShows(Read(section, name, fallback))) SetCheckBox(control, index, *v);
 }
 
 void Setup::LoadScrollBar(std::string_view control, const char* section, const std::string& name,
-                          const std::string& fallback) {
-    if (auto v = TextToInt16(Read(section, name, fallback))) SetScrollBar(control, -1, *v);
+                          const std::string& fallback, const Slider& slider) {
+    if (auto v = SliderShows(Read(section, name, fallback), slider)) SetScrollBar(control, -1, *v);
 }
 
 std::string Setup::ScrollText(std::string_view control) {
@@ -144,33 +131,27 @@ void Setup::Load() {
         LoadCheckBox("ChkMidi", i, "Music", "Music" + std::to_string(i + 1), "1");
     LoadCheckBox("chkShowMessage", -1, "Settings", "ShowMsg", "1");
     SetTextBox("txtMessage", -1, Read("Settings", "Message", "1"));
-    SetTextBox("txtFontSizeMsg", -1, Read("Settings", "FontSize", "1"));
+    SetTextBox("txtFontSizeMsg", -1, FontSizeShows(Read("Settings", "FontSize", "1")));
     CalendarPosition = Read("Settings", "CalPos", "1");
-    if (auto k = LeadingNumber(CalendarPosition); k && *k >= 0 && *k <= 3)
-        ChooseOption("optCal", static_cast<int16_t>(*k));
+    ChooseOption("optCal", CalPosShows(CalendarPosition));
     LoadCheckBox("chkCalendar", -1, "Settings", "Calendar", "1");
-    LoadScrollBar("hsbMouseS", "Settings", "MouseSen", "1");
+    LoadScrollBar("hsbMouseS", "Settings", "MouseSen", "1", kMouseSenSlider);
     for (int16_t i = 0; i < 6; ++i)
         LoadCheckBox("chkFP", i, "hrthglow", "ShowFP" + std::to_string(i + 1), "1");
     for (int16_t i = 0; i < 4; ++i)
         LoadCheckBox("chkMantle", i, "hrthglow", "ShowM" + std::to_string(i + 3), "1");
     LoadCheckBox("chkRotate", -1, "hrthglow", "RotateCk", "1");
-    SetList("cboRotate", -1, Read("hrthglow", "RotateT", "1"));
+    SetList("cboRotate", -1, RotateTShows(Read("hrthglow", "RotateT", "1")));
     LoadCheckBox("chkEndIron", -1, "hrthglow", "AndIron",
                  std::to_string(CheckBoxNamed("chkEndIron").Value()));
-    LoadScrollBar("hsbFlame", "hrthglow", "Speed", "");
+    LoadScrollBar("hsbFlame", "hrthglow", "Speed", "", kSpeedSlider);
     SetTextBox("txtFlame", -1, ScrollText("hsbFlame"));
-    LoadScrollBar("hsbVol", "Settings", "Vol", "");
+    LoadScrollBar("hsbVol", "Settings", "Vol", "", kVolSlider);
     LoadCheckBox("chkSound", -1, "Settings", "SoundOn", "");
-    {
-        std::string off = Read("Settings", "SoundOff", "");
-        auto minutes = ParseNumber(off);
-        if (!minutes || *minutes == 0) off = "Never";
-        SetList("cboSoundOff", -1, off);
-    }
+    SetList("cboSoundOff", -1, SoundOffShows(Read("Settings", "SoundOff", "")));
     for (int16_t i = 0; i < 4; ++i)
         LoadCheckBox("chkStocking", i, "xmas", "ShowS" + std::to_string(i + 1), "1");
-    LoadScrollBar("vsbStocking", "xmas", "StockLoc", "2");
+    LoadScrollBar("vsbStocking", "xmas", "StockLoc", "2", kStockLocSlider);
     for (int16_t i = 0; i < 2; ++i)
         LoadCheckBox("chkBells", i, "xmas", "Bell" + std::to_string(i + 1), "1");
     for (int16_t i = 0; i < 2; ++i)
@@ -192,6 +173,8 @@ void Setup::cmdWebsite_Click() { Navigate(*this, kWebSite); }
 void Setup::cmdAbout_Click() { host_.ShowMessage(AboutText(), "About Hearthglow"); }
 
 void Setup::cmdOK_Click() { host_.Unload(*this); }
+
+void Setup::Form_Unload() { TegoSnd1.StopMidi(); }
 
 void Setup::ControlPanels(const std::string& commandLine) {
     host_.StartProcess(commandLine, kShowState);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config/form.h"
-#include "settings/settings_store.h"
+#include "settings/settings.h"
 
 namespace hg {
 
@@ -95,6 +95,9 @@ class Setup : public Form {
     void cmdAbout_Click();
     void cmdOK_Click();
 
+    // The unload handler: the test bench falls silent with the dialog, however it closes.
+    void Form_Unload();
+
     // Starts a command line as a new process, shown; a failure is ignored.
     void ControlPanels(const std::string& commandLine);
 
@@ -107,7 +110,7 @@ class Setup : public Form {
     void LoadCheckBox(std::string_view control, int16_t index, const char* section,
                       const std::string& name, const std::string& fallback);
     void LoadScrollBar(std::string_view control, const char* section, const std::string& name,
-                       const std::string& fallback);
+                       const std::string& fallback, const Slider& slider);
     std::string ScrollText(std::string_view control);
 
     SettingsStore& store_;

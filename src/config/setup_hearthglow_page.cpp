@@ -10,8 +10,6 @@ std::vector<ControlRow> HearthglowPageRows() {
     const std::string kPage = "SSTab1(1)";
     const std::string kRotateEvery =
         "Rotate Hearthglows every" + std::string(19, ' ') + "Minute(s)";
-    const std::vector<std::string> kRotateItems = {"1", "2",  "3",  "4",  "5",  "6",  "7", "8",
-                                                   "9", "10", "15", "20", "30", "45", "60"};
     auto fp = On<&Setup::chkFP_Click>;
     auto mantle = On<&Setup::chkMantle_Click>;
     // clang-format off
@@ -51,11 +49,11 @@ std::vector<ControlRow> HearthglowPageRows() {
 
     R("chkRotate",          K::CheckBox,      "Rotate Hearthglows.........",   "Frame2",  {  60, 3180, 2340,  210}).Click(On<&Setup::chkRotate_Click>),
     R("Label21",            K::Label,         kRotateEvery,                    "Frame2",  {2670, 3165, 3375,  240}).Around("cboRotate"),
-    R("cboRotate",          K::DropDownList,  "",                              "Frame2",  {4425, 3120,  705,  315}).Items(kRotateItems).Click(On<&Setup::cboRotate_Click>),
+    R("cboRotate",          K::DropDownList,  "",                              "Frame2",  {4425, 3120,  705,  315}).Items(RotateTItems()).Click(On<&Setup::cboRotate_Click>),
 
     R("chkEndIron",         K::CheckBox,      "Show Andirons",                 kPage,     { 255, 4500, 1425,  255}).Click(On<&Setup::chkEndIron_Click>),
     R("Frame3",             K::Frame,         "Flame Speed",                   kPage,     {2070, 4095, 5670,  990}).Font(FontRole::DialogBold),
-    R("hsbFlame",           K::HScrollBar,    "",                              "Frame3",  { 120,  315, 4065,  330}).Range(250, 25, 5, 25).Initially(50).Change(On<&Setup::hsbFlame_Change>).Scroll(On<&Setup::hsbFlame_Scroll>),
+    R("hsbFlame",           K::HScrollBar,    "",                              "Frame3",  { 120,  315, 4065,  330}).Range(kSpeedSlider.first, kSpeedSlider.last, 5, 25).Initially(kSpeedSlider.initial).Change(On<&Setup::hsbFlame_Change>).Scroll(On<&Setup::hsbFlame_Scroll>),
     R("txtFlame",           K::TextBox,       "",                              "Frame3",  {4335,  315,  855,  330}),
     R("Label25",            K::Label,         "Slow",                          "Frame3",  { 225,  675,  375,  255}),
     R("Label23",            K::Label,         "Fast",                          "Frame3",  {3615,  660,  375,  255}),

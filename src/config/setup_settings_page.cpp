@@ -9,9 +9,6 @@ std::vector<ControlRow> SettingsPageRows() {
     const FontRole kArialBold = FontRole::ArialBold;
     const std::string kPage = "SSTab1(0)";
     const std::string kStopSoundAfter = "Stop sound after:" + std::string(28, ' ') + "min.";
-    const std::vector<std::string> kSoundOffItems = {
-        "Never", "1",  "2",  "3",   "4",   "5",   "10",  "15",  "20",  "30",
-        "45",    "60", "90", "120", "180", "240", "300", "360", "420", "480"};
     // clang-format off
     return {
     // control              kind              caption                      container   left   top  width height
@@ -23,7 +20,7 @@ std::vector<ControlRow> SettingsPageRows() {
     R("txtMessage",         K::TextBox,       "",                          "Frame25",  {  90,  735, 4455,  330}).Colours(kBlue, kWhite).Change(On<&Setup::txtMessage_Change>),
 
     R("Frame23",            K::Frame,         "Mouse Sensitivity",         kPage,      {5445,  480, 3240,  855}).Tip("Change the sensitivity of the mouse"),
-    R("hsbMouseS",          K::HScrollBar,    "",                          "Frame23",  {  75,  300, 2535,  255}).Range(2, 20, 1, 2).Change(On<&Setup::hsbMouseS_Change>).Scroll(On<&Setup::hsbMouseS_Scroll>),
+    R("hsbMouseS",          K::HScrollBar,    "",                          "Frame23",  {  75,  300, 2535,  255}).Range(kMouseSenSlider.first, kMouseSenSlider.last, 1, 2).Initially(kMouseSenSlider.initial).Change(On<&Setup::hsbMouseS_Change>).Scroll(On<&Setup::hsbMouseS_Scroll>),
     R("txtMouseS",          K::TextBox,       "",                          "Frame23",  {2625,  285,  495,  285}).Font(kArialBold),
     R("Label32",            K::Label,         "Light Touch",               "Frame23",  { 300,  555,  855,  195}),
     R("Label33",            K::Label,         "HeavyTouch",                "Frame23",  {1710,  570,  960,  195}),
@@ -31,13 +28,13 @@ std::vector<ControlRow> SettingsPageRows() {
     R("Frame10",            K::Frame,         "SOUND",                     kPage,      { 135, 1905, 6255, 1500}).Tip("2 different bubble effects"),
     R("chkSound",           K::CheckBox,      "Sound On",                  "Frame10",  { 120,  390, 1095,  255}).Click(On<&Setup::chkSound_Click>),
     R("Label26",            K::Label,         "Volume",                    "Frame10",  {2310,  165,  600,  180}),
-    R("hsbVol",             K::HScrollBar,    "",                          "Frame10",  {1230,  345, 2325,  300}).Range(-2500, 0, 25, 250).Initially(0).Change(On<&Setup::hsbVol_Change>).Scroll(On<&Setup::hsbVol_Scroll>),
+    R("hsbVol",             K::HScrollBar,    "",                          "Frame10",  {1230,  345, 2325,  300}).Range(kVolSlider.first, kVolSlider.last, 25, 250).Initially(kVolSlider.initial).Change(On<&Setup::hsbVol_Change>).Scroll(On<&Setup::hsbVol_Scroll>),
     R("Label27",            K::Label,         "Soft",                      "Frame10",  {1485,  660,  360,  195}),
     R("txtVol",             K::TextBox,       "",                          "Frame10",  {2100,  660,  645,  255}),
     R("Label28",            K::Label,         "Loud",                      "Frame10",  {2880,  660,  420,  195}),
     R("cmdKeyboard",        K::Button,        "Keyboard Options",          "Frame10",  {3990,  660, 1650,  285}).Click(On<&Setup::cmdKeyboard_Click>),
     R("Label46",            K::Label,         kStopSoundAfter,             "Frame10",  { 105, 1125, 2820,  255}).Around("cboSoundOff"),
-    R("cboSoundOff",        K::DropDownList,  "",                          "Frame10",  {1380, 1080, 1155,  315}).Items(kSoundOffItems).Click(On<&Setup::cboSoundOff_Click>),
+    R("cboSoundOff",        K::DropDownList,  "",                          "Frame10",  {1380, 1080, 1155,  315}).Items(SoundOffItems()).Click(On<&Setup::cboSoundOff_Click>),
 
     R("Frame1",             K::Frame,         "Calendar/Clock",            kPage,      {6975, 1770, 1530, 1680}),
     R("chkCalendar",        K::CheckBox,      "Show",                      "Frame1",   {  90,  255,  750,  210}).Click(On<&Setup::chkCalendar_Click>),
@@ -54,7 +51,7 @@ std::vector<ControlRow> SettingsPageRows() {
     R("chkStocking(2)",     K::CheckBox,      "Show Stocking 3",           "Frame4",   { 105,  765, 1560,  195}).Click(On<&Setup::chkStocking_Click>),
     R("chkStocking(3)",     K::CheckBox,      "Show Stocking 4",           "Frame4",   { 105, 1020, 1560,  195}).Click(On<&Setup::chkStocking_Click>),
     R("Label30",            K::Label,         "Adjust Location",           "Frame4",   {1830,  135, 1155,  225}).Centred(),
-    R("vsbStocking",        K::VScrollBar,    "",                          "Frame4",   {1845,  390,  255,  885}).Range(-20, 100, 1, 10).Initially(100).Change(On<&Setup::vsbStocking_Change>).Scroll(On<&Setup::vsbStocking_Scroll>),
+    R("vsbStocking",        K::VScrollBar,    "",                          "Frame4",   {1845,  390,  255,  885}).Range(kStockLocSlider.first, kStockLocSlider.last, 1, 10).Initially(kStockLocSlider.initial).Change(On<&Setup::vsbStocking_Change>).Scroll(On<&Setup::vsbStocking_Scroll>),
     R("Label31",            K::Label,         "Higher",                    "Frame4",   {2145,  420,  540,  255}),
     R("Label34",            K::Label,         "Lower",                     "Frame4",   {2160,  900,  495,  195}),
 

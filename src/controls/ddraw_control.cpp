@@ -35,17 +35,30 @@ bool ClearsAll(const std::vector<DrawOp>& ops) {
     return !ops.empty() && ops.front().kind == DrawOp::Kind::Clear && ops.front().bounds == kScreen;
 }
 
+// The drawings that touch any of `areas` grown by `margin` on every side, in order.
+std::vector<DrawOp> Touching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas,
+                             int margin) {
+    std::vector<DrawOp> touching;
+    for (const DrawOp& op : ops)
+        if (std::any_of(areas.begin(), areas.end(), [&](const Area& a) {
+                return !op.bounds
+                            .Intersect({a.left - margin, a.top - margin, a.right + margin,
+                                        a.bottom + margin})
+                            .Empty();
+            }))
+            touching.push_back(op);
+    return touching;
+}
+
 // The drawings that touch any of `areas` or the pixel around them (a scaled pixel at an area's
 // edge blends its neighbour outside), in order.
 std::vector<DrawOp> Reaching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas) {
-    std::vector<DrawOp> reaching;
-    for (const DrawOp& op : ops)
-        if (std::any_of(areas.begin(), areas.end(), [&](const Area& a) {
-                return !op.bounds.Intersect({a.left - 1, a.top - 1, a.right + 1, a.bottom + 1})
-                            .Empty();
-            }))
-            reaching.push_back(op);
-    return reaching;
+    return Touching(ops, areas, 1);
+}
+
+bool SameDrawings(const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
 }
 
 }  // namespace
@@ -154,6 +167,9 @@ void DDrawControl::FlipDisplay() {
         if (KnownChange* known = FindKnownChange(change)) {
             for (const Area& a : known->changed) Compose(a);
             Remember(known->changed);
+            if (!known->kept.empty() &&
+                !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
+                Unkeep(*known);
             if (known->kept.empty() || !image_.pixels) {
                 Keep(*known, ScaleAndShow(known->changed));
                 return;
@@ -187,13 +203,9 @@ size_t DDrawControl::KnownChange::KeptBytes() const {
 
 // Found, a change becomes the most recently used.
 DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& change) {
-    auto same = [](const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
-    };
     for (auto k = known_.begin(); k != known_.end(); ++k)
-        if (k->dirty == change.dirty && same(k->before, change.before) &&
-            same(k->after, change.after)) {
+        if (k->dirty == change.dirty && SameDrawings(k->before, change.before) &&
+            SameDrawings(k->after, change.after)) {
             std::rotate(k, k + 1, known_.end());
             return &known_.back();
         }
@@ -215,8 +227,19 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
                         image_.pixels + static_cast<size_t>(y) * image_.stride + a.left,
                         sizeof(uint32_t) * a.Width());
         change.kept.emplace_back(a, std::move(pixels));
+        const Area& h = stage_.hearth;
+        change.keptFrom.push_back(
+            scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}));
     }
+    change.keptDrawn = Touching(frame_.Drawn(), change.keptFrom, 0);
     keptBytes_ += bytes;
+}
+
+void DDrawControl::Unkeep(KnownChange& change) {
+    keptBytes_ -= change.KeptBytes();
+    change.kept.clear();
+    change.keptFrom.clear();
+    change.keptDrawn.clear();
 }
 
 void DDrawControl::ForgetKnownChanges() {
@@ -225,7 +248,7 @@ void DDrawControl::ForgetKnownChanges() {
 }
 
 void DDrawControl::ForgetKeptPixels() {
-    for (KnownChange& k : known_) k.kept.clear();
+    for (KnownChange& k : known_) Unkeep(k);
     keptBytes_ = 0;
     stale_.clear();
 }

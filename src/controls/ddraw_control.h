@@ -129,6 +129,11 @@ class DDrawControl : public TegoDDrw {
         std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
         std::vector<Area> changed;
         std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
+        // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
+        // are shown again only while the drawings over all that they were scaled from are the
+        // same: a clock's text in a bridged gap may have changed since.
+        std::vector<Area> keptFrom;  // logical areas
+        std::vector<DrawOp> keptDrawn;
         size_t KeptBytes() const;
     };
     static constexpr size_t kMaxKnownChanges = 32;
@@ -140,6 +145,7 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
     void ScaleIntoWindow(const Area& area);
     void Keep(KnownChange& change, const std::vector<Area>& shown);
+    void Unkeep(KnownChange& change);
     void ForgetKeptPixels();
     void ForgetKnownChanges();
 

@@ -58,6 +58,14 @@ Area Scaler::Affected(const Area& source) const {
     return d.Empty() ? Area{} : d;
 }
 
+Area Scaler::Sources(const Area& dest) const {
+    const Area d = dest.Intersect({0, 0, DestWidth(), DestHeight()});
+    if (d.Empty()) return {};
+    const auto l = static_cast<size_t>(d.left), r = static_cast<size_t>(d.right - 1);
+    const auto t = static_cast<size_t>(d.top), b = static_cast<size_t>(d.bottom - 1);
+    return {xs_[l].index, ys_[t].index, xs_[r].next + 1, ys_[b].next + 1};
+}
+
 namespace {
 
 // `count` RGB565 pixels to 0x00RRGGBB.

@@ -19,6 +19,8 @@ class Scaler {
     int DestHeight() const { return static_cast<int>(ys_.size()); }
     // The destination pixels whose value depends on any source pixel of `source`.
     Area Affected(const Area& source) const;
+    // The source pixels that the destination pixels of `dest` read.
+    Area Sources(const Area& dest) const;
     // Writes the destination pixels of `area` (clipped to the destination) into `dest`, whose
     // rows are `destStride` pixels apart and whose (0, 0) is the destination's.
     void Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const;

@@ -2,7 +2,6 @@
 #include <exception>
 #include <string>
 
-#include "common/number_text.h"
 #include "scene/form1.h"
 
 namespace hg {
@@ -31,12 +30,8 @@ constexpr CalendarCorner kCalendarCorners[4] = {
     {{730, 510}, {740, 540}, {735, 534}, {732, 522}, {752, 510}},
 };
 
-// A Bell or Poin text counts when its numeric value is 1; a text that is not a number (only a
-// hand-edited store holds one) leaves the decoration off and the frame goes on.
-bool TextIsOne(const std::string& text) {
-    auto v = ParseNumber(text);
-    return v && *v == 1.0;
-}
+// A Bell or Poin text counts as its box in the dialog shows it: checked only for 1.
+bool TextIsOne(const std::string& text) { return CheckBoxShows(text).value_or(0) == 1; }
 
 }  // namespace
 

@@ -28,7 +28,7 @@ class SetupWindow : public DialogWindow {
   private:
     void OnDestroy() override {
         Attach(nullptr);
-        if (music_) music_->StopMidi();
+        if (setup_) setup_->Form_Unload();
     }
 
     std::unique_ptr<TegoSnd> music_;

@@ -291,6 +291,7 @@ TEST(DDrawControl, AnUnchangedFrameShowsNothingAndAChangedOneOnlyWhatChanged) {
 // With `showsPixels`, changes seen before are shown from their kept pixels, and the window's
 // picture is brought up to date only when it is painted from.
 void ShowOnlyTheChanges(bool showsPixels) {
+    SCOPED_TRACE(showsPixels ? "with kept pixels" : "scaling only");
     uint32_t now = 0;
     Presenter p(&now);
     p.showsPixels = showsPixels;
@@ -321,6 +322,23 @@ void ShowOnlyTheChanges(bool showsPixels) {
         reference.SetSpeed(a, ms);
         surfaces.push_back(a);
     }
+    // Two squares stepping in a ring, corner to corner: their changes are far from one
+    // rectangle, but the window areas they touch meet at the corner and are shown as one, which
+    // holds the two empty squares beside them, where a text of its own changes now and then.
+    int32_t ring[2];
+    for (int r = 0; r < 2; ++r) {
+        ring[r] = p.NewSurface();
+        EXPECT_EQ(ring[r], reference.NewSurface());
+        for (int k = 1; k <= 2; ++k) {
+            auto pic = Block(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30));
+            p.Pixels().SetFramePicture(ring[r], k, pic);
+            reference.SetFramePicture(ring[r], k, pic);
+        }
+        p.SetSurfaceSpeed(ring[r], 25), reference.SetSpeed(ring[r], 25);
+        p.SetSurfaceX(ring[r], 500 + 100 * r), reference.SetX(ring[r], 500 + 100 * r);
+        p.SetSurfaceY(ring[r], 100 + 100 * r), reference.SetY(ring[r], 100 + 100 * r);
+    }
+    std::string between = "Dec";
     const auto wall = Block(40, 600, Rgb(120, 30, 30));
     p.SetWall(wall);
     p.Window(960, 660);
@@ -361,17 +379,26 @@ void ShowOnlyTheChanges(bool showsPixels) {
             case 5:
                 if (pick(0, 9) == 0) p.Window(pick(0, 1) ? 960 : 880, pick(0, 1) ? 660 : 620);
                 break;
+            case 6:
+                between = words[pick(0, 5)];
+                break;
             default:
                 break;
         }
         const Colour clear = frame % 97 == 96 ? Rgb(0, 0, 40) : 0;
         p.ClearBackBuffer(clear);
         reference.Clear(clear);
+        for (int32_t s : ring) {
+            p.DrawSurface(s);
+            reference.Draw(s);
+        }
         for (int32_t s : order) {
             p.DrawSurface(s);
             reference.Draw(s);
         }
-        for (const auto& [text, at] : texts) {
+        std::vector<std::pair<std::string, std::pair<int, int>>> drawn = texts;
+        drawn.push_back({between, {612, 120}});
+        for (const auto& [text, at] : drawn) {
             const TextFont font{"Arial", 14};
             p.SetTextFont(font.face, font.size, 30, false, false, false);
             p.DrawTextAt(text, at.first, at.second, Rgb(0, 0, 255));

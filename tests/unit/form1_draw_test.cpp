@@ -52,15 +52,15 @@ struct Loaded : Scene {
 };
 
 TEST(OpenDirectDrawSession, MakesThe35SurfacesInOrderAtTheirPlaces) {
-    Loaded scene(Values{{"xmas\\StockLoc", "-40"}});
+    Loaded scene(Values{{"xmas\\StockLoc", "-20"}});
     EXPECT_LT(IndexOf(scene.log, "OpenDisplay(800,600,16,\"\")"), IndexOf(scene.log, "NewSurface"));
     struct Want {
         std::string file;
         int x, y;
     };
     const Want want[] = {
-        {"Stocking.bmp", 95, -40},      {"Stocking.bmp", 271, -40},
-        {"Stocking.bmp", 447, -40},     {"Stocking.bmp", 625, -40},
+        {"Stocking.bmp", 95, -20},      {"Stocking.bmp", 271, -20},
+        {"Stocking.bmp", 447, -20},     {"Stocking.bmp", 625, -20},
         {"poinr.bmp", -5, 440},         {"poinl.bmp", 650, 450},
         {"bellr.bmp", 0, -10},          {"belll.bmp", 720, 0},
         {"\\Calendar.bmp", 5, 510},     {"Flame1.bmp", 70, 27},
@@ -108,17 +108,18 @@ TEST(OpenDirectDrawSession, MakesThe35SurfacesInOrderAtTheirPlaces) {
 TEST(OpenDirectDrawSession, AndironsAndCalendarFollowTheirSettings) {
     Loaded noStyle(
         kOnlyStyle4,
-        {{"hrthglow\\ShowFP4", "0"}, {"hrthglow\\ShowFP5", "0"}, {"hrthglow\\Speed", "-3"}});
+        {{"hrthglow\\ShowFP4", "0"}, {"hrthglow\\ShowFP5", "0"}, {"hrthglow\\Speed", "25"}});
     EXPECT_EQ(noStyle.ddrw.xs[kAndIronL], 0);
     EXPECT_EQ(noStyle.ddrw.xs[kAndIronR], 650);
     EXPECT_EQ(noStyle.ddrw.ys[kAndIronR], 292);
-    EXPECT_EQ(CountOf(noStyle.log, "Speed(10,-3)"), 1) << "Speed is passed unchanged";
+    EXPECT_EQ(CountOf(noStyle.log, "Speed(10,25)"), 1) << "Speed is passed unchanged";
 
     Loaded noAndirons(Values{{"hrthglow\\AndIron", "2"}, {"Settings\\CalPos", "4"}});
     EXPECT_EQ(noAndirons.ddrw.lastSurface, 33);
     EXPECT_EQ(CountOf(noAndirons.log, "Load(33,1,C:\\Tallowmere\\hrthglow\\m-OldRock.bmp"), 1);
-    EXPECT_FALSE(noAndirons.ddrw.xs.count(kCalendar)) << "a CalPos outside 0..3 places nothing";
-    EXPECT_FALSE(noAndirons.ddrw.ys.count(kCalendar));
+    // A corner the dialog cannot choose is the seed's, lower left, as the dialog shows it.
+    EXPECT_EQ(noAndirons.ddrw.xs[kCalendar], 5);
+    EXPECT_EQ(noAndirons.ddrw.ys[kCalendar], 510);
 
     for (int pos = 0; pos <= 3; ++pos) {
         Loaded corner(Values{{"Settings\\CalPos", std::to_string(pos)}});
@@ -188,8 +189,9 @@ TEST(DrawFrame, SurroundNeedsRotationAndAStyleAndStyles1And2HaveNoMantel) {
     const std::string bare = "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Flip";
     Loaded still(kOnlyStyle3, {{"hrthglow\\RotateCk", "0"}});
     EXPECT_EQ(still.Frame(), bare);
-    Loaded seven(kOnlyStyle3, {{"hrthglow\\RotateCk", "7"}});  // any non-zero value
-    EXPECT_NE(seven.Frame().find("Draw(19) Draw(18) Draw(20) Draw(21) Flip"), std::string::npos);
+    // A value the box cannot show reads as its clear box.
+    Loaded seven(kOnlyStyle3, {{"hrthglow\\RotateCk", "7"}});
+    EXPECT_EQ(seven.Frame(), bare);
     Loaded none(kOnlyStyle4, {{"hrthglow\\ShowFP4", "0"}, {"hrthglow\\ShowFP5", "0"}});
     EXPECT_EQ(none.Frame(), "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(34) Draw(35) Flip");
     for (int fp : {1, 2}) {
@@ -201,16 +203,15 @@ TEST(DrawFrame, SurroundNeedsRotationAndAStyleAndStyles1And2HaveNoMantel) {
     }
 }
 
-TEST(DrawFrame, CalendarOutsideTheCornersShowsThePictureOnly) {
+TEST(DrawFrame, ACalendarCornerNoOptionOffersIsTheSeedsWithItsTexts) {
     Loaded scene(Values{{"Settings\\CalPos", "-1"},
                         {"hrthglow\\RotateCk", "0"},
                         {"hrthglow\\AndIron", "0"},
                         {"Settings\\Calendar", "1"},
                         {"Settings\\ShowMsg", "1"},
                         {"Settings\\Message", ""}});
-    EXPECT_EQ(scene.Frame(),
-              "Clear(0) IsLost(10) Draw(10) Draw(11) Draw(9) Font(Arial,18,1) Text(,100,1,65535) "
-              "Flip");
+    const std::string frame = scene.Frame();
+    EXPECT_NE(frame.find("Draw(9) Font(Arial,46,30) Text("), std::string::npos) << frame;
 }
 
 TEST(DrawFrame, AFrameThatRunsOutOfMemoryIsGivenUpAndTheNextIsWhole) {

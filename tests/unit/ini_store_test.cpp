@@ -105,15 +105,15 @@ TEST_F(IniStoreTest, HandEditedFilesReadAsAPersonMeantThem) {
     EXPECT_EQ(Get("Settings", "a comment"), "<absent>");
     EXPECT_EQ(Get("Settings", ""), "<absent>");
 
-    // A value that is not a 16-bit number reads as its seed, as from a hand-edited registry.
+    // A value the dialog's slider cannot show reads as the slider starts, as from the registry.
     WriteFile("[Settings]\nSetReg=2\nVol=loud\nMouseSen=99999\n[xmas]\nStockLoc=\n");
     IniStore store(path_);
     SceneSettings s;
     int16_t pwr = 0;
     ReadSceneSettings(store, s, pwr);
-    EXPECT_EQ(s.Vol, -1667);
-    EXPECT_EQ(s.MouseSen, 4);
-    EXPECT_EQ(s.StockLoc, 19);
+    EXPECT_EQ(s.Vol, 0);
+    EXPECT_EQ(s.MouseSen, 2);
+    EXPECT_EQ(s.StockLoc, 100);
 
     // Writing keeps the comments and lines it does not understand, and changes only its value.
     store.Write(kAppName, "Settings", "vol", "0");

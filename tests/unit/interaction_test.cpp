@@ -30,18 +30,19 @@ struct Running : Scene {
 };
 
 TEST(MouseExit, MovesDuringTheGraceNeitherCountNorEnd) {
-    Running s(Values{{"Settings\\MouseSen", "1"}});
+    Running s(Values{{"Settings\\MouseSen", "2"}});
     s.Seconds(3);
     for (int i = 0; i < 10; ++i) s.Move();
     EXPECT_FALSE(s.Ended());
     s.Seconds(2);  // the fifth tick arms the mouse
+    s.Move();
     s.Move();
     EXPECT_TRUE(s.Ended());
 }
 
 TEST(MouseExit, TheFirstFrameRestartsTheGrace) {
     Scene s;
-    s.Seeded({{"Settings\\MouseSen", "1"}});
+    s.Seeded({{"Settings\\MouseSen", "2"}});
     s.Load();
     s.Seconds(4.5);
     s.Frame();
@@ -50,6 +51,7 @@ TEST(MouseExit, TheFirstFrameRestartsTheGrace) {
     s.form->MouseMoved(0, 0, 0, 0);
     EXPECT_FALSE(s.Ended());
     s.Seconds(1);
+    s.form->MouseMoved(0, 0, 0, 0);
     s.form->MouseMoved(0, 0, 0, 0);
     EXPECT_TRUE(s.Ended());
 }
@@ -85,21 +87,17 @@ TEST(MouseExit, TheMoveThatFindsTheWindowStaleCountsThenResets) {
     EXPECT_TRUE(s.Ended());
 }
 
-TEST(MouseExit, SensitivityOneAndZero) {
-    Running one(Values{{"Settings\\MouseSen", "1"}});
-    one.Seconds(6);
-    one.Move();
-    EXPECT_TRUE(one.Ended());
-
-    Running zero(Values{{"Settings\\MouseSen", "0"}});
-    zero.Seconds(6);
-    for (int i = 0; i < 50; ++i) {
-        zero.Move();
-        zero.Seconds(0.5);
+// A count the slider cannot show (an absent value's 1, or a 0 that no move would ever reach)
+// is counted as the slider shows it: 2.
+TEST(MouseExit, ACountOutsideTheSliderIsTheSlidersTwo) {
+    for (const char* count : {"1", "0"}) {
+        Running s(Values{{"Settings\\MouseSen", count}});
+        s.Seconds(6);
+        s.Move();
+        EXPECT_FALSE(s.Ended()) << count;
+        s.Move();
+        EXPECT_TRUE(s.Ended()) << count;
     }
-    EXPECT_FALSE(zero.Ended());
-    zero.form->MouseButton(1, 0, 0, 0);
-    EXPECT_TRUE(zero.Ended());
 }
 
 TEST(MouseExit, AWindowOpenedBeforeMidnightStillCloses) {
@@ -223,9 +221,8 @@ TEST(Rotation, OneStyleOnlyAndSixToOne) {
 }
 
 TEST(Rotation, PeriodsAndOddValues) {
-    // Minutes become seconds; 546 minutes is the longest period, 0 takes one minute.
-    for (auto [minutes, seconds] :
-         {std::pair{"60", 3600}, {"546", 32760}, {"600", 32760}, {"0", 60}}) {
+    // Minutes become seconds; a period the list does not offer is its first, one minute.
+    for (auto [minutes, seconds] : {std::pair{"60", 3600}, {"600", 60}, {"0", 60}}) {
         Running s(Values{{"hrthglow\\RotateT", minutes}});
         s.Seconds(seconds - 1);
         EXPECT_EQ(s.Style(), 1) << minutes;
@@ -238,10 +235,10 @@ TEST(Rotation, PeriodsAndOddValues) {
     odd.Seconds(60);
     EXPECT_EQ(odd.Style(), 3);
 
-    // Any non-zero RotateCk shows the surround, but only 1 moves it on.
+    // A RotateCk the box cannot show reads as the clear box: no surround, as when it is 0.
     Running fixed(Values{{"hrthglow\\RotateCk", "7"}});
     fixed.Seconds(300);
-    EXPECT_EQ(fixed.Style(), 1);
+    EXPECT_EQ(fixed.Style(), 0);
 }
 
 uint32_t Filter(Running& s, uint32_t msg, uintptr_t wParam) {

@@ -118,18 +118,20 @@ TEST(SceneSettingsRead, AbsentValuesTakeTheSceneDefaults) {
     bool musicOff = ReadSceneSettings(store, s, pwr);
     EXPECT_EQ(s.Message, "1");
     EXPECT_EQ(s.FontSize, 1);
-    EXPECT_EQ(s.MouseSen, 1);
+    // The defaults 1 lie outside the sliders: read as the sliders show them.
+    EXPECT_EQ(s.MouseSen, 2);
     EXPECT_EQ(s.StockLoc, 2);
-    EXPECT_EQ(s.Speed, 1);
+    EXPECT_EQ(s.Speed, 50);
+    EXPECT_EQ(s.Vol, 0);
     EXPECT_EQ(s.SoundOff, "1");
     EXPECT_EQ(s.Bell[2], "1");
     for (int n = 1; n <= 36; ++n) EXPECT_EQ(s.Music[n], 1);
     EXPECT_EQ(s.CurrentFP, 1);
-    // The empty defaults of PwrSave and PlayMusic convert to nothing: they take their seeds,
-    // power saving allowed and no music.
+    // The empty defaults of PwrSave and PlayMusic read as the dialog's clear boxes: power saving
+    // allowed, and the carols play.
     EXPECT_EQ(pwr, 0);
-    EXPECT_EQ(s.PlayMusic, 1);
-    EXPECT_TRUE(musicOff);
+    EXPECT_EQ(s.PlayMusic, 0);
+    EXPECT_FALSE(musicOff);
 }
 
 TEST(SceneSettingsRead, HandEditedValuesStillGiveASensibleScene) {
@@ -137,22 +139,16 @@ TEST(SceneSettingsRead, HandEditedValuesStillGiveASensibleScene) {
     SetRegistry(store);
     store.Write(kAppName, "Settings", "MouseSen", " 3 ");
     store.Write(kAppName, "Settings", "FontSize", "2.5");
-    store.Write(kAppName, "hrthglow", "Speed", "fast");
-    store.Write(kAppName, "Settings", "Vol", "99999");
-    store.Write(kAppName, "xmas", "StockLoc", "");
     store.Write(kAppName, "Settings", "SoundOff", "soon");
     store.Write(kAppName, "xmas", "PlayMusic", "0");
-    store.Write(kAppName, "Settings", "CalPos", "7");
+    store.Write(kAppName, "xmas", "StockLoc", "");
     SceneSettings s;
     int16_t pwr = 0;
     EXPECT_FALSE(ReadSceneSettings(store, s, pwr));
     EXPECT_EQ(s.MouseSen, 3);
     EXPECT_EQ(s.FontSize, 2);
-    EXPECT_EQ(s.Speed, 100);
-    EXPECT_EQ(s.Vol, -1667);
-    EXPECT_EQ(s.StockLoc, 19);
     EXPECT_EQ(s.SoundOff, "Never");
-    EXPECT_EQ(s.CalPos, 7);  // a number: the frame decides what it means
+    EXPECT_EQ(s.StockLoc, 100);  // emptied: the slider's starting place, not the seed
 }
 
 TEST(SceneSettingsRead, StyleDerivations) {

@@ -238,22 +238,23 @@ TEST(SetupLoad, AValueAControlCannotTakeIsSkippedAndTheLaterStepsStillLoad) {
 
     EXPECT_EQ(d.Check("ChkMidi", 0), 0);
     EXPECT_EQ(d.Check("chkFP", 0), 0);
-    EXPECT_TRUE(d.ChosenCorners().empty());
-    EXPECT_EQ(d.setup.CalendarPosition, "7");
-    EXPECT_EQ(d.controls.DropDownListOf(d.Row("cboRotate")).Text(), "");
+    // The lists and the corners show nothing before loading: they show and store the seed.
+    EXPECT_EQ(d.ChosenCorners(), std::vector<int>{1});
+    EXPECT_EQ(d.Stored("Settings\\CalPos"), "1");
+    EXPECT_EQ(d.controls.DropDownListOf(d.Row("cboRotate")).Text(), "1");
+    EXPECT_EQ(d.Stored("hrthglow\\RotateT"), "1");
     EXPECT_EQ(d.controls.ScrollBarOf(d.Row("hsbFlame")).Value(), 50);
     EXPECT_EQ(d.Text("txtFlame"), "50");
     // MouseSen is absent: its fallback "1" lies outside the bar, which stays at 2.
     EXPECT_EQ(d.Text("txtMouseS"), "2");
     // Vol 0 is the bar's initial value: no event, yet the mirror shows it.
     EXPECT_EQ(d.Text("txtVol"), "0");
-    EXPECT_EQ(d.controls.DropDownListOf(d.Row("cboSoundOff")).Text(), "");
+    EXPECT_EQ(d.controls.DropDownListOf(d.Row("cboSoundOff")).Text(), "Never");
     EXPECT_EQ(d.controls.ScrollBarOf(d.Row("vsbStocking")).Value(), 100);
     // The last step loaded, and nothing skipped was written over.
     EXPECT_EQ(d.Check("chkPowerSave"), 1);
     EXPECT_EQ(d.Stored("Settings\\PwrSave"), "1");
-    for (const char* key : {"hrthglow\\Speed", "Settings\\CalPos", "Settings\\SoundOff",
-                            "Music\\Music1", "xmas\\StockLoc", "hrthglow\\RotateT"})
+    for (const char* key : {"hrthglow\\Speed", "Music\\Music1", "xmas\\StockLoc"})
         EXPECT_EQ(CountOf(d.store.Writes(), std::string(key) + "="), 0) << key;
 }
 
@@ -266,6 +267,72 @@ TEST(SetupLoad, TheCornerIsTheNumberTheTextStartsWithAndAListedSoundOffShowsAsSt
     EXPECT_EQ(d.ChosenCorners(), std::vector<int>{3});
     EXPECT_EQ(d.Stored("Settings\\CalPos"), "3");
     EXPECT_EQ(d.controls.DropDownListOf(d.Row("cboSoundOff")).Text(), "45");
+}
+
+// A hand-edited value, read by the dialog and by the scene from the same store: the scene
+// uses what the dialog shows, for each kind of control, a word and a number it cannot show.
+struct DialogAndScene {
+    explicit DialogAndScene(const Values& values) {
+        d.Set({{"Settings\\SetReg", "2"}});
+        d.Set(values);
+        musicOff = ReadSceneSettings(d.store, scene, pwrSave);
+        d.setup.Load();
+    }
+    Dialog d;
+    SceneSettings scene;
+    int16_t pwrSave = 9;
+    bool musicOff = true;
+};
+
+TEST(SetupAndScene, ABoxThatCannotShowAValueIsClearAndTheSceneTakesItAsClear) {
+    DialogAndScene b(Values{{"hrthglow\\ShowFP1", "x"},
+                            {"xmas\\PlayMusic", "x"},
+                            {"xmas\\ShowS1", "2"},
+                            {"Settings\\PwrSave", "-1"}});
+    EXPECT_EQ(b.d.Check("chkFP", 0), 0);
+    EXPECT_EQ(b.scene.ShowFP[1], 0);
+    EXPECT_EQ(b.scene.CurrentFP, 2);
+    EXPECT_EQ(b.d.Check("chkMusic"), 0);
+    EXPECT_FALSE(b.musicOff);
+    EXPECT_EQ(b.d.Check("chkStocking", 0), 0);
+    EXPECT_EQ(b.scene.ShowS[1], 0);
+    EXPECT_EQ(b.d.Check("chkPowerSave"), 0);
+    EXPECT_EQ(b.pwrSave, 0);
+}
+
+TEST(SetupAndScene, ASliderThatCannotShowAValueStaysAtItsStartAndTheSceneUsesThat) {
+    DialogAndScene b(Values{{"Settings\\Vol", "x"}, {"Settings\\MouseSen", "50"}});
+    EXPECT_EQ(b.d.Text("txtVol"), "0");
+    EXPECT_EQ(b.scene.Vol, 0);
+    EXPECT_EQ(b.d.Text("txtMouseS"), "2");
+    EXPECT_EQ(b.scene.MouseSen, 2);
+}
+
+TEST(SetupAndScene, AListThatCannotShowAValueShowsTheSeedAndTheSceneUsesIt) {
+    DialogAndScene b(Values{{"hrthglow\\RotateT", "x"}, {"Settings\\SoundOff", "7"}});
+    EXPECT_EQ(b.d.controls.DropDownListOf(b.d.Row("cboRotate")).Text(), "1");
+    EXPECT_EQ(b.scene.RotateT, 1);
+    EXPECT_EQ(b.d.controls.DropDownListOf(b.d.Row("cboSoundOff")).Text(), "Never");
+    EXPECT_EQ(b.scene.SoundOff, "Never");
+}
+
+TEST(SetupAndScene, AFontSizeThatIsNoSixteenBitNumberShowsTheSeedAndTheSceneUsesIt) {
+    for (const char* size : {"x", "99999"}) {
+        DialogAndScene b(Values{{"Settings\\FontSize", size}});
+        EXPECT_EQ(b.d.Text("txtFontSizeMsg"), "18") << size;
+        EXPECT_EQ(b.scene.FontSize, 18) << size;
+    }
+}
+
+TEST(SetupAndScene, ACornerThatCannotBeChosenShowsTheSeedAndTheSceneUsesIt) {
+    for (const char* corner : {"x", "7"}) {
+        DialogAndScene b(Values{{"Settings\\CalPos", corner}});
+        EXPECT_EQ(b.d.ChosenCorners(), std::vector<int>{1}) << corner;
+        EXPECT_EQ(b.scene.CalPos, 1) << corner;
+    }
+    // The dialog's reading of a corner's text is the scene's too.
+    DialogAndScene b(Values{{"Settings\\CalPos", " 3 (bottom right)"}});
+    EXPECT_EQ(b.scene.CalPos, 3);
 }
 
 TEST(SetupHandlers, EveryArrayBoxWritesTheValueNumberedForIt) {
@@ -361,6 +428,23 @@ TEST(SetupTestButtons, OneControlPlaysOneTrackAndEachButtonKeepsItsOwnCaption) {
     EXPECT_EQ(d.Caption(3), "Stop");
     EXPECT_EQ(Join(d.log), "Stop Play(" + folder + "midi3.mid,0,-1) Stop Play(" + folder +
                                "midi7.mid,0,-1) Stop Stop Stop Play(" + folder + "midi3.mid,0,-1)");
+}
+
+TEST(SetupTestButtons, ClosingTheDialogStopsTheTrackBeingTested) {
+    Dialog d;
+    d.setup.Load();
+    d.Press("cmdTestMusic", 4);
+    d.log.clear();
+    d.setup.Form_Unload();
+    EXPECT_EQ(Join(d.log), "Stop");
+}
+
+std::vector<std::string> ItemsOf(const char* list) { return SetupLayout().Find(list)->items; }
+
+TEST(SetupLayout, TheListsOfferTheirItemsInOrder) {
+    EXPECT_EQ(Join(ItemsOf("cboRotate")), "1 2 3 4 5 6 7 8 9 10 15 20 30 45 60");
+    EXPECT_EQ(Join(ItemsOf("cboSoundOff")),
+              "Never 1 2 3 4 5 10 15 20 30 45 60 90 120 180 240 300 360 420 480");
 }
 
 TEST(SetupButtons, EachButtonOfTheDialogDoesItsOneThing) {
