@@ -1,6 +1,6 @@
 // The compositor pixel by pixel: colour key, clipping at each edge, frames and their pace, and
 // pictures that are missing or broken.
-#include "controls/compositor.h"
+#include "display/compositor.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <map>
 
-#include "controls/byte_reader.h"
+#include "media/byte_reader.h"
 #include "scene/controls.h"
 
 namespace hg {

@@ -1,7 +1,7 @@
 // The drawing control above its back end: the stage (hearth and wall), retained frames that
 // show only what changed, the pace of FrameDue, text, and the input rules (one physical action,
 // one event; a pointer that did not move is no move).
-#include "controls/ddraw_control.h"
+#include "display/ddraw_control.h"
 
 #include <gtest/gtest.h>
 

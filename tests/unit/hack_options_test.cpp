@@ -1,4 +1,4 @@
-#include "startup/hack_options.h"
+#include "platform/linux/hack_options.h"
 
 #include <gtest/gtest.h>
 

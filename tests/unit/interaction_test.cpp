@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "fakes.h"
-#include "startup/monitor_power.h"
+#include "scene/monitor_power.h"
 
 namespace hg::test {
 namespace {

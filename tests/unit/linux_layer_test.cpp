@@ -1,10 +1,10 @@
 // The X11 hack's platform pieces that need no X server or sound card.
 #include <gtest/gtest.h>
 
-#include "linux/asset_path.h"
-#include "linux/mixing.h"
-#include "linux/monitors.h"
-#include "linux/timer_schedule.h"
+#include "platform/linux/asset_path.h"
+#include "platform/linux/mixing.h"
+#include "platform/linux/monitors.h"
+#include "platform/linux/timer_schedule.h"
 
 namespace hg {
 namespace {

@@ -1,6 +1,6 @@
 // The smooth scaler on small pictures: exact at ratio 1, no bleeding at the edges, no seams
 // between areas scaled apart, and smooth in between.
-#include "controls/scaler.h"
+#include "display/scaler.h"
 
 #include <gtest/gtest.h>
 
@@ -83,8 +83,8 @@ TEST(Scaler, EveryPixelIsTheTwoTapBlendOfItsNeighbours) {
     uint32_t seed = 12345;
     for (auto& p : s.px) p = static_cast<uint16_t>((seed = seed * 1103515245 + 12345) >> 16);
     auto tap = [](int d, int source, int dest, int& i, int& n, uint32_t& w) {
-        const int64_t pos = std::max<int64_t>(0, ((2 * int64_t{d} + 1) * source - dest) * 256 /
-                                                     (2 * int64_t{dest}));
+        const int64_t pos = std::max<int64_t>(
+            0, ((2 * int64_t{d} + 1) * source - dest) * 256 / (2 * int64_t{dest}));
         i = static_cast<int>(pos >> 8), w = static_cast<uint32_t>(pos & 255);
         if (i >= source - 1) i = source - 1, w = 0;
         n = w ? i + 1 : i;

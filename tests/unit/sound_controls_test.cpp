@@ -4,9 +4,9 @@
 #include <map>
 #include <set>
 
-#include "controls/music_control.h"
-#include "controls/wave_control.h"
 #include "fakes.h"
+#include "sound/music_control.h"
+#include "sound/wave_control.h"
 #include "sound_bytes.h"
 
 namespace hg::test {

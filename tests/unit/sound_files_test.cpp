@@ -1,8 +1,8 @@
 // The wave and MIDI readers on good files, odd but valid files, and broken ones.
 #include <gtest/gtest.h>
 
-#include "controls/midi_file.h"
-#include "controls/wav_file.h"
+#include "media/midi_file.h"
+#include "media/wav_file.h"
 #include "sound_bytes.h"
 
 namespace hg::test {
