@@ -24,8 +24,8 @@ class DialogWindow : public FormControls, public DialogHost {
 
     HWND Handle() const { return window_; }
 
-    // Keyboard navigation: Tab, the access keys, Enter, Esc and Ctrl+Tab between pages. True
-    // when the message was used up.
+    // Keyboard navigation (dialog_keyboard.cpp): Tab, the access keys, Enter, Esc and Ctrl+Tab
+    // between pages. True when the message was used up.
     bool TranslateKeyboard(MSG& msg);
 
     // FormControls
@@ -57,31 +57,39 @@ class DialogWindow : public FormControls, public DialogHost {
     App& app_;
 
   private:
+    // Message routing (dialog_window.cpp).
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void OnScroll(WPARAM wParam, LPARAM lParam);
+    void Raise(Widget& widget, Event event);
 
+    // The widgets from the rows (dialog_create.cpp).
     void CreateWidget(size_t i);
     void ArrangeZOrder();
     void AddToolTips();
+
+    // DPI and layout (dialog_layout.cpp).
     // Places everything for `dpi`; the window keeps its place unless `suggested` gives one.
     void Layout(UINT dpi, const RECT* suggested);
     RECT PixelRect(const ControlRow& row) const;  // in its window parent's client coordinates
     int Px(int32_t twips) const;
     HFONT FontFor(FontRole role) const;
     void FitGapLabels();
+    void ShowPage(int page);
+
+    // Painting (dialog_paint.cpp).
     void DrawGapLabel(const DRAWITEMSTRUCT& item);
     void PaintPane(HWND pane, HDC dc);
     void PaintPicture(HWND picture, HDC dc);
-    void ShowPage(int page);
-    Widget* WidgetOf(HWND control) const;
-    Widget* WidgetOf(const ControlRow& row) const;
-    void OnCommand(WPARAM wParam, LPARAM lParam);
-    void OnScroll(WPARAM wParam, LPARAM lParam);
     LRESULT OnColour(HDC dc, HWND control);
     HBRUSH Brush(Colour colour);
-    void Raise(Widget& widget, Event event);
+
+    // The widget of a window or a row (dialog_widgets.cpp).
+    Widget* WidgetOf(HWND control) const;
+    Widget* WidgetOf(const ControlRow& row) const;
 
     const FormLayout& layout_;
     Form* form_ = nullptr;
