@@ -2,7 +2,7 @@
 // nothing.
 #include "fuzz_target.h"
 #include "media/midi_file.h"
-#include "sound_bytes.h"
+#include "support/sound_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto song = hg::ParseMidi({data, size});

@@ -3,7 +3,7 @@
 
 #include "media/midi_file.h"
 #include "media/wav_file.h"
-#include "sound_bytes.h"
+#include "support/sound_bytes.h"
 
 namespace hg::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fakes.h"
 #include "startup/module1.h"
+#include "support/fakes.h"
 
 namespace hg {
 namespace {

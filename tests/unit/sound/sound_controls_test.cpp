@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "fakes.h"
 #include "sound/music_control.h"
 #include "sound/wave_control.h"
-#include "sound_bytes.h"
+#include "support/fakes.h"
+#include "support/sound_bytes.h"
 
 namespace hg::test {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "in_memory_store.h"
 #include "scene/form1.h"
+#include "support/in_memory_store.h"
 
 namespace hg::test {
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "fakes.h"
 #include "scene/monitor_power.h"
+#include "support/fakes.h"
 
 namespace hg::test {
 namespace {

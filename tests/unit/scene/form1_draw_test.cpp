@@ -3,7 +3,7 @@
 // them, as a user's settings would reach it.
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "support/fakes.h"
 
 namespace hg::test {
 namespace {

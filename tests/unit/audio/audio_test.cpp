@@ -1,7 +1,7 @@
 // The playlist and the crackle's sound-off period, on the fake clock.
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "support/fakes.h"
 
 namespace hg::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/number_text.h"
-#include "in_memory_store.h"
+#include "support/in_memory_store.h"
 
 namespace hg {
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "config/help.h"
-#include "fakes.h"
 #include "hg_version.h"
 #include "settings/settings.h"
+#include "support/fakes.h"
 
 namespace hg::test {
 namespace {

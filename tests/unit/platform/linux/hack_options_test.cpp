@@ -4,8 +4,8 @@
 
 #include <tuple>
 
-#include "in_memory_store.h"
 #include "settings/settings.h"
+#include "support/in_memory_store.h"
 
 namespace hg {
 namespace {
