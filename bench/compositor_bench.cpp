@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/byte_reader.h"
-#include "controls/compositor.h"
+#include "display/compositor.h"
+#include "media/byte_reader.h"
 
 namespace {
 
@@ -35,14 +35,14 @@ struct Layer {
 // Back to front, every layer a frame can show at once: style 3 with its mantel, the calendar
 // at the bottom right, all decorations.
 const Layer kFrame[] = {
-    {"Flame1.bmp", 70, 27, 660, 540},        {"Logs.bmp", 83, 435, 634, 165},
-    {"AndIronL.bmp", 50, 292, 170, 308},     {"AndIronR.bmp", 580, 292, 170, 308},
-    {"RiverRockR.bmp", 712, 214, 88, 386},   {"RiverRockL.bmp", -2, 210, 92, 390},
-    {"RiverRockT.bmp", 0, 0, 800, 250},      {"m-RiverRock.bmp", 81, 0, 638, 44},
-    {"Calendar.bmp", 730, 510, 65, 88},      {"Stocking.bmp", 95, 19, 80, 135},
-    {"Stocking.bmp", 271, 19, 80, 135},      {"Stocking.bmp", 447, 19, 80, 135},
-    {"Stocking.bmp", 625, 19, 80, 135},      {"bellr.bmp", 0, -10, 90, 105},
-    {"belll.bmp", 720, 0, 80, 95},           {"poinr.bmp", -5, 440, 175, 160},
+    {"Flame1.bmp", 70, 27, 660, 540},      {"Logs.bmp", 83, 435, 634, 165},
+    {"AndIronL.bmp", 50, 292, 170, 308},   {"AndIronR.bmp", 580, 292, 170, 308},
+    {"RiverRockR.bmp", 712, 214, 88, 386}, {"RiverRockL.bmp", -2, 210, 92, 390},
+    {"RiverRockT.bmp", 0, 0, 800, 250},    {"m-RiverRock.bmp", 81, 0, 638, 44},
+    {"Calendar.bmp", 730, 510, 65, 88},    {"Stocking.bmp", 95, 19, 80, 135},
+    {"Stocking.bmp", 271, 19, 80, 135},    {"Stocking.bmp", 447, 19, 80, 135},
+    {"Stocking.bmp", 625, 19, 80, 135},    {"bellr.bmp", 0, -10, 90, 105},
+    {"belll.bmp", 720, 0, 80, 95},         {"poinr.bmp", -5, 440, 175, 160},
     {"poinl.bmp", 650, 450, 150, 150},
 };
 
@@ -57,12 +57,12 @@ std::vector<std::vector<std::string>> SceneLoads() {
     s.push_back(flame);
     s.push_back({"Logs.bmp"});
     for (const char* f :
-         {"marLeftSide.bmp", "marRightSide.bmp", "marTopSide.bmp", "mar2LeftSide.bmp",
-          "mar2RightSide.bmp", "mar2TopSide.bmp", "RiverRockL.bmp", "RiverRockR.bmp",
-          "RiverRockT.bmp", "m-RiverRock.bmp", "DRiverRockL.bmp", "DRiverRockR.bmp",
-          "DRiverRockT.bmp", "m-DRiverRock.bmp", "FlatStoneL.bmp", "FlatStoneR.bmp",
-          "FlatStoneT.bmp", "m-Flatstone.bmp", "OldRockL.bmp", "OldRockR.bmp", "OldRockT.bmp",
-          "m-OldRock.bmp", "AndIronL.bmp", "AndIronR.bmp"})
+         {"marLeftSide.bmp",   "marRightSide.bmp", "marTopSide.bmp",  "mar2LeftSide.bmp",
+          "mar2RightSide.bmp", "mar2TopSide.bmp",  "RiverRockL.bmp",  "RiverRockR.bmp",
+          "RiverRockT.bmp",    "m-RiverRock.bmp",  "DRiverRockL.bmp", "DRiverRockR.bmp",
+          "DRiverRockT.bmp",   "m-DRiverRock.bmp", "FlatStoneL.bmp",  "FlatStoneR.bmp",
+          "FlatStoneT.bmp",    "m-Flatstone.bmp",  "OldRockL.bmp",    "OldRockR.bmp",
+          "OldRockT.bmp",      "m-OldRock.bmp",    "AndIronL.bmp",    "AndIronR.bmp"})
         s.push_back({f});
     return s;
 }
@@ -74,7 +74,8 @@ std::string AssetDir() {
 }
 
 std::vector<uint8_t> ReadPicture(const std::string& path) {
-    return hg::ReadFileBytes(path, Compositor::kMaxPictureFileBytes).value_or(std::vector<uint8_t>{});
+    return hg::ReadFileBytes(path, Compositor::kMaxPictureFileBytes)
+        .value_or(std::vector<uint8_t>{});
 }
 
 // Stone with a hole where the fire shows through, so runs are split as in the real art.
@@ -105,8 +106,8 @@ struct Scene {
         touchedBytes = size_t{Compositor::kWidth} * Compositor::kHeight * 2;
         for (const Layer& l : kFrame) {
             auto& p = byFile[l.file];
-            if (!p) p = real ? hg::DecodePicture(ReadPicture(dir + "/" + l.file), -1)
-                             : Synthetic(l);
+            if (!p)
+                p = real ? hg::DecodePicture(ReadPicture(dir + "/" + l.file), -1) : Synthetic(l);
             pictures.push_back(p);
             for (int y = 0; y < p->Height(); ++y) {
                 if (l.y + y < 0 || l.y + y >= Compositor::kHeight) continue;
@@ -166,15 +167,15 @@ void BM_MemcpyTouched(benchmark::State& state) { Copy(state, TheScene().touchedB
 // the key as runs first (its accelerated path), otherwise it tests every pixel.
 void Sdl(benchmark::State& state, bool rle) {
     const Scene& scene = TheScene();
-    SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, Compositor::kWidth,
-                                                         Compositor::kHeight, 16,
-                                                         SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, Compositor::kWidth, Compositor::kHeight,
+                                                         16, SDL_PIXELFORMAT_RGB565);
     std::vector<SDL_Surface*> layers;
     for (const auto& p : scene.pictures) {
         SDL_Surface* s =
             SDL_CreateRGBSurfaceWithFormat(0, p->Width(), p->Height(), 16, SDL_PIXELFORMAT_RGB565);
         for (int y = 0; y < p->Height(); ++y) {
-            auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+            auto* row =
+                reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
             std::fill_n(row, p->Width(), kKey565);
             for (auto* r = p->RunsBegin(y); r != p->RunsEnd(y); ++r)
                 std::memcpy(row + r->x, p->Row(y) + r->x, r->length * 2);
@@ -238,13 +239,12 @@ BENCHMARK(BM_ReadSceneFiles)->Unit(benchmark::kMillisecond);
 
 // Keeps each benchmark's time so the ratios can be printed from this same run.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
-            if (!r.error_occurred) ns[r.benchmark_name()] = r.GetAdjustedRealTime() *
-                                                            (r.time_unit == benchmark::kMillisecond
-                                                                 ? 1e6
-                                                                 : 1e3);
+            if (!r.error_occurred)
+                ns[r.benchmark_name()] =
+                    r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond ? 1e6 : 1e3);
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> ns;
@@ -266,10 +266,11 @@ int main(int argc, char** argv) {
         Compositor c([] { return 0u; });
         LoadAll(c, dir);
         const long after = PeakRssKb();
-        std::printf("Loaded scene: pictures %.1f MB + back buffer %.1f MB; peak RSS grew %.1f MB "
-                    "(to %.1f MB)\n",
-                    c.PictureBytes() / 1e6, Compositor::kWidth * Compositor::kHeight * 2 / 1e6,
-                    (after - before) / 1024.0, after / 1024.0);
+        std::printf(
+            "Loaded scene: pictures %.1f MB + back buffer %.1f MB; peak RSS grew %.1f MB "
+            "(to %.1f MB)\n",
+            c.PictureBytes() / 1e6, Compositor::kWidth * Compositor::kHeight * 2 / 1e6,
+            (after - before) / 1024.0, after / 1024.0);
     }
     std::printf("Layers: %s pictures\n", TheScene().real ? "generated" : "synthetic");
 

@@ -1,8 +1,9 @@
 // What showing a frame costs once it is composed, and what the old way cost: one flame step
 // through the retained frame (compare, recompose what changed, find the changed squares, scale
-// them; or, with kept pixels, show again what a change seen before showed) against composing and scaling the whole picture every frame; the scaler against
-// stb_image_resize (the library that was considered); the wall; and the logical picture's
-// format: a frame composed in 16 bits against the memory floor of the same frame in 32.
+// them; or, with kept pixels, show again what a change seen before showed) against composing and
+// scaling the whole picture every frame; the scaler against stb_image_resize (the library that was
+// considered); the wall; and the logical picture's format: a frame composed in 16 bits against the
+// memory floor of the same frame in 32.
 //
 // Uses the generated pictures (HG_ASSETS or the build's install folder).
 #include <benchmark/benchmark.h>
@@ -18,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/byte_reader.h"
-#include "controls/ddraw_control.h"
+#include "display/ddraw_control.h"
+#include "media/byte_reader.h"
 
 namespace {
 
@@ -209,9 +210,7 @@ void Floor(benchmark::State& state, size_t bytesPerPixel) {
 void BM_FlameAreaFloor16(benchmark::State& state) { Floor(state, 2); }
 void BM_FlameAreaFloor32(benchmark::State& state) { Floor(state, 4); }
 
-BENCHMARK(BM_FlameStep)
-    ->ArgsProduct({{0, 1, 2}, {0, 1}})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlameStep)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholeFrame)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScaleOurs)->DenseRange(1, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScaleStbResize)->DenseRange(1, 2)->Unit(benchmark::kMicrosecond);

@@ -30,22 +30,22 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp
         -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
     DEPENDS ${HG_RESOURCE_DIR}/wall.bmp ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
 
-file(GLOB HG_LINUX_SOURCES CONFIGURE_DEPENDS src/linux/*.cpp)
-add_executable(hearthglow ${HG_LINUX_SOURCES} ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp)
+add_executable(hearthglow src/platform/linux/main.cpp ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp)
 target_compile_options(hearthglow PRIVATE ${HG_WARNINGS})
+target_link_libraries(hearthglow PRIVATE hg_platform_linux)
 # The installed hack finds its assets from where it is first (a DESTDIR or a moved prefix),
 # then at the prefix it was built for; the build tree's hack finds the build's.
 file(RELATIVE_PATH HG_ASSET_DIR_FROM_HACK "/prefix/${HG_LINUX_HACK_DIR}" "/prefix/${HG_LINUX_ASSET_DIR}")
-target_compile_definitions(hearthglow PRIVATE
+target_compile_definitions(hg_platform_linux PRIVATE
     HG_ASSET_DIR="${CMAKE_INSTALL_PREFIX}/${HG_LINUX_ASSET_DIR}"
     HG_ASSET_DIR_FROM_HACK="${HG_ASSET_DIR_FROM_HACK}"
     HG_BUILD_BINARY_DIR="${CMAKE_BINARY_DIR}"
     HG_BUILD_ASSET_DIR="${HG_ASSET_SOURCE}")
-target_link_libraries(hearthglow PRIVATE hg_core X11::X11 X11::Xext X11::Xrandr ALSA::ALSA
+target_link_libraries(hg_platform_linux PUBLIC X11::X11 X11::Xext X11::Xrandr ALSA::ALSA
     Freetype::Freetype Fontconfig::Fontconfig PkgConfig::FLUIDSYNTH)
 
 install(TARGETS hearthglow RUNTIME DESTINATION ${HG_LINUX_HACK_DIR})
-install(FILES src/linux/hearthglow.xml DESTINATION ${HG_LINUX_CONFIG_DIR})
+install(FILES src/platform/linux/hearthglow.xml DESTINATION ${HG_LINUX_CONFIG_DIR})
 install(DIRECTORY ${HG_ASSET_SOURCE}/ DESTINATION ${HG_LINUX_ASSET_DIR})
 
 # The window the end-to-end tests hand to -window-id, as xscreensaver would.

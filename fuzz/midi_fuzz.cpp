@@ -1,8 +1,8 @@
 // Fuzzes the MIDI reader: any bytes must give a song in time order within the length limit, or
 // nothing.
-#include "controls/midi_file.h"
 #include "fuzz_target.h"
-#include "sound_bytes.h"
+#include "media/midi_file.h"
+#include "support/sound_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto song = hg::ParseMidi({data, size});

@@ -1,7 +1,7 @@
 // Fuzzes the wave reader: any bytes must give a playable wave or nothing, never a bad read.
-#include "controls/wav_file.h"
 #include "fuzz_target.h"
-#include "sound_bytes.h"
+#include "media/wav_file.h"
+#include "support/sound_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto wave = hg::ParseWav({data, size});

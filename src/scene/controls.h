@@ -1,6 +1,7 @@
 #pragma once
 // The three controls of the scene window, reached only through these operations. Their
-// implementations live in src/controls: portable cores with Win32 back ends.
+// implementations are portable cores in src/display and src/sound, over back ends in
+// src/platform.
 #include <cstdint>
 #include <string>
 
@@ -14,7 +15,7 @@ constexpr Colour Rgb(int r, int g, int b) {
 
 // What the drawing control raises.
 class TegoDDrwEvents {
-public:
+  public:
     virtual ~TegoDDrwEvents() = default;
     virtual void FrameDue() = 0;
     virtual void MouseMoved(int button, int shift, int x, int y) = 0;
@@ -24,12 +25,13 @@ public:
 
 // The drawing control: full-screen display, numbered surfaces, text, frame and input events.
 class TegoDDrw {
-public:
+  public:
     virtual ~TegoDDrw() = default;
     void SetEvents(TegoDDrwEvents* events) { events_ = events; }
     virtual void SetVisible(bool visible) {}
 
-    virtual bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& options) = 0;
+    virtual bool OpenDisplay(int width, int height, int bitsPerPixel,
+                             const std::string& options) = 0;
     virtual void CloseDisplay() = 0;
     virtual int32_t NewSurface() = 0;
     virtual void LoadSurfaceFrame(int32_t surface, int32_t frame, const std::string& path,
@@ -47,13 +49,13 @@ public:
     virtual void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) = 0;
     virtual void FlipDisplay() = 0;
 
-protected:
+  protected:
     TegoDDrwEvents* events_ = nullptr;
 };
 
 // The wave-sound control. Volumes are hundredths of a decibel: 0 full level, -2500 soft.
 class TegoDS {
-public:
+  public:
     virtual ~TegoDS() = default;
     virtual void SetVisible(bool visible) {}
     virtual int32_t LoadWave(const std::string& path) = 0;
@@ -66,7 +68,7 @@ public:
 
 // The music control.
 class TegoSnd {
-public:
+  public:
     virtual ~TegoSnd() = default;
     virtual void SetVisible(bool visible) {}
     virtual void PlayMidiFile(const std::string& path, int32_t a, int32_t b) = 0;

@@ -22,7 +22,7 @@ BUILD = os.path.join(ROOT, "build")
 HACK = os.path.join(BUILD, "linux", "hearthglow")
 WINDOW = os.path.join(BUILD, "linux", "hg_window")
 ASSETS = os.path.join(BUILD, "assets", "install")
-XML = os.path.join(ROOT, "src", "linux", "hearthglow.xml")
+XML = os.path.join(ROOT, "src", "platform", "linux", "hearthglow.xml")
 SHOTS = os.path.join(BUILD, "e2e-shots", "native")
 
 # An ALSA 'file' device behind a plug that converts to 16-bit stereo at 44.1 kHz, as the Wine

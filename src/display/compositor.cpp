@@ -1,0 +1,315 @@
+#include "display/compositor.h"
+
+#include <stb/stb_image.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <set>
+
+#include "media/byte_reader.h"
+
+namespace hg {
+
+namespace {
+
+// Every 8 x 8 block of a JPEG costs at least one bit of coded data, however plain it is.
+constexpr uint64_t kMaxJpegPixelsPerByte = 8 * 64;
+
+// A header may claim any size; the bytes behind it are what a picture really has. Stb fills
+// what a short file lacks with black, so without this a 70-byte file would become a picture of
+// millions of pixels.
+bool ClaimsMoreThanItHolds(const std::vector<uint8_t>& bytes, int width, int height) {
+    const uint64_t pixels = uint64_t(width) * uint64_t(height);
+    const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+    if (!bitmap) return pixels > bytes.size() * kMaxJpegPixelsPerByte;
+
+    ByteReader r(bytes);
+    r.Skip(10);
+    const auto offset = r.U32LE();
+    const auto headerSize = r.U32LE();
+    if (!offset || !headerSize) return true;
+    std::optional<uint16_t> bitsPerPixel;
+    std::optional<uint32_t> compression = 0;
+    if (*headerSize == 12) {  // the old OS/2 header: 16-bit sizes, never compressed
+        r.Skip(6);
+        bitsPerPixel = r.U16LE();
+    } else {
+        r.Skip(10);
+        bitsPerPixel = r.U16LE();
+        compression = r.U32LE();
+    }
+    if (!bitsPerPixel || !compression) return true;
+    // Run-length and embedded formats are left to the decoder, which refuses them.
+    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (*compression != kRgb && *compression != kBitFields && *compression != kAlphaBitFields)
+        return false;
+    // Rows are padded to four bytes; the last row's padding may be missing.
+    const uint64_t rowBits = uint64_t(width) * *bitsPerPixel;
+    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    const uint64_t needed = *offset + stride * (uint64_t(height) - 1) + (rowBits + 7) / 8;
+    return bytes.size() < needed;
+}
+
+}  // namespace
+
+Area Area::Intersect(const Area& o) const {
+    Area a{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+           std::min(bottom, o.bottom)};
+    return a.Empty() ? Area{} : a;
+}
+
+Area Area::Union(const Area& o) const {
+    if (o.Empty()) return *this;
+    if (Empty()) return o;
+    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
+            std::max(bottom, o.bottom)};
+}
+
+int64_t KeyColour(int32_t key) {
+    if (key == -1) return 0xFF00FF;  // magenta: art never uses it, so dark art stays solid
+    if (key < 0) return -1;
+    return key & 0xFFFFFF;
+}
+
+std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width, int height,
+                                                 int64_t keyColour) {
+    auto p = std::make_shared<Picture>();
+    if (!rgba || width <= 0 || height <= 0) return p;
+    const size_t sourceStride = static_cast<size_t>(width) * 4;
+    width = std::min(width, kMaxWidth);
+    height = std::min(height, kMaxHeight);
+    p->width_ = width;
+    p->height_ = height;
+    p->pixels_.resize(static_cast<size_t>(width) * height);
+    p->rowRuns_.reserve(static_cast<size_t>(height) + 1);
+    for (int y = 0; y < height; ++y) {
+        p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+        const uint8_t* src = rgba + static_cast<size_t>(y) * sourceStride;
+        uint16_t* dst = p->pixels_.data() + static_cast<size_t>(y) * width;
+        int runStart = -1;
+        for (int x = 0; x <= width; ++x) {
+            bool opaque = false;
+            if (x < width) {
+                const uint8_t* px = src + x * 4;
+                const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
+                opaque = px[3] >= 128 && static_cast<int64_t>(colour) != keyColour;
+                dst[x] = opaque ? ToRgb565(colour) : 0;
+            }
+            if (opaque && runStart < 0) runStart = x;
+            if (!opaque && runStart >= 0) {
+                p->runs_.push_back(
+                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
+                runStart = -1;
+            }
+        }
+    }
+    p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+    p->solid_ = p->OpaquePixels() == p->pixels_.size();
+    return p;
+}
+
+size_t Picture::OpaquePixels() const {
+    size_t n = 0;
+    for (const Run& r : runs_) n += r.length;
+    return n;
+}
+
+size_t Picture::Bytes() const {
+    return pixels_.size() * sizeof(uint16_t) + runs_.size() * sizeof(Run) +
+           rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
+}
+
+std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key) {
+    if (bytes.empty() || bytes.size() > Compositor::kMaxPictureFileBytes)
+        return std::make_shared<Picture>();
+    const auto* data = bytes.data();
+    const int length = static_cast<int>(bytes.size());
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &w, &h, &channels) || w <= 0 || h <= 0 ||
+        w > Picture::kMaxSourceSide || h > Picture::kMaxSourceSide ||
+        ClaimsMoreThanItHolds(bytes, w, h))
+        return std::make_shared<Picture>();
+    uint8_t* rgba = stbi_load_from_memory(data, length, &w, &h, &channels, 4);
+    if (!rgba) return std::make_shared<Picture>();
+    std::shared_ptr<const Picture> picture;
+    try {
+        picture = Picture::FromRgba(rgba, w, h, KeyColour(key));
+    } catch (const std::bad_alloc&) {
+        picture = std::make_shared<Picture>();
+    }
+    stbi_image_free(rgba);
+    return picture;
+}
+
+Compositor::Compositor(MillisecondClock clock, size_t pictureBudget)
+    : clock_(std::move(clock)),
+      own_(static_cast<size_t>(kWidth) * kHeight),
+      back_(own_.data()),
+      budget_(pictureBudget) {}
+
+void Compositor::UseBackBuffer(uint16_t* pixels) { back_ = pixels ? pixels : own_.data(); }
+
+void Compositor::Clear(uint32_t colour) {
+    std::fill_n(back_, static_cast<size_t>(kWidth) * kHeight, ToRgb565(colour));
+}
+
+void Compositor::Clear(uint32_t colour, const Area& within) {
+    const Area a = within.Intersect({0, 0, kWidth, kHeight});
+    const uint16_t c = ToRgb565(colour);
+    for (int y = a.top; y < a.bottom; ++y) std::fill_n(back_ + y * kWidth + a.left, a.Width(), c);
+}
+
+int32_t Compositor::NewSurface() {
+    Surface s;
+    s.paceStart = clock_();
+    surfaces_.push_back(std::move(s));
+    return static_cast<int32_t>(surfaces_.size());
+}
+
+Compositor::Surface* Compositor::Find(int32_t surface) {
+    if (surface < 1 || static_cast<size_t>(surface) > surfaces_.size()) return nullptr;
+    return &surfaces_[static_cast<size_t>(surface) - 1];
+}
+
+std::shared_ptr<const Picture> Compositor::Decode(const std::string& path, int32_t key) {
+    for (const Cached& c : cache_)
+        if (c.key == key && c.path == path) return c.picture;
+    auto bytes = ReadFileBytes(path, kMaxPictureFileBytes);
+    auto picture = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, key);
+    if (picture->Bytes() > budget_ - std::min(budget_, decodedBytes_))
+        picture = std::make_shared<Picture>();
+    cache_.push_back({path, key, picture});
+    decodedBytes_ += picture->Bytes();
+    return picture;
+}
+
+void Compositor::LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key) {
+    if (!Find(surface) || frame < 1 || frame > kMaxFrames) return;
+    try {
+        SetFramePicture(surface, frame, Decode(path, key));
+    } catch (const std::exception&) {
+        // Out of memory for this one picture: the frame stays empty and the scene goes on.
+    }
+}
+
+void Compositor::SetFramePicture(int32_t surface, int32_t frame,
+                                 std::shared_ptr<const Picture> picture) {
+    Surface* s = Find(surface);
+    if (!s || frame < 1 || frame > kMaxFrames) return;
+    if (s->frames.size() < static_cast<size_t>(frame)) s->frames.resize(frame);
+    s->frames[frame - 1] = std::move(picture);
+}
+
+void Compositor::SetX(int32_t surface, int32_t x) {
+    if (Surface* s = Find(surface)) s->x = x;
+}
+
+void Compositor::SetY(int32_t surface, int32_t y) {
+    if (Surface* s = Find(surface)) s->y = y;
+}
+
+void Compositor::SetFrame(int32_t surface, int32_t frame) {
+    Surface* s = Find(surface);
+    if (!s || frame < 1) return;
+    s->shown = static_cast<uint32_t>(frame - 1);
+    s->paceStart = clock_();
+}
+
+void Compositor::SetSpeed(int32_t surface, int32_t msPerFrame) {
+    Surface* s = Find(surface);
+    if (!s) return;
+    Step(*s);  // frames already due under the old pace are shown before the new one starts
+    s->msPerFrame = msPerFrame > 0 ? msPerFrame : kDefaultFrameMs;
+    s->paceStart = clock_();
+}
+
+// Paced by the clock, not by how often frames are drawn, but one frame at a time: every frame
+// of the strip is shown, even when a frame is drawn a little late. A surface that fell far
+// behind (nobody drew for a while) starts its pace afresh instead of racing through the rest.
+void Compositor::Step(Surface& s) {
+    const uint32_t n = static_cast<uint32_t>(s.frames.size());
+    if (n == 0) return;
+    s.shown %= n;
+    if (n == 1) return;
+    const uint32_t per = static_cast<uint32_t>(s.msPerFrame);
+    const uint32_t now = clock_();
+    const uint32_t elapsed = now - s.paceStart;
+    if (elapsed < per) return;
+    s.shown = (s.shown + 1) % n;
+    if (elapsed / per >= kCatchUpFrames)
+        s.paceStart = now;
+    else
+        s.paceStart += per;
+}
+
+int32_t Compositor::CurrentFrame(int32_t surface) {
+    Surface* s = Find(surface);
+    if (!s) return 0;
+    Step(*s);
+    return s->frames.empty() ? 1 : static_cast<int32_t>(s->shown % s->frames.size()) + 1;
+}
+
+void Compositor::Draw(int32_t surface) {
+    const Shown s = Showing(surface);
+    if (s.picture) DrawPicture(*s.picture, s.x, s.y, {0, 0, kWidth, kHeight});
+}
+
+Compositor::Shown Compositor::Showing(int32_t surface) {
+    Surface* s = Find(surface);
+    if (!s) return {};
+    Step(*s);
+    if (s->frames.empty()) return {};
+    const auto& picture = s->frames[s->shown];
+    if (!picture || picture->Empty()) return {};
+    return {picture, s->x, s->y};
+}
+
+int64_t Compositor::MsUntilNextStep() {
+    int64_t soonest = -1;
+    for (Surface& s : surfaces_) {
+        if (s.frames.size() < 2) continue;
+        const int64_t left = int64_t{s.msPerFrame} - static_cast<uint32_t>(clock_() - s.paceStart);
+        const int64_t due = std::max<int64_t>(0, left);
+        if (soonest < 0 || due < soonest) soonest = due;
+    }
+    return soonest;
+}
+
+void Compositor::DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within) {
+    const Area clip = within.Intersect({0, 0, kWidth, kHeight});
+    if (clip.Empty()) return;
+    // In 64 bits: a position near the int32 limits plus the picture's size must not wrap.
+    const int64_t left = std::max<int64_t>(clip.left, x);
+    const int64_t right = std::min<int64_t>(clip.right, int64_t{x} + p.Width());
+    const int64_t top = std::max<int64_t>(clip.top, y);
+    const int64_t bottom = std::min<int64_t>(clip.bottom, int64_t{y} + p.Height());
+    if (left >= right || top >= bottom) return;
+    const int clipLeft = static_cast<int>(left - x);
+    const int clipRight = static_cast<int>(right - x);
+    const int dx = static_cast<int>(x);  // within the screen's reach once clipping passed
+    for (int64_t row = top; row < bottom; ++row) {
+        const int py = static_cast<int>(row - y);
+        const uint16_t* src = p.Row(py);
+        uint16_t* dst = back_ + row * kWidth;
+        for (const Picture::Run* r = p.RunsBegin(py); r != p.RunsEnd(py); ++r) {
+            if (r->x >= clipRight) break;
+            const int a = std::max<int>(r->x, clipLeft);
+            const int b = std::min<int>(r->x + r->length, clipRight);
+            if (a < b)
+                std::memcpy(dst + (dx + a), src + a, static_cast<size_t>(b - a) * sizeof(uint16_t));
+        }
+    }
+}
+
+size_t Compositor::PictureBytes() const {
+    std::set<const Picture*> seen;
+    size_t total = 0;
+    for (const Surface& s : surfaces_)
+        for (const auto& f : s.frames)
+            if (f && seen.insert(f.get()).second) total += f->Bytes();
+    return total;
+}
+
+}  // namespace hg

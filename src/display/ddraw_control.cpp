@@ -1,0 +1,411 @@
+#include "display/ddraw_control.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace hg {
+
+namespace {
+
+constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
+constexpr Area kScreen{0, 0, kW, kH};
+
+// A tile's row is a few dozen bytes: compared inline, not through a call per row into the C
+// library (which under Wine compares eight bytes at a time).
+bool SamePixels(const uint16_t* a, const uint16_t* b, int count) {
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= count; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < count; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// The drawings start with a clear of the whole screen, so no pixel keeps an older frame's.
+bool ClearsAll(const std::vector<DrawOp>& ops) {
+    return !ops.empty() && ops.front().kind == DrawOp::Kind::Clear && ops.front().bounds == kScreen;
+}
+
+// The drawings that touch any of `areas` grown by `margin` on every side, in order.
+std::vector<DrawOp> Touching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas,
+                             int margin) {
+    std::vector<DrawOp> touching;
+    for (const DrawOp& op : ops)
+        if (std::any_of(areas.begin(), areas.end(), [&](const Area& a) {
+                return !op.bounds
+                            .Intersect({a.left - margin, a.top - margin, a.right + margin,
+                                        a.bottom + margin})
+                            .Empty();
+            }))
+            touching.push_back(op);
+    return touching;
+}
+
+// The drawings that touch any of `areas` or the pixel around them (a scaled pixel at an area's
+// edge blends its neighbour outside), in order.
+std::vector<DrawOp> Reaching(const std::vector<DrawOp>& ops, const std::vector<Area>& areas) {
+    return Touching(ops, areas, 1);
+}
+
+bool SameDrawings(const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
+}
+
+}  // namespace
+
+DDrawControl::DDrawControl(MillisecondClock clock) : compositor_(std::move(clock)) {}
+
+bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const std::string&) {
+    if (width != kW || height != kH || bitsPerPixel != 16) return false;
+    if (open_) return true;
+    uint16_t* pixels = OpenPresentation();
+    if (!pixels) return false;
+    compositor_.UseBackBuffer(pixels);
+    compositor_.Clear(0);
+    shown_.assign(static_cast<size_t>(kW) * kH, 0);
+    frame_ = RetainedFrame();
+    ForgetKnownChanges();
+    pointer_.reset();
+    open_ = true;
+    if (image_.pixels) Restage(image_, primary_);
+    return true;
+}
+
+void DDrawControl::CloseDisplay() {
+    if (!open_) return;
+    open_ = false;
+    // Back to our own memory before the presenter frees its bitmaps.
+    compositor_.UseBackBuffer(nullptr);
+    frame_ = RetainedFrame();
+    ForgetKnownChanges();
+    image_ = {};
+    stage_ = {};
+    ClosePresentation();
+}
+
+int32_t DDrawControl::NewSurface() { return compositor_.NewSurface(); }
+
+void DDrawControl::LoadSurfaceFrame(int32_t surface, int32_t frame, const std::string& path,
+                                    int32_t key) {
+    compositor_.LoadFrame(surface, frame, path, key);
+}
+
+void DDrawControl::SetSurfaceX(int32_t surface, int32_t x) { compositor_.SetX(surface, x); }
+void DDrawControl::SetSurfaceY(int32_t surface, int32_t y) { compositor_.SetY(surface, y); }
+
+void DDrawControl::SetSurfaceFrame(int32_t surface, int32_t frame) {
+    compositor_.SetFrame(surface, frame);
+}
+
+void DDrawControl::SetSurfaceSpeed(int32_t surface, int32_t speed) {
+    compositor_.SetSpeed(surface, speed);
+}
+
+void DDrawControl::ClearBackBuffer(Colour colour) {
+    if (!open_) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Clear;
+    op.colour = colour & 0xFFFFFF;
+    op.bounds = kScreen;
+    frame_.Add(std::move(op));
+}
+
+void DDrawControl::DrawSurface(int32_t surface) {
+    Compositor::Shown s = compositor_.Showing(surface);
+    if (!open_ || !s.picture) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Picture;
+    op.x = s.x;
+    op.y = s.y;
+    // Clipped in 64 bits: a place near the int32 limits plus the picture's size must not wrap.
+    auto clip = [](int64_t v, int limit) {
+        return static_cast<int>(std::clamp<int64_t>(v, 0, limit));
+    };
+    op.bounds = {clip(s.x, kW), clip(s.y, kH), clip(int64_t{s.x} + s.picture->Width(), kW),
+                 clip(int64_t{s.y} + s.picture->Height(), kH)};
+    op.picture = std::move(s.picture);
+    frame_.Add(std::move(op));
+}
+
+void DDrawControl::SetTextFont(const std::string& face, int32_t size, int32_t, bool bold,
+                               bool italic, bool underline) {
+    font_ = TextFont{face, size, bold, italic, underline};
+}
+
+void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) {
+    if (!open_ || text.empty()) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Text;
+    op.colour = colour & 0xFFFFFF;
+    op.x = x;
+    op.y = y;
+    op.font = font_;
+    op.text = text;
+    op.bounds = TextBounds(font_, text, x, y);
+    frame_.Add(std::move(op));
+}
+
+void DDrawControl::FlipDisplay() {
+    if (!open_) return;
+    KnownChange change;
+    change.dirty = frame_.Finish();
+    const bool pure =
+        ClearsAll(frame_.Before()) && ClearsAll(frame_.Drawn()) && !change.dirty.empty();
+    if (pure) {
+        change.before = Reaching(frame_.Before(), change.dirty);
+        change.after = Reaching(frame_.Drawn(), change.dirty);
+        if (KnownChange* known = FindKnownChange(change)) {
+            for (const Area& a : known->changed) Compose(a);
+            Remember(known->changed);
+            if (!known->kept.empty() &&
+                !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
+                Unkeep(*known);
+            if (known->kept.empty() || !image_.pixels) {
+                Keep(*known, ScaleAndShow(known->changed));
+                return;
+            }
+            for (const auto& [at, pixels] : known->kept) {
+                ShowPixels(at, pixels.data());
+                stale_.push_back(at);
+            }
+            stale_ = MergeAreas(std::move(stale_));
+            return;
+        }
+    }
+    for (const Area& a : change.dirty) Compose(a);
+    change.changed = ChangedTiles(change.dirty);
+    Remember(change.changed);
+    const std::vector<Area> shown = ScaleAndShow(change.changed);
+    if (!pure) return;
+    if (known_.size() >= kMaxKnownChanges) {
+        keptBytes_ -= known_.front().KeptBytes();
+        known_.erase(known_.begin());
+    }
+    known_.push_back(std::move(change));
+    Keep(known_.back(), shown);
+}
+
+size_t DDrawControl::KnownChange::KeptBytes() const {
+    size_t bytes = 0;
+    for (const auto& [at, pixels] : kept) bytes += pixels.size() * sizeof(uint32_t);
+    return bytes;
+}
+
+// Found, a change becomes the most recently used.
+DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& change) {
+    for (auto k = known_.begin(); k != known_.end(); ++k)
+        if (k->dirty == change.dirty && SameDrawings(k->before, change.before) &&
+            SameDrawings(k->after, change.after)) {
+            std::rotate(k, k + 1, known_.end());
+            return &known_.back();
+        }
+    return nullptr;
+}
+
+// Copies what a change just put on the screen from the window's picture, while the budget
+// has room. Nothing kept is dropped to make room: on a large screen, where the flames' ring of
+// changes does not fit, dropping would copy pixels every frame only to drop them again.
+void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
+    if (!ShowsPixels() || shown.empty()) return;
+    size_t bytes = 0;
+    for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
+    if (keptBytes_ + bytes > kKeptPixelBudget) return;
+    for (const Area& a : shown) {
+        std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
+        for (int y = a.top; y < a.bottom; ++y)
+            std::memcpy(pixels.data() + static_cast<size_t>(y - a.top) * a.Width(),
+                        image_.pixels + static_cast<size_t>(y) * image_.stride + a.left,
+                        sizeof(uint32_t) * a.Width());
+        change.kept.emplace_back(a, std::move(pixels));
+        const Area& h = stage_.hearth;
+        change.keptFrom.push_back(
+            scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}));
+    }
+    change.keptDrawn = Touching(frame_.Drawn(), change.keptFrom, 0);
+    keptBytes_ += bytes;
+}
+
+void DDrawControl::Unkeep(KnownChange& change) {
+    keptBytes_ -= change.KeptBytes();
+    change.kept.clear();
+    change.keptFrom.clear();
+    change.keptDrawn.clear();
+}
+
+void DDrawControl::ForgetKnownChanges() {
+    ForgetKeptPixels();
+    known_.clear();
+}
+
+void DDrawControl::ForgetKeptPixels() {
+    for (KnownChange& k : known_) Unkeep(k);
+    keptBytes_ = 0;
+    stale_.clear();
+}
+
+void DDrawControl::Refresh() {
+    if (stale_.empty() || !image_.pixels || stage_.hearth.Empty()) return;
+    const Area& h = stage_.hearth;
+    for (const Area& a : stale_)
+        ScaleIntoWindow({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top});
+    stale_.clear();
+}
+
+// Scales the back buffer into the window's picture over `area`, in pixels of the scaled hearth.
+void DDrawControl::ScaleIntoWindow(const Area& area) {
+    const Area& h = stage_.hearth;
+    scaler_.Scale(compositor_.BackBuffer(),
+                  image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
+                  image_.stride, area);
+}
+
+// The frame's drawings again, in order, each kept inside `area`, from the last one that covers
+// all of it: what lies beneath that would only be painted over.
+void DDrawControl::Compose(const Area& area) {
+    const std::vector<DrawOp>& ops = frame_.Drawn();
+    const Area within = area.Intersect(kScreen);
+    size_t first = ops.size();
+    while (first > 0) {
+        const DrawOp& op = ops[--first];
+        const bool hides = op.kind == DrawOp::Kind::Clear ||
+                           (op.kind == DrawOp::Kind::Picture && op.picture->Solid());
+        if (hides && op.bounds.Intersect(within) == within) break;
+    }
+    for (size_t i = first; i < ops.size(); ++i) {
+        const DrawOp& op = ops[i];
+        const Area clip = op.bounds.Intersect(area);
+        if (clip.Empty()) continue;
+        switch (op.kind) {
+            case DrawOp::Kind::Clear:
+                compositor_.Clear(op.colour, clip);
+                break;
+            case DrawOp::Kind::Picture:
+                compositor_.DrawPicture(*op.picture, op.x, op.y, clip);
+                break;
+            case DrawOp::Kind::Text:
+                PaintText(op.font, op.text, op.x, op.y, op.colour, clip);
+                break;
+        }
+    }
+}
+
+// The parts of `areas` whose pixels really differ from what was shown, found tile by tile: a
+// flame frame that changes only inside the fire's opening shows only that.
+std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
+    const uint16_t* back = compositor_.BackBuffer();
+    std::vector<Area> changed;
+    for (const Area& area : areas) {
+        const Area a = area.Intersect(kScreen);
+        for (int top = a.top; top < a.bottom;) {
+            const int bottom = std::min(a.bottom, (top / kTile + 1) * kTile);
+            int runStart = -1;
+            for (int left = a.left; left <= a.right;) {
+                const int right = std::min(a.right, (left / kTile + 1) * kTile);
+                bool differs = false;
+                for (int y = top; y < bottom && left < a.right && !differs; ++y)
+                    differs = !SamePixels(back + y * kW + left, shown_.data() + y * kW + left,
+                                          right - left);
+                if (differs && runStart < 0) runStart = left;
+                if (!differs && runStart >= 0) {
+                    changed.push_back({runStart, top, left, bottom});
+                    runStart = -1;
+                }
+                if (left == a.right) break;
+                left = right;
+            }
+            top = bottom;
+        }
+    }
+    return MergeAreas(StackRuns(std::move(changed)));
+}
+
+// What is about to be shown becomes what was shown.
+void DDrawControl::Remember(const std::vector<Area>& changed) {
+    const uint16_t* back = compositor_.BackBuffer();
+    for (const Area& c : changed)
+        for (int y = c.top; y < c.bottom; ++y)
+            std::memcpy(shown_.data() + y * kW + c.left, back + y * kW + c.left,
+                        sizeof(uint16_t) * c.Width());
+}
+
+// Scales the window areas that `logical` affects and shows them; gives those areas. Areas
+// are joined before scaling, so every pixel shown is one just scaled.
+std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
+    if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
+    const Area& h = stage_.hearth;
+    std::vector<Area> affected;
+    for (const Area& a : logical)
+        if (const Area d = scaler_.Affected(a); !d.Empty()) affected.push_back(d);
+    std::vector<Area> shown;
+    for (const Area& d : MergeAreas(std::move(affected))) {
+        ScaleIntoWindow(d);
+        shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
+    }
+    if (!shown.empty()) Show(shown);
+    return shown;
+}
+
+void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
+    image_ = image;
+    primary_ = primary;
+    if (!open_ || !image_.pixels) return;
+    // Kept pixels belong to the window as it was.
+    ForgetKeptPixels();
+    stage_ = Stage::For(image_.width, image_.height, primary_);
+    const Area& h = stage_.hearth;
+    if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())
+        scaler_ = Scaler(kW, kH, h.Width(), h.Height());
+    PaintWall(wall_.get(), stage_, image_);
+    if (!h.Empty()) ScaleIntoWindow({0, 0, h.Width(), h.Height()});
+    Show({{0, 0, image_.width, image_.height}});
+}
+
+void DDrawControl::RaiseFrameDue() {
+    // A frame that is still being drawn (a message box or a modal loop inside it pumping
+    // messages) must not start another one over the same back buffer.
+    if (!open_ || inFrame_ || !events_) return;
+    inFrame_ = true;
+    events_->FrameDue();
+    inFrame_ = false;
+}
+
+int DDrawControl::NextFrameDelayMs(int refreshHz) {
+    // A millisecond short of one refresh: timers that only fire on the system's ticks round
+    // up, and a frame a whole tick late could let a fast flame frame go unseen.
+    const int refreshMs = std::max(1, (refreshHz > 0 ? 1000 / refreshHz : 16) - 1);
+    const int64_t due = compositor_.MsUntilNextStep();
+    if (due < 0) return kSlowestFrameMs;
+    return static_cast<int>(std::clamp<int64_t>(due, refreshMs, kSlowestFrameMs));
+}
+
+void DDrawControl::PointerAt(int buttons, int shift, int windowX, int windowY) {
+    if (!open_) return;
+    const std::pair<int, int> at{windowX, windowY};
+    const bool moved = pointer_ && *pointer_ != at;
+    pointer_ = at;
+    if (moved && events_)
+        events_->MouseMoved(buttons, shift, stage_.LogicalX(windowX), stage_.LogicalY(windowY));
+}
+
+void DDrawControl::ButtonDown(int button, int shift, int windowX, int windowY) {
+    if (!open_) return;
+    if (events_)
+        events_->MouseButton(button, shift, stage_.LogicalX(windowX), stage_.LogicalY(windowY));
+}
+
+void DDrawControl::KeyDown(int16_t keyCode, int16_t shift) {
+    if (!open_) return;
+    if (events_) events_->KeyEvent(keyCode, shift);
+}
+
+}  // namespace hg

@@ -1,0 +1,170 @@
+#pragma once
+// The drawing control without its platform. Surfaces and composition go to the Compositor; what
+// each frame draws is recorded and compared with the frame before, so an unchanged frame costs
+// nothing and a changed one composes, scales and shows only what changed. Changes that come
+// round again (the flames' ring of frames) are remembered: what they changed, and, where the
+// back end can show pixels of ours, the scaled pixels themselves. The platform's part
+// is a back end: the memory of the logical picture, text, the window's own 32-bit picture and
+// putting areas of it on the screen (Win32 here; an X11 one can sit on the same core).
+//
+// What the values the scene passes mean here:
+// - OpenDisplay(800, 600, 16, ""): the logical display is always 800 x 600 in RGB565, shown
+//   scaled smoothly onto the primary monitor with the wall of the room around it on the rest of
+//   the window; no display mode is ever switched. Other sizes or depths are refused (the
+//   compositor has one size). The text names nothing yet and is ignored.
+// - LoadSurfaceFrame's key -1: magenta (255, 0, 255) is transparent (see KeyColour).
+// - SetSurfaceFrame(s, 1): the surface shows frame 1 now and steps on from there.
+// - SetSurfaceSpeed(s, v): v milliseconds per frame (the dialog's 25 fast .. 250 slow; seeded
+//   100); zero or negative means 100.
+// - Surfaces are never lost: they live in our own memory, not in video memory that a mode
+//   switch could take away. IsSurfaceLost is always false, RestoreSurface does nothing.
+// - A picture that is missing or unreadable leaves an empty frame that draws nothing.
+// - SetTextFont(face, size, n, bold, italic, underline): size is the character cell's height
+//   in logical pixels; n (30 for the calendar, 1 for the message) reads as neither weight,
+//   width nor angle and is ignored.
+// - DrawTextAt(text, x, y, colour): (x, y) is the top-left of the character cell; the
+//   background stays transparent.
+// - FrameDue comes when the next flame frame is due, at most as often as the screen refreshes
+//   and at least ten times a second (the clock's seconds).
+// - Mouse and key events carry Visual Basic's values: button 1 left, 2 right, 4 middle; shift
+//   1 Shift, 2 Ctrl, 4 Alt; mouse positions in logical display pixels.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/compositor.h"
+#include "display/retained_frame.h"
+#include "display/scaler.h"
+#include "display/stage.h"
+#include "scene/controls.h"
+
+namespace hg {
+
+class DDrawControl : public TegoDDrw {
+  public:
+    // The screen's pixels of changes seen before are kept up to this many bytes in all.
+    static constexpr size_t kKeptPixelBudget = size_t{40} << 20;
+    // Frames are asked for at least this often, so the clock's second shows promptly.
+    static constexpr int kSlowestFrameMs = 100;
+    // Changed pixels are found in squares of this side before they are scaled and shown.
+    static constexpr int kTile = 16;
+
+    explicit DDrawControl(MillisecondClock clock);
+
+    bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& options) override;
+    void CloseDisplay() override;
+    int32_t NewSurface() override;
+    void LoadSurfaceFrame(int32_t surface, int32_t frame, const std::string& path,
+                          int32_t key) override;
+    void SetSurfaceX(int32_t surface, int32_t x) override;
+    void SetSurfaceY(int32_t surface, int32_t y) override;
+    void SetSurfaceFrame(int32_t surface, int32_t frame) override;
+    void SetSurfaceSpeed(int32_t surface, int32_t speed) override;
+    void ClearBackBuffer(Colour colour) override;
+    bool IsSurfaceLost(int32_t surface) override { return false; }
+    void RestoreSurface(int32_t surface) override {}
+    void DrawSurface(int32_t surface) override;
+    void SetTextFont(const std::string& face, int32_t size, int32_t n, bool bold, bool italic,
+                     bool underline) override;
+    void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) override;
+    void FlipDisplay() override;
+
+    bool IsOpen() const { return open_; }
+    Compositor& Pixels() { return compositor_; }
+    const Stage& CurrentStage() const { return stage_; }
+    // Milliseconds until the next FrameDue: when the next flame frame is due, no sooner than
+    // one refresh of the screen (`refreshHz`; 0 when unknown) and no later than kSlowestFrameMs.
+    int NextFrameDelayMs(int refreshHz);
+
+  protected:
+    // The back end. OpenPresentation gives the memory of the logical picture, where text is
+    // painted too, or null when the display cannot be shown.
+    virtual uint16_t* OpenPresentation() = 0;
+    virtual void ClosePresentation() = 0;
+    // Puts these areas of the window's picture (given by Restage) on the screen.
+    virtual void Show(const std::vector<Area>& areas) = 0;
+    // Every logical pixel that PaintText of this text may touch.
+    virtual Area TextBounds(const TextFont& font, const std::string& text, int32_t x,
+                            int32_t y) = 0;
+    // Paints onto the logical picture, touching nothing outside `clip`; done with the memory
+    // when it returns.
+    virtual void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
+                           Colour colour, const Area& clip) = 0;
+
+    // From the back end: the window's picture and where the primary monitor lies in it (in
+    // window pixels), when the display opens and whenever either changes. Everything is
+    // painted into it anew, wall and hearth, and shown.
+    void Restage(const ScreenImage& image, const Area& primary);
+    // The window's picture is going away (it is freed right after).
+    void Unstage() { image_ = {}; }
+    void RaiseFrameDue();
+    // A pointer message at a window point; only a real change of place is a move. The first
+    // message after opening only sets the place: windows report one when they appear.
+    void PointerAt(int buttons, int shift, int windowX, int windowY);
+    // The next pointer message only sets the place again.
+    void ForgetPointer() { pointer_.reset(); }
+    void ButtonDown(int button, int shift, int windowX, int windowY);
+    void KeyDown(int16_t keyCode, int16_t shift);
+    // Whether ShowPixels puts pixels on the screen. Kept pixels are shown without passing
+    // through the window's picture, whose hearth then lags behind until Refresh.
+    virtual bool ShowsPixels() const { return false; }
+    // Puts `pixels` (rows `at.Width()` apart) on the screen at the window area `at`.
+    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
+    // Brings the window's picture up to date with the screen; before painting from it.
+    void Refresh();
+    // The wall's strip; null for a plain wall. Taken at the next Restage.
+    void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
+
+  private:
+    // What one change of frame changed on the screen: the flames step through the same frames
+    // again and again, and the squares that change between two of them, once found, are known.
+    // Composed pixels follow from the drawings alone once a clear of the whole screen lies under
+    // them, so drawings that reach the same areas the same way give the same squares.
+    // When the back end shows pixels of ours, the screen's pixels of the change are kept too,
+    // and showing it again costs no scaling.
+    struct KnownChange {
+        std::vector<Area> dirty;
+        std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
+        std::vector<Area> changed;
+        std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
+        // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
+        // are shown again only while the drawings over all that they were scaled from are the
+        // same: a clock's text in a bridged gap may have changed since.
+        std::vector<Area> keptFrom;  // logical areas
+        std::vector<DrawOp> keptDrawn;
+        size_t KeptBytes() const;
+    };
+    static constexpr size_t kMaxKnownChanges = 32;
+
+    void Compose(const Area& area);
+    std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
+    void Remember(const std::vector<Area>& changed);
+    KnownChange* FindKnownChange(const KnownChange& change);
+    std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
+    void ScaleIntoWindow(const Area& area);
+    void Keep(KnownChange& change, const std::vector<Area>& shown);
+    void Unkeep(KnownChange& change);
+    void ForgetKeptPixels();
+    void ForgetKnownChanges();
+
+    Compositor compositor_;
+    RetainedFrame frame_;
+    // The logical picture as last shown; where the back buffer differs, the screen is stale.
+    std::vector<uint16_t> shown_;
+    std::vector<KnownChange> known_;  // the most recently used last
+    size_t keptBytes_ = 0;
+    std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
+    bool open_ = false;
+    bool inFrame_ = false;
+    std::optional<std::pair<int, int>> pointer_;
+    TextFont font_;
+    Stage stage_;
+    Scaler scaler_;
+    ScreenImage image_;
+    Area primary_;
+    std::shared_ptr<const Picture> wall_;
+};
+
+}  // namespace hg

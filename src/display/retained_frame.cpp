@@ -1,0 +1,201 @@
+#include "display/retained_frame.h"
+
+#include <algorithm>
+
+namespace hg {
+
+namespace {
+
+constexpr Area kScreen{0, 0, Compositor::kWidth, Compositor::kHeight};
+// Two rectangles whose common one wastes fewer pixels than this are not worth keeping apart:
+// each area shown has a fixed cost of its own.
+constexpr int64_t kJoinSlack = 48 * 48;
+
+int64_t Waste(const Area& a, const Area& b) {
+    return a.Union(b).Size() - a.Size() - b.Size() + a.Intersect(b).Size();
+}
+
+}  // namespace
+
+bool DrawOp::SameAs(const DrawOp& o) const {
+    if (kind != o.kind) return false;
+    switch (kind) {
+        case Kind::Clear:
+            return colour == o.colour;
+        case Kind::Picture:
+            return picture == o.picture && x == o.x && y == o.y;
+        case Kind::Text:
+            return x == o.x && y == o.y && colour == o.colour && font == o.font && text == o.text &&
+                   bounds == o.bounds;
+    }
+    return false;
+}
+
+void RetainedFrame::Add(DrawOp op) {
+    op.bounds = op.bounds.Intersect(kScreen);
+    current_.push_back(std::move(op));
+}
+
+std::vector<Area> RetainedFrame::Finish() {
+    std::vector<Area> changed;
+    const size_t n = previous_.size(), m = current_.size();
+    if (!havePrevious_ || n > kMaxCompared || m > kMaxCompared) {
+        changed.push_back(kScreen);
+    } else {
+        // The longest common subsequence of the two lists: a pixel that no other drawing of
+        // either frame covers sees the same drawings in the same order, so it is unchanged.
+        std::vector<uint16_t> len((n + 1) * (m + 1), 0);
+        auto at = [&](size_t i, size_t j) -> uint16_t& { return len[i * (m + 1) + j]; };
+        for (size_t i = n; i-- > 0;)
+            for (size_t j = m; j-- > 0;)
+                at(i, j) = previous_[i].SameAs(current_[j])
+                               ? static_cast<uint16_t>(at(i + 1, j + 1) + 1)
+                               : std::max(at(i + 1, j), at(i, j + 1));
+        // Between two matched drawings, what the last frame drew there and what this one draws
+        // instead.
+        size_t gapI = 0, gapJ = 0;
+        auto closeGap = [&](size_t i, size_t j) {
+            Replaced(gapI, i, gapJ, j, changed);
+            gapI = i + 1, gapJ = j + 1;
+        };
+        size_t i = 0, j = 0;
+        while (i < n || j < m) {
+            if (i < n && j < m && previous_[i].SameAs(current_[j])) {
+                closeGap(i, j);
+                ++i, ++j;
+            } else if (j == m || (i < n && at(i + 1, j) >= at(i, j + 1))) {
+                ++i;
+            } else {
+                ++j;
+            }
+        }
+        closeGap(n, m);
+    }
+    before_.clear();
+    if (havePrevious_) before_.swap(previous_);
+    previous_.swap(current_);
+    current_.clear();
+    havePrevious_ = true;
+    changed.erase(
+        std::remove_if(changed.begin(), changed.end(), [](const Area& a) { return a.Empty(); }),
+        changed.end());
+    return MergeAreas(std::move(changed));
+}
+
+// Drawings previous_[i0, i1) gave way to current_[j0, j1). A picture that only changed its
+// frame in place (the flame stepping) changes only where its two frames differ; anything else
+// changes all it covers, in both frames.
+void RetainedFrame::Replaced(size_t i0, size_t i1, size_t j0, size_t j1,
+                             std::vector<Area>& changed) {
+    bool inPlace = i1 - i0 == j1 - j0;
+    for (size_t k = 0; inPlace && k < i1 - i0; ++k) {
+        const DrawOp& a = previous_[i0 + k];
+        const DrawOp& b = current_[j0 + k];
+        inPlace = a.kind == DrawOp::Kind::Picture && b.kind == DrawOp::Kind::Picture &&
+                  a.x == b.x && a.y == b.y && a.picture->Width() == b.picture->Width() &&
+                  a.picture->Height() == b.picture->Height();
+    }
+    for (size_t k = 0; k < std::max(i1 - i0, j1 - j0); ++k) {
+        if (!inPlace) {
+            if (i0 + k < i1) changed.push_back(previous_[i0 + k].bounds);
+            if (j0 + k < j1) changed.push_back(current_[j0 + k].bounds);
+            continue;
+        }
+        const DrawOp& b = current_[j0 + k];
+        for (const Area& d : Differences(previous_[i0 + k].picture, b.picture)) {
+            const int64_t l = int64_t{b.x} + d.left, t = int64_t{b.y} + d.top;
+            const int64_t r = int64_t{b.x} + d.right, bt = int64_t{b.y} + d.bottom;
+            auto fit = [](int64_t v) {
+                return static_cast<int>(std::clamp<int64_t>(v, -1, 1 << 20));
+            };
+            changed.push_back(Area{fit(l), fit(t), fit(r), fit(bt)}.Intersect(b.bounds));
+        }
+    }
+}
+
+const std::vector<Area>& RetainedFrame::Differences(const std::shared_ptr<const Picture>& a,
+                                                    const std::shared_ptr<const Picture>& b) {
+    for (const Difference& d : differences_)
+        if ((d.a == a && d.b == b) || (d.a == b && d.b == a)) return d.areas;
+    if (differences_.size() >= kMaxDifferences) differences_.erase(differences_.begin());
+    differences_.push_back({a, b, PictureDifference(*a, *b)});
+    return differences_.back().areas;
+}
+
+std::vector<Area> PictureDifference(const Picture& a, const Picture& b) {
+    const int w = std::min(a.Width(), b.Width()), h = std::min(a.Height(), b.Height());
+    constexpr int kTile = 16;
+    std::vector<Area> runs;
+    std::vector<uint8_t> opaqueA(static_cast<size_t>(w)), opaqueB(static_cast<size_t>(w));
+    std::vector<uint8_t> tiles(static_cast<size_t>((w + kTile - 1) / kTile));
+    auto mask = [w](const Picture& p, int y, std::vector<uint8_t>& out) {
+        std::fill(out.begin(), out.end(), 0);
+        for (const Picture::Run* r = p.RunsBegin(y); r != p.RunsEnd(y); ++r)
+            std::fill_n(out.begin() + r->x, std::min<int>(r->length, w - r->x), 1);
+    };
+    for (int top = 0; top < h; top += kTile) {
+        std::fill(tiles.begin(), tiles.end(), 0);
+        for (int y = top; y < std::min(h, top + kTile); ++y) {
+            mask(a, y, opaqueA);
+            mask(b, y, opaqueB);
+            const uint16_t* pa = a.Row(y);
+            const uint16_t* pb = b.Row(y);
+            for (int x = 0; x < w; ++x)
+                if (opaqueA[x] != opaqueB[x] || (opaqueA[x] && pa[x] != pb[x]))
+                    tiles[static_cast<size_t>(x / kTile)] = 1;
+        }
+        for (size_t t = 0; t < tiles.size();) {
+            if (!tiles[t]) {
+                ++t;
+                continue;
+            }
+            size_t e = t;
+            while (e < tiles.size() && tiles[e]) ++e;
+            runs.push_back({static_cast<int>(t) * kTile, top,
+                            std::min(w, static_cast<int>(e) * kTile), std::min(h, top + kTile)});
+            t = e;
+        }
+    }
+    return StackRuns(std::move(runs));
+}
+
+std::vector<Area> StackRuns(std::vector<Area> runs) {
+    std::vector<Area> stacked;
+    for (const Area& c : runs) {
+        auto above = std::find_if(stacked.begin(), stacked.end(), [&](const Area& s) {
+            return s.left == c.left && s.right == c.right && s.bottom == c.top;
+        });
+        if (above != stacked.end())
+            above->bottom = c.bottom;
+        else
+            stacked.push_back(c);
+    }
+    return stacked;
+}
+
+std::vector<Area> MergeAreas(std::vector<Area> areas, size_t limit) {
+    limit = std::max<size_t>(1, limit);
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < areas.size() && !joined; ++i)
+            for (size_t j = i + 1; j < areas.size() && !joined; ++j)
+                if (!areas[i].Intersect(areas[j]).Empty() ||
+                    Waste(areas[i], areas[j]) <= kJoinSlack) {
+                    areas[i] = areas[i].Union(areas[j]);
+                    areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
+                    joined = true;
+                }
+    }
+    while (areas.size() > limit) {
+        size_t bi = 0, bj = 1;
+        int64_t best = Waste(areas[0], areas[1]);
+        for (size_t i = 0; i < areas.size(); ++i)
+            for (size_t j = i + 1; j < areas.size(); ++j)
+                if (int64_t w = Waste(areas[i], areas[j]); w < best) best = w, bi = i, bj = j;
+        areas[bi] = areas[bi].Union(areas[bj]);
+        areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(bj));
+    }
+    return areas;
+}
+
+}  // namespace hg

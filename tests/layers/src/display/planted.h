@@ -1,0 +1,3 @@
+#pragma once
+// Clean: a folder may include its own headers.
+#include <vector>

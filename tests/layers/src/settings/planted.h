@@ -1,0 +1,3 @@
+#pragma once
+// Clean: nothing but the standard library.
+#include <string>

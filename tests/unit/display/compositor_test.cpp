@@ -1,0 +1,401 @@
+// The compositor pixel by pixel: colour key, clipping at each edge, frames and their pace, and
+// pictures that are missing or broken.
+#include "display/compositor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "media/byte_reader.h"
+#include "scene/controls.h"
+
+namespace hg {
+namespace {
+
+constexpr uint16_t kBackground = 0x1234;
+
+// A picture from rows of letters; '.' is magenta, the key of every scene picture.
+std::shared_ptr<const Picture> Art(const std::vector<std::string>& rows,
+                                   const std::map<char, Colour>& colours, int32_t key = -1) {
+    const int w = static_cast<int>(rows[0].size()), h = static_cast<int>(rows.size());
+    std::vector<uint8_t> rgba;
+    for (const auto& row : rows)
+        for (char c : row) {
+            Colour col = c == '.' ? Rgb(255, 0, 255) : colours.at(c);
+            rgba.insert(rgba.end(), {uint8_t(col), uint8_t(col >> 8), uint8_t(col >> 16), 255});
+        }
+    return Picture::FromRgba(rgba.data(), w, h, KeyColour(key));
+}
+
+struct Fixture {
+    uint32_t now = 0;
+    Compositor c{[this] { return now; }};
+    Fixture() { Fill(); }
+    void Fill() { std::fill_n(c.BackBuffer(), 800 * 600, kBackground); }
+    int32_t Surface(std::shared_ptr<const Picture> p, int x, int y) {
+        int32_t s = c.NewSurface();
+        c.SetFramePicture(s, 1, std::move(p));
+        c.SetX(s, x);
+        c.SetY(s, y);
+        return s;
+    }
+    size_t Changed() const {
+        size_t n = 0;
+        for (int i = 0; i < 800 * 600; ++i) n += c.BackBuffer()[i] != kBackground;
+        return n;
+    }
+};
+
+// The obvious per-pixel blit, to compare the run-wise one against.
+std::vector<uint16_t> Reference(const std::vector<std::string>& rows, uint16_t ink, int x0,
+                                int y0) {
+    std::vector<uint16_t> out(800 * 600, kBackground);
+    for (int py = 0; py < static_cast<int>(rows.size()); ++py)
+        for (int px = 0; px < static_cast<int>(rows[py].size()); ++px) {
+            const int64_t x = int64_t{x0} + px, y = int64_t{y0} + py;
+            if (rows[py][px] != '.' && x >= 0 && x < 800 && y >= 0 && y < 600)
+                out[y * 800 + x] = ink;
+        }
+    return out;
+}
+
+TEST(Compositor, KeyLeavesOutMagentaOnlyAndDarkArtStaysSolid) {
+    Fixture f;
+    // Black, the near-black that converts to 565 zero, and a near-magenta that converts to the
+    // key's own 565 value must all be drawn.
+    auto p = Art({"kd.n"}, {{'k', Rgb(0, 0, 0)}, {'d', Rgb(3, 2, 5)}, {'n', Rgb(250, 1, 252)}});
+    f.c.Draw(f.Surface(p, 10, 20));
+    EXPECT_EQ(f.c.Pixel(10, 20), 0x0000);
+    EXPECT_EQ(f.c.Pixel(11, 20), 0x0000);
+    EXPECT_EQ(f.c.Pixel(12, 20), kBackground) << "magenta must be transparent";
+    EXPECT_EQ(f.c.Pixel(13, 20), ToRgb565(Rgb(255, 0, 255)));
+    EXPECT_EQ(f.Changed(), 3u);
+}
+
+TEST(Compositor, OtherKeyValuesAndAlpha) {
+    Fixture f;
+    const std::map<char, Colour> ink{{'k', Rgb(0, 0, 0)}, {'r', Rgb(255, 0, 0)}};
+    // A key that is a colour makes that colour transparent and magenta solid.
+    f.c.Draw(f.Surface(Art({"k.r"}, ink, static_cast<int32_t>(Rgb(0, 0, 0))), 0, 0));
+    EXPECT_EQ(f.c.Pixel(0, 0), kBackground);
+    EXPECT_EQ(f.c.Pixel(1, 0), ToRgb565(Rgb(255, 0, 255)));
+    EXPECT_EQ(f.c.Pixel(2, 0), 0xF800);
+    // Another negative key means no key at all.
+    f.c.Draw(f.Surface(Art({"k.r"}, ink, -7), 0, 1));
+    EXPECT_EQ(f.c.Pixel(1, 1), ToRgb565(Rgb(255, 0, 255)));
+    // A pixel more than half transparent is left out whatever its colour.
+    const uint8_t rgba[] = {10, 200, 30, 127, 10, 200, 30, 128};
+    f.c.Draw(f.Surface(Picture::FromRgba(rgba, 2, 1, KeyColour(-1)), 0, 2));
+    EXPECT_EQ(f.c.Pixel(0, 2), kBackground);
+    EXPECT_EQ(f.c.Pixel(1, 2), ToRgb565(Rgb(10, 200, 30)));
+}
+
+TEST(Compositor, ClearAndColourConversion) {
+    Fixture f;
+    f.c.Clear(Rgb(255, 255, 0));
+    EXPECT_EQ(f.c.Pixel(0, 0), 0xFFE0);
+    EXPECT_EQ(f.c.Pixel(799, 599), 0xFFE0);
+    EXPECT_EQ(ToRgb565(Rgb(0, 0, 255)), 0x001F);
+    EXPECT_EQ(ToRgb565(Rgb(0, 255, 0)), 0x07E0);
+    EXPECT_EQ(ToRgb565(Rgb(8, 4, 8)), 0x0821);
+}
+
+TEST(Compositor, ClipsAtEveryEdgeExactlyAsAPixelByPixelCopy) {
+    // Holes at the corners and inside, so runs start and end at every clip line.
+    const std::vector<std::string> rows = {
+        ".aaaa.a", "aa.aaaa", "aaaaaa.", "a.a.a.a", "aaaaaaa",
+    };
+    const auto p = Art(rows, {{'a', Rgb(0, 255, 0)}});
+    const int xs[] = {-8, -7, -6, -3, -1, 0, 1, 396, 792, 793, 795, 799, 800, 801};
+    const int ys[] = {-6, -5, -4, -2, 0, 1, 300, 594, 595, 597, 599, 600, 601};
+    for (int x : xs)
+        for (int y : ys) {
+            Fixture f;
+            f.c.Draw(f.Surface(p, x, y));
+            const auto want = Reference(rows, 0x07E0, x, y);
+            ASSERT_TRUE(std::equal(want.begin(), want.end(), f.c.BackBuffer()))
+                << "picture at " << x << ", " << y;
+        }
+}
+
+TEST(Compositor, SurfaceWhollyOffScreenOrAtExtremePositionsDrawsNothing) {
+    const auto p = Art({"aaa", "aaa"}, {{'a', Rgb(9, 9, 9)}});
+    const std::pair<int32_t, int32_t> places[] = {
+        {-3, 0},        {800, 0},       {0, -2},
+        {0, 600},       {INT32_MIN, 0}, {INT32_MAX, 0},
+        {0, INT32_MIN}, {0, INT32_MAX}, {INT32_MAX, INT32_MAX},
+        {-3, -2},
+    };
+    for (auto [x, y] : places) {
+        Fixture f;
+        f.c.Draw(f.Surface(p, x, y));
+        EXPECT_EQ(f.Changed(), 0u) << x << ", " << y;
+    }
+    // Never given a place: the top-left corner.
+    Fixture f;
+    int32_t s = f.c.NewSurface();
+    f.c.SetFramePicture(s, 1, p);
+    f.c.Draw(s);
+    EXPECT_NE(f.c.Pixel(0, 0), kBackground);
+    EXPECT_EQ(f.Changed(), 6u);
+}
+
+struct Strip : Fixture {
+    int32_t s = 0;
+    // Frame k is a single pixel of colour 565 value k at (5, 5).
+    explicit Strip(int frames) {
+        s = c.NewSurface();
+        for (int k = 1; k <= frames; ++k)
+            c.SetFramePicture(s, k, Art({"x"}, {{'x', Rgb(0, 0, k * 8)}}));
+        c.SetX(s, 5);
+        c.SetY(s, 5);
+    }
+    int Shown() {
+        c.Draw(s);
+        return c.Pixel(5, 5);
+    }
+};
+
+TEST(Compositor, FramesStepByThemselvesAtTheirPaceAndWrap) {
+    Strip f(3);
+    f.c.SetFrame(f.s, 1);
+    f.c.SetSpeed(f.s, 100);
+    EXPECT_EQ(f.Shown(), 1);
+    f.now = 99;
+    EXPECT_EQ(f.Shown(), 1);
+    f.now = 100;
+    EXPECT_EQ(f.Shown(), 2);
+    f.now = 250;
+    EXPECT_EQ(f.Shown(), 3);
+    f.now = 300;
+    EXPECT_EQ(f.Shown(), 1) << "after the last frame comes the first";
+    // The pace does not depend on how often frames are drawn.
+    f.now = 300 + 100 * 3 * 1000 + 100;
+    EXPECT_EQ(f.Shown(), 2);
+    EXPECT_EQ(f.c.CurrentFrame(f.s), 2);
+    // Slower pace from now on.
+    f.c.SetSpeed(f.s, 250);
+    f.now += 249;
+    EXPECT_EQ(f.Shown(), 2);
+    f.now += 1;
+    EXPECT_EQ(f.Shown(), 3);
+}
+
+TEST(Compositor, FrameStartsOverOnRequestAndOddSpeedsGetTheDefault) {
+    Strip f(3);
+    f.c.SetSpeed(f.s, 0);
+    f.now = Compositor::kDefaultFrameMs;
+    EXPECT_EQ(f.Shown(), 2);
+    f.c.SetSpeed(f.s, -40);
+    f.now += Compositor::kDefaultFrameMs;
+    EXPECT_EQ(f.Shown(), 3);
+    // Setting the frame shows it at once and gives it a whole period.
+    f.now += 50;
+    f.c.SetFrame(f.s, 1);
+    f.now += 99;
+    EXPECT_EQ(f.Shown(), 1);
+    // A frame number beyond the strip wraps; below 1 is ignored.
+    f.c.SetFrame(f.s, 5);
+    EXPECT_EQ(f.Shown(), 2);
+    f.c.SetFrame(f.s, 0);
+    EXPECT_EQ(f.Shown(), 2);
+    // The millisecond counter wraps around 2^32 without a hitch.
+    f.now = 0xFFFFFFF0u;
+    f.c.SetFrame(f.s, 1);
+    f.now = 0x00000054u;  // 100 ms later
+    EXPECT_EQ(f.Shown(), 2);
+    // One frame never steps.
+    Strip one(1);
+    one.now = 1000000;
+    EXPECT_EQ(one.Shown(), 1);
+}
+
+std::string TempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("hg_compositor_" + name)).string();
+}
+
+// A 24-bit bottom-up Windows bitmap, written here so the test owns its bytes.
+std::string WriteBmp(const std::string& name, const std::vector<std::vector<Colour>>& rows) {
+    const int h = static_cast<int>(rows.size()), w = static_cast<int>(rows[0].size());
+    const int stride = (w * 3 + 3) & ~3;
+    std::vector<uint8_t> b(54 + stride * h, 0);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    b[26] = 1;
+    b[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Colour c = rows[h - 1 - y][x];
+            uint8_t* px = &b[54 + y * stride + x * 3];
+            px[0] = uint8_t(c >> 16);
+            px[1] = uint8_t(c >> 8);
+            px[2] = uint8_t(c);
+        }
+    const std::string path = TempPath(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
+    return path;
+}
+
+// A 4-bit bottom-up Windows bitmap, red where `red` says and magenta elsewhere, cut to `keep`
+// bytes when that is given: a header may promise more than the file holds. Red is index 0, so
+// the bytes a decoder makes up for a short file would show as red.
+std::string WriteBmp4(const std::string& name, int w, int h, bool (*red)(int x, int y),
+                      size_t keep = SIZE_MAX) {
+    const int stride = (w * 4 + 31) / 32 * 4;
+    const int offset = 54 + 16 * 4;
+    std::vector<uint8_t> b(offset + size_t(stride) * h, 0x11);  // magenta pixel pairs
+    std::fill(b.begin(), b.begin() + offset, 0);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    b[26] = 1;
+    b[28] = 4;
+    put32(46, 16);
+    put32(54, 0xFF0000);  // blue, green, red: red
+    put32(58, 0xFF00FF);  // magenta
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (red(x, h - 1 - y)) b[offset + size_t(y) * stride + x / 2] &= x % 2 ? 0xF0 : 0x0F;
+    b.resize(std::min(b.size(), keep));
+    const std::string path = TempPath(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
+    return path;
+}
+
+TEST(Compositor, PicturesAreBoundedToTheScreenAndToWhatTheirBytesHold) {
+    // A picture larger than the screen keeps its top-left 800 x 600.
+    auto quarter = [](int x, int y) { return x < 500 || y < 350; };
+    const std::string big = WriteBmp4("big.bmp", 1000, 700, quarter);
+    Fixture f;
+    int32_t s = f.c.NewSurface();
+    f.c.LoadFrame(s, 1, big, -1);
+    f.c.SetX(s, -300);
+    f.c.SetY(s, -200);
+    f.c.Draw(s);
+    EXPECT_EQ(f.c.Pixel(0, 0), 0xF800) << "the top rows were kept";
+    EXPECT_EQ(f.c.Pixel(499, 0), 0xF800);
+    EXPECT_EQ(f.c.Pixel(500, 399), kBackground) << "columns beyond 800 were dropped";
+    EXPECT_EQ(f.c.Pixel(100, 400), kBackground) << "rows beyond 600 were dropped";
+    EXPECT_LE(f.c.PictureBytes(), 2u * 800 * 600 + 600 * 8 + 4096);
+
+    // A header that claims 4096 x 4096 over 200 bytes, and a source beyond 4096 pixels: refused.
+    auto all = [](int, int) { return true; };
+    const std::string liar = WriteBmp4("liar.bmp", 4096, 4096, all, 200);
+    const std::string wide = WriteBmp4("wide.bmp", 4097, 1, all);
+    for (const std::string& path : {liar, wide}) {
+        f.Fill();
+        int32_t t = f.c.NewSurface();
+        f.c.LoadFrame(t, 1, path, -1);
+        f.c.Draw(t);
+        EXPECT_EQ(f.Changed(), 0u) << path;
+    }
+    // A short last row without its padding is still whole.
+    const std::string unpadded = WriteBmp4("unpadded.bmp", 3, 2, all, 54 + 64 + 4 + 2);
+    f.Fill();
+    int32_t u = f.c.NewSurface();
+    f.c.LoadFrame(u, 1, unpadded, -1);
+    f.c.Draw(u);
+    EXPECT_EQ(f.Changed(), 6u);
+    for (const std::string& path : {big, liar, wide, unpadded}) std::remove(path.c_str());
+}
+
+TEST(Compositor, PicturesBeyondTheBudgetAreLeftOut) {
+    auto stripes = [](int x, int) { return x % 2 == 0; };  // a run for every other pixel
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i)
+        paths.push_back(WriteBmp4("budget" + std::to_string(i) + ".bmp", 800, 600, stripes));
+    const size_t one = DecodePicture(*ReadFileBytes(paths[0], SIZE_MAX), -1)->Bytes();
+    ASSERT_GT(one, 2u * 800 * 600) << "pixels and runs";
+    uint32_t now = 0;
+    Compositor c([&now] { return now; }, 2 * one + one / 2);
+    std::vector<size_t> drawn;
+    for (const std::string& path : paths) {
+        std::fill_n(c.BackBuffer(), 800 * 600, kBackground);
+        int32_t s = c.NewSurface();
+        c.LoadFrame(s, 1, path, -1);
+        c.Draw(s);
+        drawn.push_back(std::count(c.BackBuffer(), c.BackBuffer() + 800 * 600, 0xF800));
+    }
+    EXPECT_EQ(drawn, (std::vector<size_t>{400 * 600, 400 * 600, 0}));
+    EXPECT_LE(c.DecodedBytes(), 2 * one + one / 2);
+    for (const std::string& path : paths) std::remove(path.c_str());
+}
+
+TEST(Compositor, LoadsBitmapFilesTheRightWayUpAndSharesRepeatedOnes) {
+    const Colour m = Rgb(255, 0, 255), r = Rgb(255, 0, 0), b = Rgb(0, 0, 255);
+    const std::string path = WriteBmp("two.bmp", {{r, m, r}, {b, b, m}});
+    Fixture f;
+    int32_t s1 = f.c.NewSurface();
+    f.c.LoadFrame(s1, 1, path, -1);
+    f.c.SetX(s1, -1);
+    f.c.SetY(s1, 598);
+    f.c.Draw(s1);
+    EXPECT_EQ(f.c.Pixel(0, 598), kBackground);
+    EXPECT_EQ(f.c.Pixel(1, 598), 0xF800);
+    EXPECT_EQ(f.c.Pixel(0, 599), 0x001F);
+    EXPECT_EQ(f.c.Pixel(1, 599), kBackground);
+    EXPECT_EQ(f.Changed(), 2u);
+    const size_t once = f.c.PictureBytes();
+    int32_t s2 = f.c.NewSurface();
+    f.c.LoadFrame(s2, 1, path, -1);
+    EXPECT_EQ(f.c.PictureBytes(), once) << "the same file is held once";
+    std::remove(path.c_str());
+}
+
+TEST(Compositor, MissingOrBrokenPicturesAndBadNumbersAreHarmless) {
+    const std::string broken = TempPath("broken.bmp");
+    std::ofstream(broken, std::ios::binary) << "BM this is not a bitmap at all";
+    const std::string good = WriteBmp("good.bmp", {{Rgb(0, 255, 0)}});
+    Fixture f;
+    int32_t s = f.c.NewSurface();
+    f.c.LoadFrame(s, 1, TempPath("no-such-file.bmp"), -1);
+    f.c.LoadFrame(s, 2, broken, -1);
+    f.c.LoadFrame(s, 3, good, -1);
+    f.c.SetSpeed(s, 10);
+    for (uint32_t t = 0; t < 30; t += 10) {
+        f.now = t;
+        f.Fill();
+        f.c.Draw(s);
+        EXPECT_EQ(f.Changed(), t == 20 ? 1u : 0u) << "at " << t << " ms";
+    }
+    // Numbers never handed out, frame numbers out of range: nothing happens.
+    for (int32_t bad : {0, -1, 2, 99, INT32_MIN}) {
+        f.c.LoadFrame(bad, 1, good, -1);
+        f.c.SetX(bad, 1);
+        f.c.SetY(bad, 1);
+        f.c.SetFrame(bad, 1);
+        f.c.SetSpeed(bad, 1);
+        f.c.Draw(bad);
+        EXPECT_EQ(f.c.CurrentFrame(bad), 0);
+    }
+    f.c.LoadFrame(s, 0, good, -1);
+    f.c.LoadFrame(s, -3, good, -1);
+    f.c.LoadFrame(s, INT32_MAX, good, -1);
+    EXPECT_LT(f.c.PictureBytes(), 1000u);
+    std::remove(broken.c_str());
+    std::remove(good.c_str());
+}
+
+}  // namespace
+}  // namespace hg

@@ -1,0 +1,556 @@
+// The drawing control above its back end: the stage (hearth and wall), retained frames that
+// show only what changed, the pace of FrameDue, text, and the input rules (one physical action,
+// one event; a pointer that did not move is no move).
+#include "display/ddraw_control.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace hg {
+namespace {
+
+constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
+
+// Text as the fake platform paints it: a cell per character, half as wide as tall, with a
+// pattern of the colour; the bounds it promises are a pixel wider all round.
+Area FakeTextBox(const TextFont& f, const std::string& text, int32_t x, int32_t y) {
+    return {x, y, x + static_cast<int>(text.size()) * (f.size / 2 + 1), y + f.size};
+}
+
+void FakePaint(uint16_t* memory, const TextFont& f, const std::string& text, int32_t x, int32_t y,
+               Colour colour, const Area& clip) {
+    const Area box = FakeTextBox(f, text, x, y).Intersect(clip).Intersect({0, 0, kW, kH});
+    for (int py = box.top; py < box.bottom; ++py)
+        for (int px = box.left; px < box.right; ++px)
+            if ((px + py + text[(px - x) / (f.size / 2 + 1)]) % 3 == 0)
+                memory[py * kW + px] = ToRgb565(colour);
+}
+
+class Presenter : public DDrawControl {
+  public:
+    explicit Presenter(uint32_t* clock) : DDrawControl([clock] { return *clock; }) {}
+    ~Presenter() override { CloseDisplay(); }
+
+    bool canOpen = true;
+    std::vector<uint16_t> memory = std::vector<uint16_t>(kW * kH, 0xAAAA);
+    std::vector<uint32_t> screen;
+    // What the screen itself shows: areas of `screen`, or pixels shown directly.
+    std::vector<uint32_t> display;
+    bool showsPixels = false;
+    int closes = 0;
+    std::vector<Area> shown;  // since the last look
+    std::vector<std::string> texts;
+
+    using DDrawControl::ButtonDown;
+    using DDrawControl::ForgetPointer;
+    using DDrawControl::KeyDown;
+    using DDrawControl::PointerAt;
+    using DDrawControl::RaiseFrameDue;
+    using DDrawControl::Refresh;
+    using DDrawControl::SetWall;
+
+    void Window(int w, int h, Area primary = {}) {
+        screen.assign(static_cast<size_t>(w) * h, 0xDEADBEEF);
+        display.assign(screen.size(), 0xDEADBEEF);
+        Restage({screen.data(), w, h, w}, primary);
+    }
+    int64_t ShownPixels() {
+        int64_t n = 0;
+        for (const Area& a : shown) n += a.Size();
+        shown.clear();
+        return n;
+    }
+
+  protected:
+    uint16_t* OpenPresentation() override { return canOpen ? memory.data() : nullptr; }
+    void ClosePresentation() override { ++closes; }
+    void Show(const std::vector<Area>& areas) override {
+        shown.insert(shown.end(), areas.begin(), areas.end());
+        const int w = CurrentStage().width;
+        for (const Area& a : areas)
+            for (int y = a.top; y < a.bottom; ++y)
+                std::copy_n(&screen[y * w + a.left], a.Width(), &display[y * w + a.left]);
+    }
+    bool ShowsPixels() const override { return showsPixels; }
+    void ShowPixels(const Area& at, const uint32_t* pixels) override {
+        shown.push_back(at);
+        const int w = CurrentStage().width;
+        for (int y = at.top; y < at.bottom; ++y)
+            std::copy_n(pixels + (y - at.top) * at.Width(), at.Width(), &display[y * w + at.left]);
+    }
+    Area TextBounds(const TextFont& f, const std::string& text, int32_t x, int32_t y) override {
+        const Area b = FakeTextBox(f, text, x, y);
+        return {b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};
+    }
+    void PaintText(const TextFont& f, const std::string& text, int32_t x, int32_t y, Colour colour,
+                   const Area& clip) override {
+        texts.push_back(f.face + "/" + std::to_string(f.size) + (f.bold ? "/b" : "") +
+                        (f.italic ? "/i" : "") + (f.underline ? "/u" : "") + " " + text + " @" +
+                        std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(colour));
+        FakePaint(memory.data(), f, text, x, y, colour, clip);
+    }
+};
+
+struct Recorder : TegoDDrwEvents {
+    std::vector<std::string> events;
+    Presenter* reenter = nullptr;
+    void FrameDue() override {
+        events.push_back("frame");
+        if (reenter) reenter->RaiseFrameDue();
+    }
+    void MouseMoved(int b, int s, int x, int y) override {
+        events.push_back("move " + std::to_string(b) + " " + std::to_string(s) + " " +
+                         std::to_string(x) + "," + std::to_string(y));
+    }
+    void MouseButton(int b, int s, int x, int y) override {
+        events.push_back("button " + std::to_string(b) + " " + std::to_string(s) + " " +
+                         std::to_string(x) + "," + std::to_string(y));
+    }
+    void KeyEvent(int16_t k, int16_t s) override {
+        events.push_back("key " + std::to_string(k) + " " + std::to_string(s));
+    }
+};
+
+// A picture of one colour with a hole in its middle row, and a patch of another colour (with
+// holes of its own) where `patch` says.
+std::shared_ptr<const Picture> Block(int w, int h, Colour c, Area patch = {}, Colour ink = 0) {
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool inPatch =
+                x >= patch.left && x < patch.right && y >= patch.top && y < patch.bottom;
+            const Colour p = inPatch ? ink : c;
+            const bool hole = (y == h / 2 && x % 3 == 1) || (inPatch && (x + y) % 7 == 0);
+            rgba.insert(rgba.end(),
+                        {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16), uint8_t(hole ? 0 : 255)});
+        }
+    return Picture::FromRgba(rgba.data(), w, h, -1);
+}
+
+TEST(Stage, FitsTheHearthToThePrimaryMonitorAndMapsPointsBack) {
+    auto hearth = [](int w, int h, Area primary = {}) {
+        const Area a = Stage::For(w, h, primary).hearth;
+        return std::vector<int>{a.left, a.top, a.Width(), a.Height()};
+    };
+    EXPECT_EQ(hearth(800, 600), (std::vector<int>{0, 0, 800, 600}));
+    EXPECT_EQ(hearth(1920, 1080), (std::vector<int>{240, 0, 1440, 1080}));
+    EXPECT_EQ(hearth(2560, 1080), (std::vector<int>{560, 0, 1440, 1080}));
+    EXPECT_EQ(hearth(1280, 1024), (std::vector<int>{0, 32, 1280, 960}));
+    EXPECT_EQ(hearth(153, 115), (std::vector<int>{0, 0, 153, 114}));
+    EXPECT_EQ(hearth(0, 768), (std::vector<int>{0, 0, 0, 0}));
+    // Two monitors side by side, the primary on the right: the hearth stays whole on it.
+    EXPECT_EQ(hearth(2048, 768, {1024, 0, 2048, 768}), (std::vector<int>{1024, 0, 1024, 768}));
+    const Stage wide = Stage::For(1920, 1080);
+    EXPECT_EQ(wide.LogicalX(240), 0);
+    EXPECT_EQ(wide.LogicalX(1679), 799);
+    EXPECT_EQ(wide.LogicalY(540), 300);
+    EXPECT_LT(wide.LogicalX(239), 0) << "a point on the wall lies off the picture";
+    const Stage two = Stage::For(2048, 768, {1024, 0, 2048, 768});
+    EXPECT_EQ(two.LogicalX(1024), 0);
+    EXPECT_LT(two.LogicalX(1023), 0);
+}
+
+// The wall fills everything but the hearth, the same on both sides of it (the strip mirrored
+// on the left), brighter near the fire than far from it.
+TEST(Stage, TheWallSurroundsTheHearthAndIsLitByTheFire) {
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const uint8_t v = static_cast<uint8_t>(60 + 4 * x);
+            rgba.insert(rgba.end(), {v, 90, 90, 255});
+        }
+    const auto strip = Picture::FromRgba(rgba.data(), 30, 600, -1);
+    const Stage stage = Stage::For(2560, 1080);
+    std::vector<uint32_t> image(2560 * 1080, 0xDEADBEEF);
+    PaintWall(strip.get(), stage, {image.data(), 2560, 1080, 2560});
+    auto at = [&](int x, int y) { return image[y * 2560 + x]; };
+    EXPECT_EQ(at(560, 500), 0xDEADBEEFu) << "the hearth is left alone";
+    EXPECT_EQ(at(1999, 1079), 0xDEADBEEFu);
+    for (int y : {0, 540, 1079})
+        for (int d : {0, 1, 25, 300, 559}) {
+            ASSERT_NE(at(559 - d, y), 0xDEADBEEFu);
+            ASSERT_EQ(at(559 - d, y), at(2000 + d, y)) << "row " << y << ", " << d << " out";
+        }
+    const auto red = [](uint32_t p) { return (p >> 16) & 255; };
+    const auto green = [](uint32_t p) { return (p >> 8) & 255; };
+    EXPECT_GT(green(at(2000, 540)), green(at(2540, 540)) + 10) << "brighter by the fire";
+    EXPECT_GT(red(at(2000, 540)), green(at(2000, 540))) << "and warmer";
+    // Without a strip: a plain wall, lit the same way.
+    PaintWall(nullptr, stage, {image.data(), 2560, 1080, 2560});
+    EXPECT_GT(green(at(559, 9)), green(at(0, 9)));
+}
+
+TEST(DDrawControl, OpensOnlyTheLogicalDisplayAndShowsNothingAfterClosing) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    EXPECT_FALSE(p.OpenDisplay(640, 480, 16, ""));
+    EXPECT_FALSE(p.OpenDisplay(800, 600, 32, ""));
+    p.canOpen = false;
+    EXPECT_FALSE(p.OpenDisplay(800, 600, 16, ""));
+    EXPECT_FALSE(p.IsOpen());
+    p.canOpen = true;
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    EXPECT_TRUE(p.OpenDisplay(800, 600, 16, "")) << "opening twice is harmless";
+    EXPECT_EQ(p.memory[0], 0) << "opened black";
+    p.Window(800, 600);
+    EXPECT_EQ(p.ShownPixels(), 800 * 600) << "a new window is shown whole";
+    EXPECT_EQ(p.screen[0], 0u);
+    p.ClearBackBuffer(Rgb(0, 0, 255));
+    EXPECT_EQ(p.memory[600 * 800 - 1], 0) << "nothing is drawn before the flip";
+    p.FlipDisplay();
+    EXPECT_EQ(p.memory[600 * 800 - 1], 0x001F);
+    EXPECT_EQ(p.screen[600 * 800 - 1], 0x0000FFu);
+    // Once closed the presenter's memory is no longer touched (it is freed right after).
+    p.CloseDisplay();
+    p.CloseDisplay();
+    EXPECT_EQ(p.closes, 1);
+    p.ShownPixels();
+    p.ClearBackBuffer(Rgb(255, 0, 0));
+    p.FlipDisplay();
+    EXPECT_EQ(p.memory[0], 0x001F);
+    EXPECT_EQ(p.ShownPixels(), 0);
+}
+
+TEST(DDrawControl, TextUsesTheLastFontAndNeedsAnOpenDisplay) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    p.SetTextFont("Arial", 46, 30, false, false, false);
+    p.DrawTextAt("7", 14, 36, Rgb(255, 0, 0));
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    p.FlipDisplay();
+    EXPECT_TRUE(p.texts.empty());
+    p.DrawTextAt("7", 14, 36, Rgb(255, 0, 0));
+    p.SetTextFont("Times", 12, 1, true, true, true);
+    p.DrawTextAt("Dec", -5, 599, Rgb(0, 0, 255));
+    p.DrawTextAt("", 0, 0, Rgb(0, 0, 255));
+    p.FlipDisplay();
+    EXPECT_EQ(p.texts, (std::vector<std::string>{"Arial/46 7 @14,36 255",
+                                                 "Times/12/b/i/u Dec @-5,599 16711680"}));
+}
+
+// The frame as the scene draws it: clear, the flame, the logs over it, the clock's text.
+struct Hearth {
+    uint32_t now = 0;
+    Presenter p{&now};
+    int32_t flame = 0, logs = 0;
+    std::string clock = "10:00:00";
+    Hearth() {
+        EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        flame = p.NewSurface();
+        for (int k = 1; k <= 3; ++k)
+            p.Pixels().SetFramePicture(flame, k, Block(300, 200, Rgb(60 * k, 40, 0)));
+        p.SetSurfaceX(flame, 100);
+        p.SetSurfaceY(flame, 50);
+        p.SetSurfaceSpeed(flame, 100);
+        logs = p.NewSurface();
+        p.Pixels().SetFramePicture(logs, 1, Block(400, 100, Rgb(90, 50, 20)));
+        p.SetSurfaceX(logs, 80);
+        p.SetSurfaceY(logs, 200);
+        p.Window(1920, 1080);
+        p.ShownPixels();
+    }
+    void Frame() {
+        p.ClearBackBuffer(0);
+        p.DrawSurface(flame);
+        p.DrawSurface(logs);
+        p.SetTextFont("Arial", 14, 30, false, false, false);
+        p.DrawTextAt(clock, 700, 520, Rgb(0, 0, 255));
+        p.FlipDisplay();
+    }
+};
+
+TEST(DDrawControl, AnUnchangedFrameShowsNothingAndAChangedOneOnlyWhatChanged) {
+    Hearth h;
+    h.Frame();
+    h.p.ShownPixels();
+    h.now = 50;
+    h.Frame();
+    EXPECT_EQ(h.p.ShownPixels(), 0);
+    // The flame steps: only the part of it the logs leave visible, scaled by 1.8.
+    h.now = 100;
+    h.Frame();
+    const int64_t flame = h.p.ShownPixels();
+    EXPECT_GT(flame, 300 * 150 * 1.8 * 1.8 * 0.9);
+    EXPECT_LT(flame, 300 * 200 * 1.8 * 1.8);
+    // The clock's second turns: only a few tiles near the text.
+    h.now = 150;
+    h.clock = "10:00:01";
+    h.Frame();
+    const int64_t text = h.p.ShownPixels();
+    EXPECT_GT(text, 0);
+    EXPECT_LT(text, 3 * 16 * 32 * 4);
+}
+
+// The stale-pixel test: over a long random run of frames (pictures stepping and moving, texts
+// changing, drawings added, dropped and reordered, the window resized), what is shown through
+// the changed areas alone equals, pixel for pixel, a full composition of the same frame.
+// With `showsPixels`, changes seen before are shown from their kept pixels, and the window's
+// picture is brought up to date only when it is painted from.
+void ShowOnlyTheChanges(bool showsPixels) {
+    SCOPED_TRACE(showsPixels ? "with kept pixels" : "scaling only");
+    uint32_t now = 0;
+    Presenter p(&now);
+    p.showsPixels = showsPixels;
+    Compositor reference([&now] { return now; });
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::vector<int32_t> surfaces;
+    for (int s = 0; s < 8; ++s) {
+        const int32_t a = p.NewSurface(), b = reference.NewSurface();
+        EXPECT_EQ(a, b);
+        // Most strips keep one size and change only a patch from frame to frame, as the
+        // flames do (sometimes only in what is transparent); the others change size too.
+        const int frames = pick(1, 4);
+        const bool oneSize = pick(0, 3) > 0;
+        const int w = pick(5, 300), h = pick(5, 250);
+        const Colour base = Rgb(pick(0, 255), pick(0, 255), 99);
+        for (int k = 1; k <= frames; ++k) {
+            const int pw = oneSize ? w : pick(5, 300), ph = oneSize ? h : pick(5, 250);
+            const int px = pick(-10, pw), py = pick(-10, ph);
+            auto pic = Block(pw, ph, base, {px, py, px + pick(1, 80), py + pick(1, 80)},
+                             pick(0, 2) ? Rgb(pick(0, 255), k * 40, pick(0, 255)) : base);
+            p.Pixels().SetFramePicture(a, k, pic);
+            reference.SetFramePicture(a, k, pic);
+        }
+        const int ms = pick(25, 250);
+        p.SetSurfaceSpeed(a, ms);
+        reference.SetSpeed(a, ms);
+        surfaces.push_back(a);
+    }
+    // Two squares stepping in a ring, corner to corner: their changes are far from one
+    // rectangle, but the window areas they touch meet at the corner and are shown as one, which
+    // holds the two empty squares beside them, where a text of its own changes now and then.
+    int32_t ring[2];
+    for (int r = 0; r < 2; ++r) {
+        ring[r] = p.NewSurface();
+        EXPECT_EQ(ring[r], reference.NewSurface());
+        for (int k = 1; k <= 2; ++k) {
+            auto pic = Block(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30));
+            p.Pixels().SetFramePicture(ring[r], k, pic);
+            reference.SetFramePicture(ring[r], k, pic);
+        }
+        p.SetSurfaceSpeed(ring[r], 25), reference.SetSpeed(ring[r], 25);
+        p.SetSurfaceX(ring[r], 500 + 100 * r), reference.SetX(ring[r], 500 + 100 * r);
+        p.SetSurfaceY(ring[r], 100 + 100 * r), reference.SetY(ring[r], 100 + 100 * r);
+    }
+    std::string between = "Dec";
+    const auto wall = Block(40, 600, Rgb(120, 30, 30));
+    p.SetWall(wall);
+    p.Window(960, 660);
+    std::vector<uint32_t> want;
+    Stage wanted;
+    const std::string words[] = {"10:00:00", "10:00:01", "Monday", "7", "Dec", "Merry"};
+    std::vector<int32_t> order = surfaces;
+    std::vector<std::pair<std::string, std::pair<int, int>>> texts = {{"10:00:00", {700, 520}}};
+    for (int frame = 0; frame < 300; ++frame) {
+        now += static_cast<uint32_t>(pick(0, 60));
+        switch (pick(0, 9)) {
+            case 0: {  // a surface moves
+                const int32_t s = surfaces[pick(0, 7)];
+                const int x = pick(-100, 820), y = pick(-100, 620);
+                p.SetSurfaceX(s, x), reference.SetX(s, x);
+                p.SetSurfaceY(s, y), reference.SetY(s, y);
+                break;
+            }
+            case 1:  // the style changes: other surfaces, in another order
+                std::shuffle(order.begin(), order.end(), rng);
+                order.resize(static_cast<size_t>(pick(2, 8)));
+                if (order.size() < surfaces.size() && pick(0, 1)) order = surfaces;
+                break;
+            case 2:
+                texts[0].first = words[pick(0, 5)];
+                break;
+            case 3:
+                if (texts.size() < 3)
+                    texts.push_back({words[pick(0, 5)], {pick(-20, 780), pick(-5, 590)}});
+                else
+                    texts.pop_back();
+                break;
+            case 4: {
+                const int32_t s = surfaces[pick(0, 7)];
+                p.SetSurfaceFrame(s, 1), reference.SetFrame(s, 1);
+                break;
+            }
+            case 5:
+                if (pick(0, 9) == 0) p.Window(pick(0, 1) ? 960 : 880, pick(0, 1) ? 660 : 620);
+                break;
+            case 6:
+                between = words[pick(0, 5)];
+                break;
+            default:
+                break;
+        }
+        const Colour clear = frame % 97 == 96 ? Rgb(0, 0, 40) : 0;
+        p.ClearBackBuffer(clear);
+        reference.Clear(clear);
+        for (int32_t s : ring) {
+            p.DrawSurface(s);
+            reference.Draw(s);
+        }
+        for (int32_t s : order) {
+            p.DrawSurface(s);
+            reference.Draw(s);
+        }
+        std::vector<std::pair<std::string, std::pair<int, int>>> drawn = texts;
+        drawn.push_back({between, {612, 120}});
+        for (const auto& [text, at] : drawn) {
+            const TextFont font{"Arial", 14};
+            p.SetTextFont(font.face, font.size, 30, false, false, false);
+            p.DrawTextAt(text, at.first, at.second, Rgb(0, 0, 255));
+            FakePaint(reference.BackBuffer(), font, text, at.first, at.second, Rgb(0, 0, 255),
+                      {0, 0, kW, kH});
+        }
+        p.FlipDisplay();
+        ASSERT_TRUE(std::equal(p.memory.begin(), p.memory.end(), reference.BackBuffer()))
+            << "back buffer differs after frame " << frame;
+        // The window as a whole composition would show it: wall, then the whole picture scaled.
+        // (A stale pixel stays until something draws over it, so every fourth frame will do.)
+        if (frame % 4 != 0) continue;
+        const Stage& stage = p.CurrentStage();
+        if (stage.width != wanted.width || stage.height != wanted.height) {
+            wanted = stage;
+            want.assign(p.screen.size(), 0);
+            PaintWall(wall.get(), stage, {want.data(), stage.width, stage.height, stage.width});
+        }
+        const Area& h = stage.hearth;
+        Scaler(kW, kH, h.Width(), h.Height())
+            .Scale(reference.BackBuffer(), want.data() + h.top * stage.width + h.left, stage.width,
+                   {0, 0, h.Width(), h.Height()});
+        ASSERT_EQ(want, p.display) << "screen differs after frame " << frame;
+        if (frame % 16 != 0) continue;
+        p.Refresh();
+        ASSERT_EQ(want, p.screen) << "window's picture differs after frame " << frame;
+    }
+}
+
+TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverything) {
+    ShowOnlyTheChanges(false);
+    ShowOnlyTheChanges(true);
+}
+
+// A change seen before is shown from its kept pixels only while what lies around it is the
+// same too: a scaled pixel at its edge blends the neighbour beyond it.
+TEST(DDrawControl, KeptPixelsAreNotShownBesideAChangedNeighbour) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    p.showsPixels = true;
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    const int32_t flame = p.NewSurface(), side = p.NewSurface();
+    p.Pixels().SetFramePicture(flame, 1, Block(32, 32, Rgb(200, 0, 0)));
+    p.Pixels().SetFramePicture(flame, 2, Block(32, 32, Rgb(0, 200, 0)));
+    p.Pixels().SetFramePicture(side, 1, Block(8, 32, Rgb(0, 0, 250)));
+    p.Pixels().SetFramePicture(side, 2, Block(8, 32, Rgb(250, 250, 0)));
+    for (int32_t s : {flame, side}) {
+        p.SetSurfaceSpeed(s, 1 << 30);
+        p.SetSurfaceY(s, 100);
+    }
+    p.SetSurfaceX(flame, 100);
+    p.SetSurfaceX(side, 132);
+    p.Window(880, 660);
+    auto frame = [&](int f, int s) {
+        p.SetSurfaceFrame(flame, f);
+        p.SetSurfaceFrame(side, s);
+        p.ClearBackBuffer(0);
+        p.DrawSurface(flame);
+        p.DrawSurface(side);
+        p.FlipDisplay();
+    };
+    frame(1, 1), frame(2, 1), frame(1, 1), frame(1, 2), frame(2, 2);
+    p.Refresh();
+    EXPECT_EQ(p.display, p.screen);
+}
+
+// Frames come when the next flame frame is due. Even with a timer that only fires on ticks of
+// 15.6 ms, as Windows' does, every flame frame is shown at every pace the dialog offers.
+TEST(DDrawControl, FramesComeSoEveryFlameFrameIsShownAtEveryPace) {
+    for (int pace : {25, 40, 100, 250}) {
+        Hearth h;
+        h.p.SetSurfaceSpeed(h.flame, pace);
+        h.p.SetSurfaceFrame(h.flame, 1);
+        double t = 0;
+        int last = 1, steps = 0;
+        while (t < 5000) {
+            const int delay = h.p.NextFrameDelayMs(60);
+            EXPECT_GE(delay, 15);
+            EXPECT_LE(delay, DDrawControl::kSlowestFrameMs);
+            t = std::ceil((t + delay) / 15.625) * 15.625;
+            h.now = static_cast<uint32_t>(t);
+            const int shown = h.p.Pixels().CurrentFrame(h.flame);
+            ASSERT_TRUE(shown == last || shown == last % 3 + 1)
+                << "pace " << pace << ": frame " << last << " then " << shown;
+            steps += shown != last;
+            last = shown;
+        }
+        EXPECT_NEAR(steps, 5000 / pace, 2) << "pace " << pace;
+    }
+    // A still picture still asks ten times a second, for the clock.
+    uint32_t now = 0;
+    Presenter still(&now);
+    EXPECT_EQ(still.NextFrameDelayMs(0), DDrawControl::kSlowestFrameMs);
+}
+
+TEST(DDrawControl, FrameDueIsNeverRaisedInsideAFrameNorWhileClosed) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    Recorder r;
+    p.SetEvents(&r);
+    p.RaiseFrameDue();
+    EXPECT_TRUE(r.events.empty());
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    r.reenter = &p;
+    p.RaiseFrameDue();
+    p.RaiseFrameDue();
+    EXPECT_EQ(r.events, (std::vector<std::string>{"frame", "frame"}));
+}
+
+TEST(DDrawControl, OnlyARealChangeOfPlaceIsAMove) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    Recorder r;
+    p.SetEvents(&r);
+    p.PointerAt(0, 0, 500, 500);  // closed: the window's own handlers serve
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    p.Window(1920, 1080);
+    p.PointerAt(0, 0, 500, 500);  // where the pointer is when the window appears
+    p.PointerAt(0, 0, 500, 500);
+    EXPECT_TRUE(r.events.empty());
+    p.PointerAt(1, 2, 501, 500);
+    p.PointerAt(1, 2, 501, 500);
+    p.PointerAt(0, 0, 240, 1079);
+    EXPECT_EQ(r.events, (std::vector<std::string>{"move 1 2 145,277", "move 0 0 0,599"}));
+    // Focus coming back, and reopening, only set the place again.
+    r.events.clear();
+    p.ForgetPointer();
+    p.PointerAt(0, 0, 700, 700);
+    EXPECT_TRUE(r.events.empty());
+    p.CloseDisplay();
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    r.events.clear();
+    p.PointerAt(0, 0, 9, 9);
+    EXPECT_TRUE(r.events.empty());
+}
+
+TEST(DDrawControl, ButtonsAndKeysReachTheSceneOnlyWhileOpenFromAnyMonitor) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    Recorder r;
+    p.SetEvents(&r);
+    p.ButtonDown(1, 0, 10, 10);
+    p.KeyDown(78, 0);
+    EXPECT_TRUE(r.events.empty());
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    p.Window(2048, 768, {1024, 0, 2048, 768});
+    p.ButtonDown(2, 1, 1024 + 128, 768 - 1);
+    p.ButtonDown(1, 0, 100, 100);  // on the wall of the other monitor
+    p.KeyDown(81, 4);
+    EXPECT_EQ(r.events,
+              (std::vector<std::string>{"button 2 1 100,599", "button 1 0 -722,78", "key 81 4"}));
+}
+
+}  // namespace
+}  // namespace hg
