@@ -5,7 +5,7 @@
 namespace hg {
 
 class NullDDrw : public TegoDDrw {
-public:
+  public:
     bool OpenDisplay(int, int, int, const std::string&) override { return true; }
     void CloseDisplay() override {}
     int32_t NewSurface() override { return ++surfaces_; }
@@ -22,12 +22,12 @@ public:
     void DrawTextAt(const std::string&, int32_t, int32_t, Colour) override {}
     void FlipDisplay() override {}
 
-private:
+  private:
     int32_t surfaces_ = 0;
 };
 
 class NullDS : public TegoDS {
-public:
+  public:
     int32_t LoadWave(const std::string&) override { return 0; }
     void DropWave(int32_t) override {}
     void PlayWaveLooped(int32_t) override {}
@@ -37,7 +37,7 @@ public:
 };
 
 class NullSnd : public TegoSnd {
-public:
+  public:
     void PlayMidiFile(const std::string&, int32_t, int32_t) override {}
     void StopMidi() override {}
     bool IsMidiPlaying() override { return false; }

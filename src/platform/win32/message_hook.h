@@ -5,7 +5,7 @@
 namespace hg {
 
 class WindowMessageHook {
-public:
+  public:
     virtual ~WindowMessageHook() = default;
     // True when the message was handled; `result` is then returned to Windows.
     virtual bool OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -43,7 +43,8 @@ struct Decoded {
 
 Decoded decode(const Bytes& b) {
     Decoded d;
-    uint8_t* px = stbi_load_from_memory(b.data(), int(b.size()), &d.width, &d.height, &d.channels, 3);
+    uint8_t* px =
+        stbi_load_from_memory(b.data(), int(b.size()), &d.width, &d.height, &d.channels, 3);
     if (px) {
         d.rgb.assign(px, px + size_t(d.width) * d.height * 3);
         stbi_image_free(px);
@@ -52,11 +53,12 @@ Decoded decode(const Bytes& b) {
 }
 
 uint32_t le32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+           uint32_t(b[at + 3]) << 24;
 }
 
 class AssetgenFiles : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         for (auto& f : assetgen::installFiles()) install_[f.name] = std::move(f.bytes);
         for (auto& f : assetgen::resourceFiles()) resources_[f.name] = std::move(f.bytes);
@@ -68,16 +70,17 @@ std::map<std::string, Bytes> AssetgenFiles::install_, AssetgenFiles::resources_;
 
 TEST_F(AssetgenFiles, WritesExactlyTheFortyOneNamesWithTheirLetterCase) {
     const std::set<std::string> expected = {
-        "Stocking.bmp", "poinr.bmp", "poinl.bmp", "bellr.bmp", "belll.bmp", "Calendar.bmp",
-        "Flame1.bmp", "Flame2.bmp", "Flame3.bmp", "Flame4.bmp", "Flame5.bmp", "Flame6.bmp",
-        "Flame7.bmp", "Flame8.bmp", "Flame9.bmp", "Flame10.bmp", "Logs.bmp",
-        "marLeftSide.bmp", "marRightSide.bmp", "marTopSide.bmp",
-        "mar2LeftSide.bmp", "mar2RightSide.bmp", "mar2TopSide.bmp",
-        "RiverRockL.bmp", "RiverRockR.bmp", "RiverRockT.bmp", "m-RiverRock.bmp",
-        "DRiverRockL.bmp", "DRiverRockR.bmp", "DRiverRockT.bmp", "m-DRiverRock.bmp",
-        "FlatStoneL.bmp", "FlatStoneR.bmp", "FlatStoneT.bmp", "m-Flatstone.bmp",
-        "OldRockL.bmp", "OldRockR.bmp", "OldRockT.bmp", "m-OldRock.bmp",
-        "AndIronL.bmp", "AndIronR.bmp"};
+        "Stocking.bmp",     "poinr.bmp",         "poinl.bmp",        "bellr.bmp",
+        "belll.bmp",        "Calendar.bmp",      "Flame1.bmp",       "Flame2.bmp",
+        "Flame3.bmp",       "Flame4.bmp",        "Flame5.bmp",       "Flame6.bmp",
+        "Flame7.bmp",       "Flame8.bmp",        "Flame9.bmp",       "Flame10.bmp",
+        "Logs.bmp",         "marLeftSide.bmp",   "marRightSide.bmp", "marTopSide.bmp",
+        "mar2LeftSide.bmp", "mar2RightSide.bmp", "mar2TopSide.bmp",  "RiverRockL.bmp",
+        "RiverRockR.bmp",   "RiverRockT.bmp",    "m-RiverRock.bmp",  "DRiverRockL.bmp",
+        "DRiverRockR.bmp",  "DRiverRockT.bmp",   "m-DRiverRock.bmp", "FlatStoneL.bmp",
+        "FlatStoneR.bmp",   "FlatStoneT.bmp",    "m-Flatstone.bmp",  "OldRockL.bmp",
+        "OldRockR.bmp",     "OldRockT.bmp",      "m-OldRock.bmp",    "AndIronL.bmp",
+        "AndIronR.bmp"};
     std::set<std::string> written;
     for (auto& [name, bytes] : install_) written.insert(name);
     EXPECT_EQ(written, expected);
@@ -92,10 +95,10 @@ TEST_F(AssetgenFiles, EveryBitmapIsUncompressed24BitAndDecodesAtItsCatalogueSize
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
         EXPECT_EQ(le32(b, 2), b.size());
-        EXPECT_EQ(le32(b, 14), 40u);           // BITMAPINFOHEADER
-        EXPECT_EQ(b[28] | b[29] << 8, 24);     // bits per pixel
-        EXPECT_EQ(le32(b, 30), 0u);            // BI_RGB
-        EXPECT_GT(int32_t(le32(b, 22)), 0);    // bottom-up
+        EXPECT_EQ(le32(b, 14), 40u);         // BITMAPINFOHEADER
+        EXPECT_EQ(b[28] | b[29] << 8, 24);   // bits per pixel
+        EXPECT_EQ(le32(b, 30), 0u);          // BI_RGB
+        EXPECT_GT(int32_t(le32(b, 22)), 0);  // bottom-up
         Decoded d = decode(b);
         EXPECT_EQ(d.width, a.width);
         EXPECT_EQ(d.height, a.height);
@@ -110,8 +113,10 @@ TEST_F(AssetgenFiles, EachPictureFitsItsPlaceOnTheScreen) {
         EXPECT_GT(a.x + a.width, 0);
         EXPECT_LE(a.width * a.height, 800 * 600);
         const std::string& f = a.file;
-        bool side = f.find("LeftSide") != std::string::npos || f.find("RightSide") != std::string::npos ||
-                    (f.size() > 5 && (f.substr(f.size() - 5) == "L.bmp" || f.substr(f.size() - 5) == "R.bmp") &&
+        bool side = f.find("LeftSide") != std::string::npos ||
+                    f.find("RightSide") != std::string::npos ||
+                    (f.size() > 5 &&
+                     (f.substr(f.size() - 5) == "L.bmp" || f.substr(f.size() - 5) == "R.bmp") &&
                      f.find("AndIron") == std::string::npos);
         if (side) {
             EXPECT_EQ(a.y + a.height, 600) << "sides run down to the bottom edge";
@@ -152,8 +157,8 @@ TEST_F(AssetgenFiles, MagentaMarksHolesAndOnlyHoles) {
         EXPECT_LT(holes, all * 9 / 10);
     }
     // Each top is solid along the screen's top edge and open over the fire.
-    for (std::string name : {"marTopSide.bmp", "mar2TopSide.bmp", "RiverRockT.bmp", "DRiverRockT.bmp",
-                             "FlatStoneT.bmp", "OldRockT.bmp"}) {
+    for (std::string name : {"marTopSide.bmp", "mar2TopSide.bmp", "RiverRockT.bmp",
+                             "DRiverRockT.bmp", "FlatStoneT.bmp", "OldRockT.bmp"}) {
         SCOPED_TRACE(name);
         Decoded d = picture(name);
         for (int x = 0; x < d.width; ++x) ASSERT_FALSE(d.magenta(x, 0));
@@ -173,7 +178,9 @@ TEST(AssetgenCanvas, PaintedMagentaIsNudgedAwayFromTheKey) {
 
 TEST_F(AssetgenFiles, CalendarPageIsLightWhereTheTextsGo) {
     Decoded d = picture("Calendar.bmp");
-    struct Box { int x0, y0, x1, y1; };
+    struct Box {
+        int x0, y0, x1, y1;
+    };
     // Month, time of day, weekday, day number.
     for (Box b : {Box{22, 1, 55, 17}, Box{4, 13, 62, 27}, Box{5, 25, 60, 37}, Box{9, 31, 60, 77}}) {
         double sum = 0;
@@ -265,7 +272,8 @@ TEST_F(AssetgenFiles, ThumbnailsAre50By50JpegsThatTellTheStylesApart) {
     }
     for (size_t i = 0; i < 6; ++i)
         for (size_t j = i + 1; j < 6; ++j)
-            EXPECT_GT(meanDifference(thumbs[i], thumbs[j]), 4.0) << "thumbs " << i + 1 << ", " << j + 1;
+            EXPECT_GT(meanDifference(thumbs[i], thumbs[j]), 4.0)
+                << "thumbs " << i + 1 << ", " << j + 1;
     // Dark marble is darker than light marble at its edge.
     EXPECT_LT(thumbs[0].luminance(2, 2), thumbs[1].luminance(2, 2) - 80);
 }
