@@ -159,6 +159,62 @@ def test_keyboard_tab_access_key_enter_and_escape(env):
     assert hg.wait_exit(p, 10), "Esc did not close the dialog"
 
 
+# Each page's frames, in Tab order, with the controls Tab reaches inside each.
+FRAMES = {
+    0: {"Show Message": ["chkShowMessage", "txtFontSizeMsg", "txtMessage"],
+        "Mouse Sensitivity": ["hsbMouseS", "txtMouseS"],
+        "SOUND": ["chkSound", "hsbVol", "txtVol", "cmdKeyboard", "cboSoundOff"],
+        "Calendar/Clock": ["chkCalendar"] + [f"optCal({i})" for i in range(4)],
+        "Stockings": [f"chkStocking({i})" for i in range(4)] + ["vsbStocking"],
+        "Poinsettias": ["chkPoin(0)", "chkPoin(1)"],
+        "Bells": ["chkBells(0)", "chkBells(1)"]},
+    1: {"Hearthglow": ["chkFP(0)", "chkFP(1)"]
+        + [box for i in range(4) for box in (f"chkFP({i + 2})", f"chkMantle({i})")]
+        + ["chkRotate", "cboRotate"],
+        "Flame Speed": ["hsbFlame", "txtFlame"]},
+    2: {},
+}
+BS_TYPEMASK, BS_GROUPBOX = 0xF, 0x7
+# The classes of the controls Tab or the arrow keys reach (an unchosen option has no tab stop).
+FOCUSABLE = ("button", "edit", "scrollbar", "combobox")
+
+
+def test_frames_are_group_boxes_of_their_page_each_before_the_controls_it_holds(env):
+    open_dialog(env)
+    for page, frames in FRAMES.items():
+        line = drive(env, f"wait {DIALOG}", f"children SSTab1({page})")[1]
+        children = [dict(zip(("name", "cls", "style", "l", "t", "r", "b", "text"), c.split("|", 7)))
+                    for c in line.split("\t")[1:]]
+        for c in children:
+            c["style"] = int(c["style"], 16)
+            c["rect"] = tuple(int(c[k]) for k in "ltrb")
+        boxes = [c for c in children if c["cls"].lower() == "button"
+                 and c["style"] & BS_TYPEMASK == BS_GROUPBOX]
+        assert [b["text"] for b in boxes] == list(frames), (page, [b["text"] for b in boxes])
+
+        def holder(c):
+            l, t, r, b = c["rect"]
+            inside = [x for x in boxes if x["rect"][0] <= l and x["rect"][1] <= t
+                      and r <= x["rect"][2] and b <= x["rect"][3]]
+            return inside[0]["text"] if inside else None
+
+        # In Tab order a frame's group box comes first, then every control inside it, then
+        # whatever follows the frame.
+        held = {caption: [] for caption in frames}
+        current = None
+        for c in children:
+            if c in boxes:
+                current = c["text"]
+            elif c["cls"].lower() in FOCUSABLE:
+                inside = holder(c)
+                assert inside in (None, current), \
+                    f"page {page}: {c['name']} lies in {inside!r} but follows {current!r} in Tab order"
+                current = inside
+                if inside:
+                    held[inside].append(c["name"])
+        assert held == frames, (page, held)
+
+
 def test_at_144_dpi_the_dialog_grows_half_as_large_again(env):
     desktop = "HKCU\\Control Panel\\Desktop"
     env.reg("add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
