@@ -101,6 +101,22 @@ def test_bars_lists_and_typing_store_each_change(env):
                            "page 1", "scrolled", "reg Speed=250", "text 250"], answers
 
 
+def test_values_typed_in_by_hand_with_other_registry_types_read_as_their_text(env):
+    key = "[HKEY_CURRENT_USER\\Software\\Tallowmere\\hrthglow\\"
+    import_reg(env, [key + "Settings]", '"SetReg"="2"',
+                     '"MouseSen"=dword:00000008',
+                     '"Vol"=dword:fffff97d',
+                     '"FontSize"=hex(b):18,00,00,00,00,00,00,00',
+                     '"Message"=hex(7):4d,65,72,72,79,00,4e,6f,65,6c,00,00',
+                     "", key + "hrthglow]", '"Speed"=hex(5):00,00,00,c8',
+                     "", key + "xmas]", '"ShowS1"=hex:31'])
+    open_dialog(env)
+    answers = drive(env, f"wait {DIALOG}", "text txtMouseS", "text txtVol", "text txtFontSizeMsg",
+                    "text txtMessage", "state chkStocking(0)", "page 1", "text txtFlame")
+    assert answers[1:] == ["text 8", "text -1667", "text 24", "text Merry", "state 0", "page 1",
+                           "text 200"], answers
+
+
 def test_test_buttons_share_one_player_and_keep_their_own_captions(env):
     open_dialog(env)
     answers = drive(env, f"wait {DIALOG}", "page 2",
