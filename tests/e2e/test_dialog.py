@@ -95,9 +95,15 @@ def test_bars_lists_and_typing_store_each_change(env):
                     "pick cboSoundOff Never", "reg Settings SoundOff",
                     f"type txtMessage {message}", "reg Settings Message",
                     "click optCal(3)", "reg Settings CalPos",
+                    # Windows' own ranges and thumbs: the seeded 4 of 2..20, and 19 of -20 at
+                    # the top to 100 at the bottom, so a step up is a step higher.
+                    "range hsbMouseS", "scroll hsbMouseS right", "reg Settings MouseSen",
+                    "range vsbStocking", "scroll vsbStocking lineleft", "reg xmas StockLoc",
                     "page 1", "scroll hsbFlame left", "reg hrthglow Speed", "text txtFlame")
     assert answers[1:] == ["picked 45", "reg SoundOff=45", "picked Never", "reg SoundOff=0",
                            "typed", f"reg Message={message}", "clicked", "reg CalPos=3",
+                           "range 0 18 2", "scrolled", "reg MouseSen=20",
+                           "range 0 120 39", "scrolled", "reg StockLoc=18",
                            "page 1", "scrolled", "reg Speed=250", "text 250"], answers
 
 
