@@ -41,7 +41,7 @@ enum class Kind {
     TabStrip,  // the tabbed control; its pages are the Page rows inside it
     Page,      // one page of the tabbed control; the caption is the tab's
     Strip,     // a bar of buttons docked to an edge
-    Frame,     // a captioned group, drawn by its page
+    Frame,     // a captioned group: a group box, drawn by the dialog as its page draws it
     Label,
     CheckBox,
     OptionButton,
@@ -57,7 +57,7 @@ enum class Kind {
 };
 
 // Whether the platform draws the row itself on its container or makes a window for it.
-constexpr bool IsDrawn(Kind k) { return k == Kind::Frame || k == Kind::Shape || k == Kind::Line; }
+constexpr bool IsDrawn(Kind k) { return k == Kind::Shape || k == Kind::Line; }
 // Rows that hold other rows in their own window.
 constexpr bool IsWindowContainer(Kind k) { return k == Kind::Page || k == Kind::Strip; }
 

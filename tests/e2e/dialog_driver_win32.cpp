@@ -13,6 +13,10 @@
 //   pick <control> <item>    Home, then Down in the closed list until it shows the item
 //   scroll <control> <code> [position]   a scroll bar's report: track, release, end, left,
 //                            right, lineleft, lineright, pageleft, pageright
+//   range <control>          a scroll bar's range and thumb as Windows holds them: min max pos
+//   children <control>       the control's child windows in z-order (so in Tab order), each
+//                            after a tab as name|class|style|left|top|right|bottom|text, the
+//                            rectangle in the control's client coordinates
 //   client                   the size of the window's client area
 //   focus                    the control that has the keyboard focus
 //   reg <section> <value>    a value of the screen saver's settings
@@ -198,7 +202,10 @@ void Run(const std::string& line, HWND& top) {
                                   reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS;
             RegCloseKey(k);
         }
-        Say("reg " + rest + (ok ? "=" + Narrow(buf) : " absent"));
+        // Piece by piece: GCC 12 sees a false overlap in a chain of + here.
+        std::string answer = "reg ";
+        answer.append(rest).append(ok ? "=" : " absent").append(ok ? Narrow(buf) : "");
+        Say(answer);
         return;
     }
     HWND c = nullptr;
@@ -229,6 +236,29 @@ void Run(const std::string& line, HWND& top) {
         Key(c, VK_HOME);
         for (int i = 0; i < 40 && TextOf(c) != item; ++i) Key(c, VK_DOWN);
         Say("picked " + Narrow(TextOf(c)));
+    } else if (verb == "range") {
+        SCROLLINFO si = {};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_POS;
+        GetScrollInfo(c, SB_CTL, &si);
+        Say("range " + std::to_string(si.nMin) + " " + std::to_string(si.nMax) + " " +
+            std::to_string(si.nPos));
+    } else if (verb == "children") {
+        std::string out = "children";
+        for (HWND k = GetWindow(c, GW_CHILD); k; k = GetWindow(k, GW_HWNDNEXT)) {
+            wchar_t cls[64] = {};
+            GetClassNameW(k, cls, 64);
+            RECT r;
+            GetWindowRect(k, &r);
+            MapWindowPoints(nullptr, c, reinterpret_cast<POINT*>(&r), 2);
+            char fields[96];
+            snprintf(fields, sizeof fields, "|%08lx|%ld|%ld|%ld|%ld|",
+                     static_cast<unsigned long>(GetWindowLongW(k, GWL_STYLE)), r.left, r.top,
+                     r.right, r.bottom);
+            out.append("\t").append(NameOf(k)).append("|").append(Narrow(cls));
+            out.append(fields).append(Narrow(TextOf(k)));
+        }
+        Say(out);
     } else if (verb == "scroll") {
         std::string code = rest.substr(0, rest.find(' '));
         int position =

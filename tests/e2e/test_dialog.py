@@ -95,10 +95,32 @@ def test_bars_lists_and_typing_store_each_change(env):
                     "pick cboSoundOff Never", "reg Settings SoundOff",
                     f"type txtMessage {message}", "reg Settings Message",
                     "click optCal(3)", "reg Settings CalPos",
+                    # Windows' own ranges and thumbs: the seeded 4 of 2..20, and 19 of -20 at
+                    # the top to 100 at the bottom, so a step up is a step higher.
+                    "range hsbMouseS", "scroll hsbMouseS right", "reg Settings MouseSen",
+                    "range vsbStocking", "scroll vsbStocking lineleft", "reg xmas StockLoc",
                     "page 1", "scroll hsbFlame left", "reg hrthglow Speed", "text txtFlame")
     assert answers[1:] == ["picked 45", "reg SoundOff=45", "picked Never", "reg SoundOff=0",
                            "typed", f"reg Message={message}", "clicked", "reg CalPos=3",
+                           "range 0 18 2", "scrolled", "reg MouseSen=20",
+                           "range 0 120 39", "scrolled", "reg StockLoc=18",
                            "page 1", "scrolled", "reg Speed=250", "text 250"], answers
+
+
+def test_values_typed_in_by_hand_with_other_registry_types_read_as_their_text(env):
+    key = "[HKEY_CURRENT_USER\\Software\\Tallowmere\\hrthglow\\"
+    import_reg(env, [key + "Settings]", '"SetReg"="2"',
+                     '"MouseSen"=dword:00000008',
+                     '"Vol"=dword:fffff97d',
+                     '"FontSize"=hex(b):18,00,00,00,00,00,00,00',
+                     '"Message"=hex(7):4d,65,72,72,79,00,4e,6f,65,6c,00,00',
+                     "", key + "hrthglow]", '"Speed"=hex(5):00,00,00,c8',
+                     "", key + "xmas]", '"ShowS1"=hex:31'])
+    open_dialog(env)
+    answers = drive(env, f"wait {DIALOG}", "text txtMouseS", "text txtVol", "text txtFontSizeMsg",
+                    "text txtMessage", "state chkStocking(0)", "page 1", "text txtFlame")
+    assert answers[1:] == ["text 8", "text -1667", "text 24", "text Merry", "state 0", "page 1",
+                           "text 200"], answers
 
 
 def test_test_buttons_share_one_player_and_keep_their_own_captions(env):
@@ -157,6 +179,62 @@ def test_keyboard_tab_access_key_enter_and_escape(env):
     assert drive(env, "sleep 1000", "exists About Hearthglow")[1] == "exists 0"
     env.key("Escape")
     assert hg.wait_exit(p, 10), "Esc did not close the dialog"
+
+
+# Each page's frames, in Tab order, with the controls Tab reaches inside each.
+FRAMES = {
+    0: {"Show Message": ["chkShowMessage", "txtFontSizeMsg", "txtMessage"],
+        "Mouse Sensitivity": ["hsbMouseS", "txtMouseS"],
+        "SOUND": ["chkSound", "hsbVol", "txtVol", "cmdKeyboard", "cboSoundOff"],
+        "Calendar/Clock": ["chkCalendar"] + [f"optCal({i})" for i in range(4)],
+        "Stockings": [f"chkStocking({i})" for i in range(4)] + ["vsbStocking"],
+        "Poinsettias": ["chkPoin(0)", "chkPoin(1)"],
+        "Bells": ["chkBells(0)", "chkBells(1)"]},
+    1: {"Hearthglow": ["chkFP(0)", "chkFP(1)"]
+        + [box for i in range(4) for box in (f"chkFP({i + 2})", f"chkMantle({i})")]
+        + ["chkRotate", "cboRotate"],
+        "Flame Speed": ["hsbFlame", "txtFlame"]},
+    2: {},
+}
+BS_TYPEMASK, BS_GROUPBOX = 0xF, 0x7
+# The classes of the controls Tab or the arrow keys reach (an unchosen option has no tab stop).
+FOCUSABLE = ("button", "edit", "scrollbar", "combobox")
+
+
+def test_frames_are_group_boxes_of_their_page_each_before_the_controls_it_holds(env):
+    open_dialog(env)
+    for page, frames in FRAMES.items():
+        line = drive(env, f"wait {DIALOG}", f"children SSTab1({page})")[1]
+        children = [dict(zip(("name", "cls", "style", "l", "t", "r", "b", "text"), c.split("|", 7)))
+                    for c in line.split("\t")[1:]]
+        for c in children:
+            c["style"] = int(c["style"], 16)
+            c["rect"] = tuple(int(c[k]) for k in "ltrb")
+        boxes = [c for c in children if c["cls"].lower() == "button"
+                 and c["style"] & BS_TYPEMASK == BS_GROUPBOX]
+        assert [b["text"] for b in boxes] == list(frames), (page, [b["text"] for b in boxes])
+
+        def holder(c):
+            l, t, r, b = c["rect"]
+            inside = [x for x in boxes if x["rect"][0] <= l and x["rect"][1] <= t
+                      and r <= x["rect"][2] and b <= x["rect"][3]]
+            return inside[0]["text"] if inside else None
+
+        # In Tab order a frame's group box comes first, then every control inside it, then
+        # whatever follows the frame.
+        held = {caption: [] for caption in frames}
+        current = None
+        for c in children:
+            if c in boxes:
+                current = c["text"]
+            elif c["cls"].lower() in FOCUSABLE:
+                inside = holder(c)
+                assert inside in (None, current), \
+                    f"page {page}: {c['name']} lies in {inside!r} but follows {current!r} in Tab order"
+                current = inside
+                if inside:
+                    held[inside].append(c["name"])
+        assert held == frames, (page, held)
 
 
 def test_at_144_dpi_the_dialog_grows_half_as_large_again(env):

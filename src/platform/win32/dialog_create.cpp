@@ -157,6 +157,13 @@ void DialogWindow::CreateWidget(size_t i) {
             w = std::make_unique<PlainWidget>(*this, row);
             break;
         case Kind::Frame:
+            // A real group box, so that assistive technology names the controls inside it and
+            // Tab reaches them after it; it begins a group, so the arrow keys of an array of
+            // options stop at the next frame. It draws itself as the page draws frames.
+            cls = WC_BUTTONW;
+            style |= BS_GROUPBOX | WS_GROUP;
+            w = std::make_unique<PlainWidget>(*this, row);
+            break;
         case Kind::Shape:
         case Kind::Line:
             return;
@@ -174,6 +181,7 @@ void DialogWindow::CreateWidget(size_t i) {
     // plain look.
     if ((row.kind == Kind::CheckBox || row.kind == Kind::OptionButton) && row.fore != kSystemColour)
         SetWindowTheme(w->hwnd, L"", L"");
+    if (row.kind == Kind::Frame) SetWindowSubclass(w->hwnd, FrameProc, 0, 0);
 
     if (row.kind == Kind::TabStrip) {
         tabs_ = w->hwnd;
@@ -203,9 +211,9 @@ void DialogWindow::CreateWidget(size_t i) {
 }
 
 void DialogWindow::ArrangeZOrder() {
-    // Windows walks the z-order for Tab, so it follows the rows. Labels and pictures go beneath
-    // the controls, so that a list set in a label's gap stays whole; the tabbed control goes
-    // beneath its pages.
+    // Windows walks the z-order for Tab, so it follows the rows: a frame's group box comes just
+    // before the controls inside it. Labels and pictures go beneath the controls, so that a list
+    // set in a label's gap stays whole; the tabbed control goes beneath its pages.
     auto toBottom = [](HWND w) {
         SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     };
@@ -229,12 +237,12 @@ void DialogWindow::AddToolTips() {
         TOOLINFOW ti = {};
         ti.cbSize = sizeof ti;
         ti.lpszText = text.data();
-        if (widgets_[i] && widgets_[i]->hwnd) {
+        if (HasOwnTip(i)) {
             ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
             ti.hwnd = GetParent(widgets_[i]->hwnd);
             ti.uId = reinterpret_cast<UINT_PTR>(widgets_[i]->hwnd);
         } else {
-            // A drawn frame: the tip shows over the part of its page that it covers.
+            // A frame: the tip shows over the part of its page that it covers.
             const ControlRow* parent = layout_.WindowParent(row);
             Widget* p = parent ? WidgetOf(*parent) : nullptr;
             ti.uFlags = TTF_SUBCLASS;

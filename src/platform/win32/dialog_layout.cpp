@@ -120,13 +120,14 @@ void DialogWindow::Layout(UINT dpi, const RECT* suggested) {
         // its font.
         if (w->row.kind == Kind::DropDownList) h += Px(240) * 10;
         MoveWindow(w->hwnd, r.left, r.top, r.right - r.left, h, FALSE);
+        if (w->row.kind == Kind::Frame) ShapeFrame(*w);
     }
     FitGapLabels();
     if (tips_) {
         SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Px(5400));
         for (size_t i = 0; i < layout_.rows.size(); ++i) {
             const ControlRow& row = layout_.rows[i];
-            if (row.tip.empty() || widgets_[i]) continue;
+            if (row.tip.empty() || HasOwnTip(i)) continue;
             const ControlRow* parent = layout_.WindowParent(row);
             Widget* p = parent ? WidgetOf(*parent) : nullptr;
             TOOLINFOW ti = {};
@@ -138,6 +139,32 @@ void DialogWindow::Layout(UINT dpi, const RECT* suggested) {
         }
     }
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+bool DialogWindow::HasOwnTip(size_t i) const {
+    // A group box lets the mouse through to its page, which would leave a tip of its own unseen:
+    // a frame's tip belongs to the page, over the frame's area.
+    const Widget* w = widgets_[i].get();
+    return w && w->hwnd && w->row.kind != Kind::Frame;
+}
+
+void DialogWindow::ShapeFrame(Widget& frame) {
+    // The group box covers only its lines and its caption, so the page still paints what lies
+    // within the frame and the controls there are not clipped by the box above them.
+    RECT client;
+    GetClientRect(frame.hwnd, &client);
+    HDC dc = GetDC(frame.hwnd);
+    const FrameParts parts = FramePartsOf(dc, frame.row, client);
+    ReleaseDC(frame.hwnd, dc);
+    const RECT& e = parts.edge;
+    HRGN shape = CreateRectRgnIndirect(&e);
+    HRGN inside = CreateRectRgn(e.left + 2, e.top + 2, e.right - 2, e.bottom - 2);
+    HRGN caption = CreateRectRgnIndirect(&parts.caption);
+    CombineRgn(shape, shape, inside, RGN_DIFF);
+    CombineRgn(shape, shape, caption, RGN_OR);
+    DeleteObject(inside);
+    DeleteObject(caption);
+    SetWindowRgn(frame.hwnd, shape, FALSE);  // the window owns it from here
 }
 
 void DialogWindow::FitGapLabels() {

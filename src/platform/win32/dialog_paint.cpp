@@ -1,5 +1,5 @@
-// What the dialog draws itself: the panes with their frames, shapes and lines, the labels with a
-// list in their gap, the pictures, and the colours of the widgets Windows draws.
+// What the dialog draws itself: the frames, the panes with their shapes and lines, the labels
+// with a list in their gap, the pictures, and the colours of the widgets Windows draws.
 #include "platform/win32/dialog_widgets.h"
 
 #pragma GCC diagnostic push
@@ -70,6 +70,47 @@ LRESULT DialogWindow::OnColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+DialogWindow::FrameParts DialogWindow::FramePartsOf(HDC dc, const ControlRow& row,
+                                                    const RECT& r) const {
+    HGDIOBJ old = SelectObject(dc, FontFor(row.font));
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    const std::wstring text = Widen(row.caption);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    FrameParts parts;
+    parts.edge = r;
+    parts.edge.top += tm.tmHeight / 2;
+    parts.textLeft = r.left + Px(120);
+    parts.caption = {parts.textLeft - 2, r.top, parts.textLeft + size.cx + 2, r.top + tm.tmHeight};
+    return parts;
+}
+
+void DialogWindow::DrawFrame(HDC dc, const ControlRow& row, const RECT& r) {
+    const FrameParts parts = FramePartsOf(dc, row, r);
+    RECT edge = parts.edge;
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    HGDIOBJ old = SelectObject(dc, FontFor(row.font));
+    const std::wstring text = Widen(row.caption);
+    SetTextColor(dc, row.fore == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : ToColorRef(row.fore));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    ExtTextOutW(dc, parts.textLeft, r.top, ETO_OPAQUE, &parts.caption, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
+    SelectObject(dc, old);
+}
+
+void DialogWindow::PaintFrame(HWND frame, HDC dc) {
+    const Widget* w = WidgetOf(frame);
+    if (!w) return;
+    RECT client;
+    GetClientRect(frame, &client);
+    const int saved = SaveDC(dc);
+    SetBkMode(dc, OPAQUE);
+    DrawFrame(dc, w->row, client);
+    RestoreDC(dc, saved);
+}
+
 void DialogWindow::PaintPane(HWND pane, HDC dc) {
     // The DC may be a themed control's, lent to draw what lies behind it: leave it as it was.
     const int saved = SaveDC(dc);
@@ -83,7 +124,9 @@ void DialogWindow::PaintPane(HWND pane, HDC dc) {
     }
     SetBkMode(dc, OPAQUE);
     for (const ControlRow& row : layout_.rows) {
-        if (!IsDrawn(row.kind)) continue;
+        // The frames too: their group boxes cover them, but a themed control that asks for
+        // what lies behind it gets the page, lines and all.
+        if (!IsDrawn(row.kind) && row.kind != Kind::Frame) continue;
         const ControlRow* parent = layout_.WindowParent(row);
         if (!paneWidget || parent != &paneWidget->row) continue;
         RECT r = PixelRect(row);
@@ -98,24 +141,7 @@ void DialogWindow::PaintPane(HWND pane, HDC dc) {
             OffsetRect(&shadow, r.right == r.left ? 1 : 0, r.bottom == r.top ? 1 : 0);
             FillRect(dc, &shadow, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
         } else {
-            HGDIOBJ old = SelectObject(dc, FontFor(row.font));
-            TEXTMETRICW tm = {};
-            GetTextMetricsW(dc, &tm);
-            RECT edge = r;
-            edge.top += tm.tmHeight / 2;
-            DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-            const std::wstring text = Widen(row.caption);
-            SetTextColor(
-                dc, row.fore == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : ToColorRef(row.fore));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            const int inset = Px(120);
-            SIZE size = {};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            RECT label = {r.left + inset - 2, r.top, r.left + inset + size.cx + 2,
-                          r.top + tm.tmHeight};
-            ExtTextOutW(dc, r.left + inset, r.top, ETO_OPAQUE, &label, text.c_str(),
-                        static_cast<UINT>(text.size()), nullptr);
-            SelectObject(dc, old);
+            DrawFrame(dc, row, r);
         }
     }
     RestoreDC(dc, saved);

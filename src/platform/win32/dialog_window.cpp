@@ -235,6 +235,38 @@ LRESULT CALLBACK DialogWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, 
     }
 }
 
+LRESULT CALLBACK DialogWindow::FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR) {
+    // A group box keeps its class, text and style for whoever reads the window list (a screen
+    // reader among them); only its drawing is the dialog's, to look as the page's frames do.
+    auto owner = [&] {
+        return reinterpret_cast<DialogWindow*>(
+            GetWindowLongPtrW(GetAncestor(frame, GA_ROOT), GWLP_USERDATA));
+    };
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(frame, &ps);
+            if (DialogWindow* self = owner())
+                Guarded([&] { return self->PaintFrame(frame, dc), LRESULT{0}; });
+            EndPaint(frame, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            if (DialogWindow* self = owner())
+                self->PaintFrame(frame, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(frame, FrameProc, id);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(frame, message, wParam, lParam);
+}
+
 LRESULT CALLBACK DialogWindow::PictureProc(HWND picture, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     if (message == WM_PAINT) {

@@ -61,6 +61,8 @@ class DialogWindow : public FormControls, public DialogHost {
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnScroll(WPARAM wParam, LPARAM lParam);
@@ -78,9 +80,21 @@ class DialogWindow : public FormControls, public DialogHost {
     int Px(int32_t twips) const;
     HFONT FontFor(FontRole role) const;
     void FitGapLabels();
+    // Fits a frame's group box to its lines and caption at the present DPI.
+    void ShapeFrame(Widget& frame);
+    bool HasOwnTip(size_t row) const;  // its widget's window, not an area of its page
     void ShowPage(int page);
 
     // Painting (dialog_paint.cpp).
+    struct FrameParts {
+        RECT edge;     // the etched rectangle, its top through the middle of the caption
+        RECT caption;  // the caption's ground, which breaks the top line
+        int textLeft;
+    };
+    // A frame drawn in the rectangle `r` of `dc`.
+    FrameParts FramePartsOf(HDC dc, const ControlRow& row, const RECT& r) const;
+    void DrawFrame(HDC dc, const ControlRow& row, const RECT& r);
+    void PaintFrame(HWND frame, HDC dc);
     void DrawGapLabel(const DRAWITEMSTRUCT& item);
     void PaintPane(HWND pane, HDC dc);
     void PaintPicture(HWND picture, HDC dc);

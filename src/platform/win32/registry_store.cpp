@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,42 @@ namespace {
 // round trip, and values written by the ANSI functions of earlier versions read back unchanged.
 std::wstring KeyPath(const std::string& app, const std::string& section) {
     return Widen("Software\\Tallowmere\\" + app + "\\" + section);
+}
+
+// The text a stored value stands for. Every value is written as a string; one typed in by
+// hand with another type reads as the text it holds: a number as its decimal digits (a 32-bit
+// one as signed, so a negative number stored that way reads back as itself, and no value of
+// the settings needs the unsigned reading above 2^31), a list of strings as its first string.
+// Bytes are no text: a binary value reads as the empty text, which loads no control, so that
+// it neither stands in for the default (it is present) nor guesses at an encoding.
+std::string TextOfValue(DWORD type, const std::vector<BYTE>& data, DWORD size) {
+    auto number = [&](size_t bytes, bool bigEndian) -> std::string {
+        if (size != bytes) return {};
+        uint64_t v = 0;
+        for (size_t i = 0; i < bytes; ++i)
+            v |= static_cast<uint64_t>(data[bigEndian ? bytes - 1 - i : i]) << (8 * i);
+        if (bytes == 4) return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(v)));
+        return std::to_string(static_cast<int64_t>(v));
+    };
+    switch (type) {
+        case REG_SZ:
+        case REG_EXPAND_SZ:
+        case REG_MULTI_SZ: {
+            // Up to the first terminator: the whole string, or a list's first.
+            std::wstring text(size / sizeof(wchar_t), L'\0');
+            std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+            if (auto nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+            return Narrow(text);
+        }
+        case REG_DWORD:
+            return number(sizeof(DWORD), false);
+        case REG_DWORD_BIG_ENDIAN:
+            return number(sizeof(DWORD), true);
+        case REG_QWORD:
+            return number(sizeof(uint64_t), false);
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -34,19 +71,8 @@ std::string RegistryStore::Read(const std::string& app, const std::string& secti
         std::vector<BYTE> data(size + sizeof(wchar_t), 0);
         DWORD got = size;
         if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, data.data(), &got) ==
-            ERROR_SUCCESS) {
-            if (type == REG_SZ || type == REG_EXPAND_SZ) {
-                std::wstring text(got / sizeof(wchar_t), L'\0');
-                std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-                if (auto nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-                result = Narrow(text);
-            } else if (type == REG_DWORD && got == sizeof(DWORD)) {
-                // Someone typed the value in as a number: read it as its decimal text.
-                DWORD v;
-                std::memcpy(&v, data.data(), sizeof v);
-                result = std::to_string(static_cast<long>(static_cast<LONG>(v)));
-            }
-        }
+            ERROR_SUCCESS)
+            result = TextOfValue(type, data, got);
     }
     RegCloseKey(key);
     return result;

@@ -509,8 +509,8 @@ TEST(SetupLayout, EveryControlLiesInsideItsContainerAndNoTwoControlsOverlap) {
             for (const ControlRow& b : form->rows) {
                 if (&a >= &b || IsDrawn(a.kind) || IsDrawn(b.kind) || IsWindowContainer(a.kind) ||
                     IsWindowContainer(b.kind) || a.kind == Kind::TabStrip ||
-                    b.kind == Kind::TabStrip || form->WindowParent(a) != form->WindowParent(b) ||
-                    MayOverlap(a, b))
+                    b.kind == Kind::TabStrip || a.kind == Kind::Frame || b.kind == Kind::Frame ||
+                    form->WindowParent(a) != form->WindowParent(b) || MayOverlap(a, b))
                     continue;
                 Twips p = form->Placement(a), q = form->Placement(b);
                 bool apart = p.Right() <= q.left || q.Right() <= p.left || p.Bottom() <= q.top ||
