@@ -18,6 +18,8 @@ SCR64 = os.path.join(hg.BUILD, "win64", "hrthglow.scr")
 PREFIX = os.path.join(hg.BUILD, "wineprefix-setup")
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Hearthglow"
+# Where 64-bit Windows puts the entry of a 32-bit setup; Apps & features lists both views.
+UNINSTALL_KEY_32_ON_64 = UNINSTALL_KEY.replace("\\Software\\", "\\Software\\WOW6432Node\\")
 INSTALLED_SCR = r"C:\windows\system32\hrthglow.scr"
 UNINSTALLER = r"C:\Tallowmere\hrthglow\uninstall.exe"
 DUMMY_SAVER = r"C:\Savers\Someone Else's.scr"
@@ -58,6 +60,16 @@ def reg_value(env, key, name):
         if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
             return parts[2] if len(parts) == 3 else ""
     return None
+
+
+def reg_values(env, key):
+    """Every value of `key`, by lower-case name."""
+    values = {}
+    for line in env.reg("query", key).splitlines():
+        parts = line.split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0].lower()] = parts[2] if len(parts) == 3 else ""
+    return values
 
 
 def key_exists(env, key):
@@ -103,7 +115,7 @@ def test_release_folder_is_complete_and_carries_the_one_version(env):
     assert len(manifest.findall(".//{urn:schemas-microsoft-com:compatibility.v1}supportedOS")) == 4
 
 
-def install_and_uninstall(env, arch, setup, built_scr):
+def install_and_uninstall(env, arch, setup, built_scr, uninstall_key=UNINSTALL_KEY):
     """Installs, runs, reinstalls and uninstalls `setup` in a fresh prefix of `arch`."""
     assert os.path.isfile(setup), f"no {setup}: run make dist"
     prefix = PREFIX + ("" if arch == "win32" else "64")
@@ -139,7 +151,10 @@ def install_and_uninstall(env, arch, setup, built_scr):
             assert "hrthglow.scr" in listing.stdout.lower(), listing.stdout + listing.stderr
         chosen = reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE")
         assert (chosen or "").lower() == INSTALLED_SCR.lower(), chosen
-        entry = {name: reg_value(inst, UNINSTALL_KEY, name) for name in (
+        # The whole entry in one query: under a 64-bit prefix one of seven separate queries
+        # once came back empty.
+        listed = reg_values(inst, uninstall_key)
+        entry = {name: listed.get(name.lower()) for name in (
             "DisplayName", "Publisher", "DisplayVersion", "DisplayIcon", "UninstallString",
             "QuietUninstallString", "EstimatedSize")}
         size_kb = sum(os.path.getsize(p) for p in expected.values()) / 1024
@@ -179,7 +194,7 @@ def install_and_uninstall(env, arch, setup, built_scr):
         assert tree(folder) == {"notes.txt"}, tree(folder)
         assert not os.path.exists(scr), "the .scr is still in the system folder"
         assert not key_exists(inst, hg.REG_KEY), "the settings key is still there"
-        assert reg_value(inst, UNINSTALL_KEY, "DisplayName") is None, "still in Apps & features"
+        assert reg_value(inst, uninstall_key, "DisplayName") is None, "still in Apps & features"
         assert reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE") == DUMMY_SAVER
         assert reg_value(inst, DESKTOP_KEY, "ScreenSaveActive") is None, \
             "ScreenSaveActive was absent before the install and is left behind"
@@ -199,7 +214,7 @@ def test_setup_installs_chooses_keeps_settings_and_uninstalls_cleanly_on_64_bit_
     if hg.ARCH == "win32":
         # The shipped 32-bit setup and program, as 64-bit Windows runs them.
         install_and_uninstall(env, "win64", os.path.join(DIST, f"HearthglowSetup-{version()}.exe"),
-                              SHIPPED_SCR)
+                              SHIPPED_SCR, UNINSTALL_KEY_32_ON_64)
     else:
         # Without 32-bit programs: the same setup script around the 64-bit build.
         install_and_uninstall(env, "win64",
