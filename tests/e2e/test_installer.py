@@ -53,23 +53,18 @@ def file_version(path):
     return f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}"
 
 
-def reg_value(env, key, name):
-    out = env.reg("query", key, "/v", name)
-    for line in out.splitlines():
-        parts = line.split(None, 2)
-        if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
-            return parts[2] if len(parts) == 3 else ""
-    return None
-
-
 def reg_values(env, key):
-    """Every value of `key`, by lower-case name."""
+    """Every value of `key`, by lower-case name, read in one query."""
     values = {}
     for line in env.reg("query", key).splitlines():
         parts = line.split(None, 2)
         if len(parts) >= 2 and parts[1].startswith("REG_"):
             values[parts[0].lower()] = parts[2] if len(parts) == 3 else ""
     return values
+
+
+def reg_value(env, key, name):
+    return reg_values(env, key).get(name.lower())
 
 
 def key_exists(env, key):
@@ -151,8 +146,8 @@ def install_and_uninstall(env, arch, setup, built_scr, uninstall_key=UNINSTALL_K
             assert "hrthglow.scr" in listing.stdout.lower(), listing.stdout + listing.stderr
         chosen = reg_value(inst, DESKTOP_KEY, "SCRNSAVE.EXE")
         assert (chosen or "").lower() == INSTALLED_SCR.lower(), chosen
-        # The whole entry in one query: under a 64-bit prefix one of seven separate queries
-        # once came back empty.
+        # The whole entry in one query: under a 64-bit prefix one of seven queries of a single
+        # value once came back empty.
         listed = reg_values(inst, uninstall_key)
         entry = {name: listed.get(name.lower()) for name in (
             "DisplayName", "Publisher", "DisplayVersion", "DisplayIcon", "UninstallString",
