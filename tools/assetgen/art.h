@@ -1,5 +1,8 @@
 // The painters of every picture; sizes are chosen to fit each picture's fixed
-// place on the 800 x 600 screen.
+// place on the 800 x 600 screen. Each paints at a detail: 1 gives the picture at its
+// size on that screen; a larger whole number d paints it d times as wide and as tall,
+// every pixel sampled at its own place in the design (finer edges, lines and grain),
+// never an enlargement of the detail-1 picture.
 #pragma once
 
 #include "canvas.h"
@@ -11,9 +14,9 @@ constexpr int kFlameW = 660, kFlameH = 540;  // at 70,27: the whole fireplace op
 constexpr int kLogsW = 634, kLogsH = 165;    // at 83,435: down to the screen's bottom
 constexpr int kAndIronW = 170, kAndIronH = 308;
 
-Image paintFlame(int frame);  // frame 0..9; frame 9 flows back into frame 0
-Image paintLogs();
-Image paintAndIron(bool left);
+Image paintFlame(int frame, int detail = 1);  // frame 0..9; frame 9 flows back into frame 0
+Image paintLogs(int detail = 1);
+Image paintAndIron(bool left, int detail = 1);
 Image paintIconFlame(int size);
 
 // Hearth styles 1..6. Each surround is one continuous design in screen
@@ -24,19 +27,19 @@ struct Placement {
 };
 Placement surroundPlacement(int style, SurroundPart part);
 Placement mantelPlacement(int style);  // styles 3..6
-Image paintSurround(int style, SurroundPart part);
-Image paintMantel(int style);
+Image paintSurround(int style, SurroundPart part, int detail = 1);
+Image paintMantel(int style, int detail = 1);
 
 constexpr int kStockingW = 80, kStockingH = 135;
 constexpr int kCalendarW = 65, kCalendarH = 88;
-Image paintStocking();
-Image paintCalendar();
-Image paintBells(bool topLeft);
-Image paintPoinsettia(bool bottomLeft);
+Image paintStocking(int detail = 1);
+Image paintCalendar(int detail = 1);
+Image paintBells(bool topLeft, int detail = 1);
+Image paintPoinsettia(bool bottomLeft, int detail = 1);
 
 // The wall beside the hearth on wide screens: a strip as tall as the screen that the program
 // repeats sideways, built into the program rather than installed.
 constexpr int kWallW = 240, kWallH = 600;
-Image paintWall();
+Image paintWall(int detail = 1);
 
 }  // namespace assetgen

@@ -21,16 +21,16 @@ SceneAsset mantelAsset(const std::string& file, int style) {
 
 std::vector<SceneAsset> buildCatalogue() {
     std::vector<SceneAsset> a;
-    a.push_back({"Stocking.bmp", 95, 19, kStockingW, kStockingH, paintStocking});
+    a.push_back({"Stocking.bmp", 95, 19, kStockingW, kStockingH, [] { return paintStocking(); }});
     a.push_back({"poinr.bmp", -5, 440, 175, 160, [] { return paintPoinsettia(true); }});
     a.push_back({"poinl.bmp", 650, 450, 150, 150, [] { return paintPoinsettia(false); }});
     a.push_back({"bellr.bmp", 0, -10, 90, 105, [] { return paintBells(true); }});
     a.push_back({"belll.bmp", 720, 0, 80, 95, [] { return paintBells(false); }});
-    a.push_back({"Calendar.bmp", 5, 510, kCalendarW, kCalendarH, paintCalendar});
+    a.push_back({"Calendar.bmp", 5, 510, kCalendarW, kCalendarH, [] { return paintCalendar(); }});
     for (int k = 0; k < kFlameFrames; ++k)
         a.push_back({"Flame" + std::to_string(k + 1) + ".bmp", 70, 27, kFlameW, kFlameH,
                      [k] { return paintFlame(k); }});
-    a.push_back({"Logs.bmp", 83, 435, kLogsW, kLogsH, paintLogs});
+    a.push_back({"Logs.bmp", 83, 435, kLogsW, kLogsH, [] { return paintLogs(); }});
     using P = SurroundPart;
     a.push_back(surroundAsset("marLeftSide.bmp", 1, P::Left));
     a.push_back(surroundAsset("marRightSide.bmp", 1, P::Right));

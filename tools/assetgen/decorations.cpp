@@ -115,7 +115,7 @@ void bow(Image& img, float cx, float cy, float size) {
 
 }  // namespace
 
-Image paintStocking() {
+Image paintStocking(int /*detail*/) {
     Image img(kStockingW, kStockingH);
     auto inBody = [](float x, float y) {
         if (y >= 32 && y <= 104 && x >= 12 + (y - 32) * 0.03f && x <= 58 - (y - 32) * 0.02f) return true;
@@ -167,7 +167,7 @@ Image paintStocking() {
     return img;
 }
 
-Image paintCalendar() {
+Image paintCalendar(int /*detail*/) {
     Image img(kCalendarW, kCalendarH);
     const int w = kCalendarW, h = kCalendarH;
     for (int y = 0; y < h; ++y)
@@ -211,7 +211,7 @@ Image paintCalendar() {
     return img;
 }
 
-Image paintBells(bool topLeft) {
+Image paintBells(bool topLeft, int /*detail*/) {
     Image img(topLeft ? 90 : 80, topLeft ? 105 : 95);
     float bx = topLeft ? 42 : 40, by = topLeft ? 24 : 16;
     leaf(img, bx, by, kPi * 0.85f, 30, 8, {28, 104, 48}, true);
@@ -230,7 +230,7 @@ Image paintBells(bool topLeft) {
     return img;
 }
 
-Image paintPoinsettia(bool bottomLeft) {
+Image paintPoinsettia(bool bottomLeft, int /*detail*/) {
     Image img(bottomLeft ? 175 : 150, bottomLeft ? 160 : 150);
     // The plant stands clear of the calendar corner below it.
     float cx = bottomLeft ? 124 : 50, cy = bottomLeft ? 60 : 56;

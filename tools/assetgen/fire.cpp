@@ -102,7 +102,7 @@ Rgb fireboxColour(int x, int y, int frame) {
 
 }  // namespace
 
-Image paintFlame(int frame) {
+Image paintFlame(int frame, int /*detail*/) {
     Image img(kFlameW, kFlameH);
     const float root = 452;
     for (int y = 0; y < kFlameH; ++y)
@@ -198,7 +198,7 @@ void paintLog(Image& img, const Log& log) {
 
 }  // namespace
 
-Image paintLogs() {
+Image paintLogs(int /*detail*/) {
     Image img(kLogsW, kLogsH);
     // Ember bed and the ash of the firebox floor.
     for (int y = 0; y < kLogsH; ++y)
@@ -225,7 +225,7 @@ Image paintLogs() {
     return img;
 }
 
-Image paintAndIron(bool left) {
+Image paintAndIron(bool left, int /*detail*/) {
     Image img(kAndIronW, kAndIronH);
     const float cx = 115;
     // Lathe profile: radius at each height, and whether that part is brass.

@@ -290,7 +290,7 @@ Placement surroundPlacement(int style, SurroundPart part) {
     }
 }
 
-Image paintSurround(int style, SurroundPart part) {
+Image paintSurround(int style, SurroundPart part, int /*detail*/) {
     Surround s(style);
     Placement p = surroundPlacement(style, part);
     Image img(p.width, p.height);
@@ -312,7 +312,7 @@ Placement mantelPlacement(int style) {
     }
 }
 
-Image paintMantel(int style) {
+Image paintMantel(int style, int /*detail*/) {
     Placement p = mantelPlacement(style);
     Image img(p.width, p.height);
     const float w = float(p.width), h = float(p.height);

@@ -42,7 +42,7 @@ Rgb oak(float xs, float y, uint32_t seed, float shade) {
 
 }  // namespace
 
-Image paintWall() {
+Image paintWall(int /*detail*/) {
     Image img(kWallW, kWallH);
     for (int y = 0; y < kWallH; ++y) {
         for (int x = 0; x < kWallW; ++x) {
