@@ -11,6 +11,9 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
+// Where the centre of pixel i of a picture painted at the given detail lies in the design.
+float designAt(int i, int detail) { return (float(i) + 0.5f) / float(detail); }
+
 struct Geometry {
     int ox0, ox1, oy;  // opening: between ox0 and ox1, below oy
     int archRise;      // 0 for a square opening
@@ -79,7 +82,8 @@ struct Surface {
 
 class Surround {
 public:
-    explicit Surround(int style) : style_(style), g_(geometry(style)) {
+    // detail: pixels per unit of the design in the picture being painted.
+    Surround(int style, int detail) : style_(style), detail_(detail), g_(geometry(style)) {
         if (style == 5) courses_ = layCourses(505, 9, 22, 45, 150);
         if (style == 6) courses_ = layCourses(606, 30, 58, 48, 118);
     }
@@ -108,13 +112,16 @@ public:
         return std::hypot(dx, float(g_.oy) - y);
     }
 
-    bool inOpening(int x, int y) const { return edgeDistance(float(x) + 0.5f, float(y) + 0.5f) < 0; }
+    bool inOpening(float x, float y) const { return edgeDistance(x, y) < 0; }
 
-    Rgb colour(int ix, int iy) const {
-        float x = float(ix) + 0.5f, y = float(iy) + 0.5f;
+    // The colour at (x, y) in the design's screen coordinates.
+    Rgb colour(float x, float y) const {
         Surface s = surface(x, y);
-        float hx = surface(x + 1, y).height - s.height;
-        float hy = surface(x, y + 1).height - s.height;
+        // The slope is taken across one pixel of the picture being painted, so a finer
+        // picture shows the stone's edges and grain finer, not a blur of the coarse one.
+        const float step = 1.0f / float(detail_), perUnit = float(detail_);
+        float hx = (surface(x + step, y).height - s.height) * perUnit;
+        float hy = (surface(x, y + step).height - s.height) * perUnit;
         float diffuse = reliefLight(hx, hy, 0.9f);
         // Polished stone shows a highlight where its slope faces the light.
         float nx = -hx * 0.9f, ny = -hy * 0.9f;
@@ -214,7 +221,8 @@ private:
         Rgb base = dark ? deep[pick] : pale[pick];
         float mottle = fbm(x / 14, y / 14, seed + 4 + pick, 3);
         Rgb c = base * (0.82f + 0.32f * mottle);
-        float speck = hash01(int(x), int(y), seed + 5);
+        // Specks are grains of the stone the size of a pixel: finer pictures show finer grains.
+        float speck = hash01(int(x * float(detail_)), int(y * float(detail_)), seed + 5);
         if (speck > 0.93f) c = c * (dark ? 1.35f : 0.82f);
         float dome = std::sqrt(clamp01((e - mortar) / 24));
         return {c, 11 * dome + 0.6f * grit, dark ? 0.35f : 0.15f};
@@ -275,6 +283,7 @@ private:
     }
 
     int style_;
+    int detail_;
     Geometry g_;
     std::vector<Course> courses_;
 };
@@ -290,13 +299,13 @@ Placement surroundPlacement(int style, SurroundPart part) {
     }
 }
 
-Image paintSurround(int style, SurroundPart part, int /*detail*/) {
-    Surround s(style);
+Image paintSurround(int style, SurroundPart part, int detail) {
+    Surround s(style, detail);
     Placement p = surroundPlacement(style, part);
-    Image img(p.width, p.height);
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            int sx = p.x + x, sy = p.y + y;
+    Image img(p.width * detail, p.height * detail);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            float sx = float(p.x) + designAt(x, detail), sy = float(p.y) + designAt(y, detail);
             if (part == SurroundPart::Top && s.inOpening(sx, sy)) continue;
             img.set(x, y, s.colour(sx, sy));
         }
@@ -312,16 +321,16 @@ Placement mantelPlacement(int style) {
     }
 }
 
-Image paintMantel(int style, int /*detail*/) {
+Image paintMantel(int style, int detail) {
     Placement p = mantelPlacement(style);
-    Image img(p.width, p.height);
+    Image img(p.width * detail, p.height * detail);
     const float w = float(p.width), h = float(p.height);
     const float topFace = 8;
     Rgb wood = style == 3 ? Rgb{168, 116, 66} : style == 4 ? Rgb{86, 56, 36} : Rgb{120, 88, 58};
     uint32_t seed = 700 + uint32_t(style);
-    for (int iy = 0; iy < p.height; ++iy)
-        for (int ix = 0; ix < p.width; ++ix) {
-            float x = float(ix) + 0.5f, y = float(iy) + 0.5f;
+    for (int iy = 0; iy < img.height(); ++iy)
+        for (int ix = 0; ix < img.width(); ++ix) {
+            float x = designAt(ix, detail), y = designAt(iy, detail);
             Rgb c;
             if (style == 5) {
                 // A slab of slate, its layers showing on the front edge.
