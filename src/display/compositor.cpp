@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "display/detail.h"
 #include "media/byte_reader.h"
 
 namespace hg {
@@ -74,12 +75,12 @@ int64_t KeyColour(int32_t key) {
 }
 
 std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width, int height,
-                                                 int64_t keyColour) {
+                                                 int64_t keyColour, int maxWidth, int maxHeight) {
     auto p = std::make_shared<Picture>();
     if (!rgba || width <= 0 || height <= 0) return p;
     const size_t sourceStride = static_cast<size_t>(width) * 4;
-    width = std::min(width, kMaxWidth);
-    height = std::min(height, kMaxHeight);
+    width = std::min(width, maxWidth);
+    height = std::min(height, maxHeight);
     p->width_ = width;
     p->height_ = height;
     p->pixels_.resize(static_cast<size_t>(width) * height);
@@ -87,7 +88,7 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
     for (int y = 0; y < height; ++y) {
         p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
         const uint8_t* src = rgba + static_cast<size_t>(y) * sourceStride;
-        uint16_t* dst = p->pixels_.data() + static_cast<size_t>(y) * width;
+        uint32_t* dst = p->pixels_.data() + static_cast<size_t>(y) * width;
         int runStart = -1;
         for (int x = 0; x <= width; ++x) {
             bool opaque = false;
@@ -95,7 +96,7 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
                 const uint8_t* px = src + x * 4;
                 const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
                 opaque = px[3] >= 128 && static_cast<int64_t>(colour) != keyColour;
-                dst[x] = opaque ? ToRgb565(colour) : 0;
+                dst[x] = opaque ? ToPixel(colour) : 0;
             }
             if (opaque && runStart < 0) runStart = x;
             if (!opaque && runStart >= 0) {
@@ -110,6 +111,15 @@ std::shared_ptr<const Picture> Picture::FromRgba(const uint8_t* rgba, int width,
     return p;
 }
 
+bool Picture::Opaque(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+    const Run* end = RunsEnd(y);
+    // The first run that ends beyond x holds it, if it starts at or before it.
+    const Run* r = std::partition_point(RunsBegin(y), end,
+                                        [x](const Run& run) { return run.x + run.length <= x; });
+    return r != end && r->x <= x;
+}
+
 size_t Picture::OpaquePixels() const {
     size_t n = 0;
     for (const Run& r : runs_) n += r.length;
@@ -117,7 +127,7 @@ size_t Picture::OpaquePixels() const {
 }
 
 size_t Picture::Bytes() const {
-    return pixels_.size() * sizeof(uint16_t) + runs_.size() * sizeof(Run) +
+    return pixels_.size() * sizeof(uint32_t) + runs_.size() * sizeof(Run) +
            rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
 }
 
@@ -143,22 +153,40 @@ std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, 
     return picture;
 }
 
-Compositor::Compositor(MillisecondClock clock, size_t pictureBudget)
+Compositor::Compositor(MillisecondClock clock, size_t pictureBudget, size_t detailBudget)
     : clock_(std::move(clock)),
       own_(static_cast<size_t>(kWidth) * kHeight),
       back_(own_.data()),
-      budget_(pictureBudget) {}
+      budget_(pictureBudget),
+      detailBudget_(detailBudget) {}
 
-void Compositor::UseBackBuffer(uint16_t* pixels) { back_ = pixels ? pixels : own_.data(); }
+void Compositor::UseBackBuffer(uint32_t* pixels, int detail) {
+    detail = std::clamp(detail, 1, kMaxDetail);
+    if (detail != detail_) {
+        detailed_.clear();
+        detailBytes_ = 0;
+        detail_ = detail;
+    }
+    const size_t size = static_cast<size_t>(Width()) * Height();
+    if (pixels) {
+        std::vector<uint32_t>().swap(own_);
+        back_ = pixels;
+    } else {
+        if (own_.size() != size) own_.assign(size, 0);
+        back_ = own_.data();
+    }
+}
 
 void Compositor::Clear(uint32_t colour) {
-    std::fill_n(back_, static_cast<size_t>(kWidth) * kHeight, ToRgb565(colour));
+    std::fill_n(back_, static_cast<size_t>(Width()) * Height(), ToPixel(colour));
 }
 
 void Compositor::Clear(uint32_t colour, const Area& within) {
     const Area a = within.Intersect({0, 0, kWidth, kHeight});
-    const uint16_t c = ToRgb565(colour);
-    for (int y = a.top; y < a.bottom; ++y) std::fill_n(back_ + y * kWidth + a.left, a.Width(), c);
+    const uint32_t c = ToPixel(colour);
+    const int k = detail_, stride = Width();
+    for (int y = a.top * k; y < a.bottom * k; ++y)
+        std::fill_n(back_ + static_cast<size_t>(y) * stride + a.left * k, a.Width() * k, c);
 }
 
 int32_t Compositor::NewSurface() {
@@ -277,30 +305,115 @@ int64_t Compositor::MsUntilNextStep() {
     return soonest;
 }
 
-void Compositor::DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within) {
-    const Area clip = within.Intersect({0, 0, kWidth, kHeight});
-    if (clip.Empty()) return;
-    // In 64 bits: a position near the int32 limits plus the picture's size must not wrap.
-    const int64_t left = std::max<int64_t>(clip.left, x);
-    const int64_t right = std::min<int64_t>(clip.right, int64_t{x} + p.Width());
-    const int64_t top = std::max<int64_t>(clip.top, y);
-    const int64_t bottom = std::min<int64_t>(clip.bottom, int64_t{y} + p.Height());
+void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const Area& within) {
+    Area clip = within.Intersect({0, 0, kWidth, kHeight});
+    if (clip.Empty() || picture.Empty()) return;
+    const Picture& p = AtDetail(picture);
+    // From here on in pixels of the detail; a logical place near the int32 limits stays in
+    // 64 bits until clipped.
+    const int k = detail_;
+    clip = {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k};
+    const int64_t px = int64_t{x} * k, py = int64_t{y} * k;
+    const int64_t left = std::max<int64_t>(clip.left, px);
+    const int64_t right = std::min<int64_t>(clip.right, px + p.Width());
+    const int64_t top = std::max<int64_t>(clip.top, py);
+    const int64_t bottom = std::min<int64_t>(clip.bottom, py + p.Height());
     if (left >= right || top >= bottom) return;
-    const int clipLeft = static_cast<int>(left - x);
-    const int clipRight = static_cast<int>(right - x);
-    const int dx = static_cast<int>(x);  // within the screen's reach once clipping passed
+    const int clipLeft = static_cast<int>(left - px);
+    const int clipRight = static_cast<int>(right - px);
+    const int64_t dx = px;  // within the screen's reach once clipping passed
+    const size_t stride = static_cast<size_t>(Width());
     for (int64_t row = top; row < bottom; ++row) {
-        const int py = static_cast<int>(row - y);
-        const uint16_t* src = p.Row(py);
-        uint16_t* dst = back_ + row * kWidth;
-        for (const Picture::Run* r = p.RunsBegin(py); r != p.RunsEnd(py); ++r) {
+        const int sy = static_cast<int>(row - py);
+        const uint32_t* src = p.Row(sy);
+        uint32_t* dst = back_ + static_cast<size_t>(row) * stride;
+        for (const Picture::Run* r = p.RunsBegin(sy); r != p.RunsEnd(sy); ++r) {
             if (r->x >= clipRight) break;
             const int a = std::max<int>(r->x, clipLeft);
             const int b = std::min<int>(r->x + r->length, clipRight);
             if (a < b)
-                std::memcpy(dst + (dx + a), src + a, static_cast<size_t>(b - a) * sizeof(uint16_t));
+                std::memcpy(dst + (dx + a), src + a, static_cast<size_t>(b - a) * sizeof(uint32_t));
         }
     }
+}
+
+namespace {
+
+RgbaImage ReadTwin(const std::string& path) {
+    RgbaImage twin;
+    auto bytes = ReadFileBytes(path, Compositor::kMaxPictureFileBytes);
+    if (!bytes || bytes->empty()) return twin;
+    int w = 0, h = 0, channels = 0;
+    const int length = static_cast<int>(bytes->size());
+    // A twin is at most kTwinDetail times the largest picture drawn.
+    if (!stbi_info_from_memory(bytes->data(), length, &w, &h, &channels) || w <= 0 || h <= 0 ||
+        w > Picture::kMaxWidth * kTwinDetail || h > Picture::kMaxHeight * kTwinDetail ||
+        ClaimsMoreThanItHolds(*bytes, w, h))
+        return twin;
+    uint8_t* rgba = stbi_load_from_memory(bytes->data(), length, &w, &h, &channels, 4);
+    if (!rgba) return twin;
+    twin.width = w;
+    twin.height = h;
+    twin.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
+    stbi_image_free(rgba);
+    return twin;
+}
+
+}  // namespace
+
+const Picture& Compositor::AtDetail(const Picture& p) {
+    if (detail_ == 1 || p.Empty()) return p;
+    for (auto d = detailed_.begin(); d != detailed_.end(); ++d)
+        if (d->source.get() == &p) {
+            std::rotate(d, d + 1, detailed_.end());
+            return *detailed_.back().picture;
+        }
+    Detailed made;
+    made.source = p.weak_from_this().lock();
+    const int k = detail_;
+    try {
+        const Cached* file = nullptr;
+        for (const Cached& c : cache_)
+            if (c.picture.get() == &p) file = &c;
+        RgbaImage twin = file ? ReadTwin(TwinPath(file->path)) : RgbaImage{};
+        if (!twin.pixels.empty()) {
+            // The twin's own colours decide its holes, as for its picture.
+            const int64_t key = KeyColour(file->key);
+            for (size_t i = 0; i < twin.pixels.size(); i += 4) {
+                const uint8_t* px = &twin.pixels[i];
+                if (static_cast<int64_t>(px[0] | (px[1] << 8) | (px[2] << 16)) == key)
+                    twin.pixels[i + 3] = 0;
+            }
+            if (!TwinMatches(twin, p)) twin = {};
+        }
+        RgbaImage at = twin.pixels.empty() ? Enlarged(p, k)
+                       : k == kTwinDetail
+                           ? std::move(twin)
+                           : Resampled(twin.pixels.data(), twin.width, twin.height, -1,
+                                       p.Width() * k, p.Height() * k);
+        made.picture = Picture::FromRgba(at.pixels.data(), at.width, at.height, -1,
+                                         Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+    } catch (const std::bad_alloc&) {
+        made.picture.reset();
+    }
+    // Out of memory: nothing drawn, as for a picture that could not be read.
+    static const Picture kNothing;
+    if (!made.picture || made.picture->Empty()) return kNothing;
+    const size_t bytes = made.picture->Bytes();
+    while (!detailed_.empty() && detailBytes_ + bytes > detailBudget_) {
+        detailBytes_ -= detailed_.front().picture->Bytes();
+        detailed_.erase(detailed_.begin());
+    }
+    detailBytes_ += bytes;
+    // A picture nobody else holds (made on the spot by a caller) is not kept: its address may
+    // be another's soon.
+    if (!made.source) {
+        held_ = std::move(made.picture);
+        detailBytes_ -= bytes;
+        return *held_;
+    }
+    detailed_.push_back(std::move(made));
+    return *detailed_.back().picture;
 }
 
 size_t Compositor::PictureBytes() const {

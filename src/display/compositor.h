@@ -1,7 +1,9 @@
 #pragma once
-// The drawing control's pixels: an 800 x 600 RGB565 back buffer and numbered surfaces of one or
-// more frames, composed with a colour key and clipped to the screen. No platform code here; the
-// Win32 presenter hands in the DIB section's bits as the back buffer and shows them.
+// The drawing control's pixels: a back buffer of the 800 x 600 layout at a whole detail (1, 2 or
+// 3 pixels a side for each logical one) in 24-bit colour, and numbered surfaces of one or more
+// frames, composed with a colour key and clipped to the screen. Places and sizes stay logical;
+// only the pixels get finer. No platform code here; the presenter hands in the memory it paints
+// text into as the back buffer and shows it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,10 +16,9 @@ namespace hg {
 // wraps (GetTickCount after 49 days) keeps the flames going.
 using MillisecondClock = std::function<uint32_t()>;
 
-// 24-bit colour, red in the lowest byte, to RGB565.
-constexpr uint16_t ToRgb565(uint32_t colour) {
-    const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-    return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+// 24-bit colour, red in the lowest byte (the scene's), to a pixel 0x00RRGGBB (the screen's).
+constexpr uint32_t ToPixel(uint32_t colour) {
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
 // A rectangle of pixels; right and bottom lie just outside it.
@@ -33,10 +34,10 @@ struct Area {
     bool operator==(const Area&) const = default;
 };
 
-// One decoded picture. Transparency is decided once, at load, on the picture's own colours and
-// kept as runs of opaque pixels per row; drawing copies runs and never compares pixels, so no
-// opaque colour can turn into a hole however close to the key it converts.
-class Picture {
+// One decoded picture, pixels 0x00RRGGBB. Transparency is decided once, at load, on the
+// picture's own colours and kept as runs of opaque pixels per row; drawing copies runs and never
+// compares pixels, so no opaque colour can turn into a hole.
+class Picture : public std::enable_shared_from_this<Picture> {
   public:
     struct Run {
         uint16_t x;
@@ -45,8 +46,8 @@ class Picture {
 
     // A picture is drawn from its top-left corner onto the 800 x 600 screen, so from a surface
     // at 0 or more no more than 800 x 600 of it can ever show: a larger one keeps its top-left
-    // 800 x 600 pixels. That bounds one picture to 1.9 MB however its pixels alternate
-    // (960 000 bytes of pixels, at most as many of opaque runs).
+    // 800 x 600 pixels. That bounds one picture to 2.9 MB however its pixels alternate
+    // (1.92 MB of pixels, at most 960 000 bytes of opaque runs).
     static constexpr int kMaxWidth = 800;
     static constexpr int kMaxHeight = 600;
     // Sources larger than this either way are refused before decoding: decoding holds four
@@ -56,14 +57,16 @@ class Picture {
     Picture() = default;
     // `rgba` holds width * height pixels of four bytes (r, g, b, a). A pixel is transparent when
     // its alpha is below one half or when its colour equals `keyColour` (red in the lowest
-    // byte); a negative key leaves only alpha. Beyond kMaxWidth x kMaxHeight it is cropped.
+    // byte); a negative key leaves only alpha. Beyond maxWidth x maxHeight it is cropped.
     static std::shared_ptr<const Picture> FromRgba(const uint8_t* rgba, int width, int height,
-                                                   int64_t keyColour);
+                                                   int64_t keyColour, int maxWidth = kMaxWidth,
+                                                   int maxHeight = kMaxHeight);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
-    const uint16_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    bool Opaque(int x, int y) const;
     const Run* RunsBegin(int y) const { return runs_.data() + rowRuns_[y]; }
     const Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
     size_t OpaquePixels() const;
@@ -75,7 +78,7 @@ class Picture {
     int width_ = 0;
     int height_ = 0;
     bool solid_ = false;
-    std::vector<uint16_t> pixels_;
+    std::vector<uint32_t> pixels_;
     std::vector<Run> runs_;
     std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_
 };
@@ -92,20 +95,31 @@ class Compositor {
     // More frames than any picture strip could need: a bad frame number must not allocate.
     static constexpr int kMaxFrames = 1000;
     // All decoded pictures together never hold more than this. The scene's own 41 files take
-    // about 12 MB; 64 MB still takes 33 full-screen pictures of the worst kind. A file that
+    // about 23 MB; 96 MB still takes 33 full-screen pictures of the worst kind. A file that
     // would go beyond it is refused: an empty frame, as for a missing file.
-    static constexpr size_t kPictureBudget = size_t{64} << 20;
+    static constexpr size_t kPictureBudget = size_t{96} << 20;
+    // Pictures at the detail are made when first drawn, and together never hold more than
+    // this: the least recently drawn go first. The scene at detail 3 draws about 150 MB of them,
+    // the flames' ten frames most of it.
+    static constexpr size_t kDetailBudget = size_t{176} << 20;
     // The largest picture file read at all: a 4096 x 4096 source at 32 bits, with its headers.
     static constexpr size_t kMaxPictureFileBytes = (size_t{64} << 20) + 4096;
 
-    explicit Compositor(MillisecondClock clock, size_t pictureBudget = kPictureBudget);
+    explicit Compositor(MillisecondClock clock, size_t pictureBudget = kPictureBudget,
+                        size_t detailBudget = kDetailBudget);
 
-    // The back buffer: kWidth * kHeight pixels, rows top-down without padding. `pixels` is the
-    // presenter's memory and must outlive its use; null goes back to memory of our own.
-    void UseBackBuffer(uint16_t* pixels);
-    uint16_t* BackBuffer() { return back_; }
-    const uint16_t* BackBuffer() const { return back_; }
-    uint16_t Pixel(int x, int y) const { return back_[y * kWidth + x]; }
+    // The back buffer: Width() * Height() pixels, rows top-down without padding, at `detail`
+    // (1 to kMaxDetail) pixels a side for each logical one. `pixels` is the presenter's memory
+    // and must outlive its use; null goes back to memory of our own. Pictures made for another
+    // detail are let go.
+    void UseBackBuffer(uint32_t* pixels, int detail = 1);
+    uint32_t* BackBuffer() { return back_; }
+    const uint32_t* BackBuffer() const { return back_; }
+    int Detail() const { return detail_; }
+    int Width() const { return kWidth * detail_; }
+    int Height() const { return kHeight * detail_; }
+    // In pixels of the detail.
+    uint32_t Pixel(int x, int y) const { return back_[static_cast<size_t>(y) * Width() + x]; }
 
     void Clear(uint32_t colour);
     void Clear(uint32_t colour, const Area& within);
@@ -131,8 +145,14 @@ class Compositor {
         int32_t x = 0, y = 0;
     };
     Shown Showing(int32_t surface);
-    // Copies the opaque pixels of a picture at (x, y), only those inside `within`.
+    // Copies the opaque pixels of a picture at logical (x, y), only those inside the logical
+    // area `within`, at the back buffer's detail.
     void DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within);
+    // The picture as drawn at the back buffer's detail: its high-detail twin when it has one
+    // that matches it, else the picture itself enlarged smoothly. Made on first use.
+    const Picture& AtDetail(const Picture& p);
+    // Memory held by pictures made for the detail.
+    size_t DetailBytes() const { return detailBytes_; }
     // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
     int64_t MsUntilNextStep();
 
@@ -158,8 +178,9 @@ class Compositor {
     std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
 
     MillisecondClock clock_;
-    std::vector<uint16_t> own_;
-    uint16_t* back_;
+    std::vector<uint32_t> own_;
+    uint32_t* back_;
+    int detail_ = 1;
     std::vector<Surface> surfaces_;  // surface n at n - 1
     // Decoded pictures by path and key, so the four stockings share one.
     struct Cached {
@@ -170,14 +191,23 @@ class Compositor {
     std::vector<Cached> cache_;
     size_t budget_;
     size_t decodedBytes_ = 0;
+    // Pictures at the detail, by the picture they show; the most recently drawn last.
+    struct Detailed {
+        std::shared_ptr<const Picture> source;  // held, so its address is never reused meanwhile
+        std::shared_ptr<const Picture> picture;
+    };
+    std::vector<Detailed> detailed_;
+    std::shared_ptr<const Picture> held_;  // the last one made for a picture held by nobody
+    size_t detailBudget_;
+    size_t detailBytes_ = 0;
 };
 
 // The colour that a key value names: -1 is magenta (255, 0, 255); other non-negative values are
 // a colour with red in the lowest byte; other negative values mean no colour key at all.
 int64_t KeyColour(int32_t key);
 
-// Decodes a Windows bitmap (or a JPEG) held in memory; empty on failure, when either side is
-// beyond Picture::kMaxSourceSide, or when the file claims more pixels than its bytes can hold.
+// Decodes a Windows bitmap (or a JPEG or PNG) held in memory; empty on failure, when either side
+// is beyond Picture::kMaxSourceSide, or when the file claims more pixels than its bytes can hold.
 std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key);
 
 }  // namespace hg

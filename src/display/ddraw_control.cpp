@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/detail.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -16,13 +18,13 @@ constexpr Area kScreen{0, 0, kW, kH};
 
 // A tile's row is a few dozen bytes: compared inline, not through a call per row into the C
 // library (which under Wine compares eight bytes at a time).
-bool SamePixels(const uint16_t* a, const uint16_t* b, int count) {
+bool SamePixels(const uint32_t* a, const uint32_t* b, int count) {
     int i = 0;
 #if defined(__SSE2__)
-    for (; i + 8 <= count; i += 8) {
+    for (; i + 4 <= count; i += 4) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)) != 0xFFFF) return false;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(x, y)) != 0xFFFF) return false;
     }
 #endif
     for (; i < count; ++i)
@@ -68,16 +70,38 @@ DDrawControl::DDrawControl(MillisecondClock clock) : compositor_(std::move(clock
 bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const std::string&) {
     if (width != kW || height != kH || bitsPerPixel != 16) return false;
     if (open_) return true;
-    uint16_t* pixels = OpenPresentation();
-    if (!pixels) return false;
-    compositor_.UseBackBuffer(pixels);
-    compositor_.Clear(0);
-    shown_.assign(static_cast<size_t>(kW) * kH, 0);
+    haveBuffer_ = false;
+    if (!OpenPresentation()) return false;
     frame_ = RetainedFrame();
     ForgetKnownChanges();
     pointer_.reset();
     open_ = true;
     if (image_.pixels) Restage(image_, primary_);
+    if (!haveBuffer_ && !UseDetail(1)) {
+        CloseDisplay();
+        return false;
+    }
+    return true;
+}
+
+// The back buffer at `detail`, with the last frame composed in it anew; at detail 1 when there
+// is no memory for more. False when there is none even for that.
+bool DDrawControl::UseDetail(int detail) {
+    if (haveBuffer_ && detail == compositor_.Detail()) return true;
+    uint32_t* pixels = DetailBuffer(detail);
+    if (!pixels && detail > 1) pixels = DetailBuffer(detail = 1);
+    if (!pixels) {
+        // The buffer given before may be gone: nothing may be drawn into it.
+        compositor_.UseBackBuffer(nullptr, 1);
+        haveBuffer_ = false;
+        return false;
+    }
+    compositor_.UseBackBuffer(pixels, detail);
+    compositor_.Clear(0);
+    Compose(kScreen);
+    shown_.assign(static_cast<size_t>(compositor_.Width()) * compositor_.Height(), 0);
+    Remember({kScreen});
+    haveBuffer_ = true;
     return true;
 }
 
@@ -85,7 +109,9 @@ void DDrawControl::CloseDisplay() {
     if (!open_) return;
     open_ = false;
     // Back to our own memory before the presenter frees its bitmaps.
-    compositor_.UseBackBuffer(nullptr);
+    compositor_.UseBackBuffer(nullptr, 1);
+    haveBuffer_ = false;
+    std::vector<uint32_t>().swap(shown_);
     frame_ = RetainedFrame();
     ForgetKnownChanges();
     image_ = {};
@@ -228,8 +254,9 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
                         sizeof(uint32_t) * a.Width());
         change.kept.emplace_back(a, std::move(pixels));
         const Area& h = stage_.hearth;
-        change.keptFrom.push_back(
-            scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}));
+        change.keptFrom.push_back(ToLogical(
+            scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}),
+            Detail()));
     }
     change.keptDrawn = Touching(frame_.Drawn(), change.keptFrom, 0);
     keptBytes_ += bytes;
@@ -274,6 +301,7 @@ void DDrawControl::ScaleIntoWindow(const Area& area) {
 void DDrawControl::Compose(const Area& area) {
     const std::vector<DrawOp>& ops = frame_.Drawn();
     const Area within = area.Intersect(kScreen);
+    if (within.Empty()) return;
     size_t first = ops.size();
     while (first > 0) {
         const DrawOp& op = ops[--first];
@@ -302,7 +330,9 @@ void DDrawControl::Compose(const Area& area) {
 // The parts of `areas` whose pixels really differ from what was shown, found tile by tile: a
 // flame frame that changes only inside the fire's opening shows only that.
 std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
-    const uint16_t* back = compositor_.BackBuffer();
+    const uint32_t* back = compositor_.BackBuffer();
+    const int k = Detail();
+    const size_t stride = static_cast<size_t>(compositor_.Width());
     std::vector<Area> changed;
     for (const Area& area : areas) {
         const Area a = area.Intersect(kScreen);
@@ -312,9 +342,10 @@ std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
             for (int left = a.left; left <= a.right;) {
                 const int right = std::min(a.right, (left / kTile + 1) * kTile);
                 bool differs = false;
-                for (int y = top; y < bottom && left < a.right && !differs; ++y)
-                    differs = !SamePixels(back + y * kW + left, shown_.data() + y * kW + left,
-                                          right - left);
+                for (int y = top * k; y < bottom * k && left < a.right && !differs; ++y) {
+                    const size_t at = y * stride + static_cast<size_t>(left) * k;
+                    differs = !SamePixels(back + at, shown_.data() + at, (right - left) * k);
+                }
                 if (differs && runStart < 0) runStart = left;
                 if (!differs && runStart >= 0) {
                     changed.push_back({runStart, top, left, bottom});
@@ -331,11 +362,14 @@ std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
 
 // What is about to be shown becomes what was shown.
 void DDrawControl::Remember(const std::vector<Area>& changed) {
-    const uint16_t* back = compositor_.BackBuffer();
+    const uint32_t* back = compositor_.BackBuffer();
+    const int k = Detail();
+    const size_t stride = static_cast<size_t>(compositor_.Width());
     for (const Area& c : changed)
-        for (int y = c.top; y < c.bottom; ++y)
-            std::memcpy(shown_.data() + y * kW + c.left, back + y * kW + c.left,
-                        sizeof(uint16_t) * c.Width());
+        for (int y = c.top * k; y < c.bottom * k; ++y) {
+            const size_t at = y * stride + static_cast<size_t>(c.left) * k;
+            std::memcpy(shown_.data() + at, back + at, sizeof(uint32_t) * c.Width() * k);
+        }
 }
 
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas
@@ -345,7 +379,8 @@ std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
     const Area& h = stage_.hearth;
     std::vector<Area> affected;
     for (const Area& a : logical)
-        if (const Area d = scaler_.Affected(a); !d.Empty()) affected.push_back(d);
+        if (const Area d = scaler_.Affected(ToDetail(a, Detail())); !d.Empty())
+            affected.push_back(d);
     std::vector<Area> shown;
     for (const Area& d : MergeAreas(std::move(affected))) {
         ScaleIntoWindow(d);
@@ -363,9 +398,12 @@ void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     ForgetKeptPixels();
     stage_ = Stage::For(image_.width, image_.height, primary_);
     const Area& h = stage_.hearth;
-    if (scaler_.DestWidth() != h.Width() || scaler_.DestHeight() != h.Height())
-        scaler_ = Scaler(kW, kH, h.Width(), h.Height());
-    PaintWall(wall_.get(), stage_, image_);
+    const int before = haveBuffer_ ? Detail() : 0;
+    if (!UseDetail(DetailFor(h.Height()))) return;
+    if (Detail() != before || scaler_.DestWidth() != h.Width() ||
+        scaler_.DestHeight() != h.Height())
+        scaler_ = Scaler(compositor_.Width(), compositor_.Height(), h.Width(), h.Height());
+    PaintWall(Detail() > 1 && fineWall_ ? fineWall_.get() : wall_.get(), stage_, image_);
     if (!h.Empty()) ScaleIntoWindow({0, 0, h.Width(), h.Height()});
     Show({{0, 0, image_.width, image_.height}});
 }

@@ -8,10 +8,11 @@
 // putting areas of it on the screen (Win32 here; an X11 one can sit on the same core).
 //
 // What the values the scene passes mean here:
-// - OpenDisplay(800, 600, 16, ""): the logical display is always 800 x 600 in RGB565, shown
-//   scaled smoothly onto the primary monitor with the wall of the room around it on the rest of
-//   the window; no display mode is ever switched. Other sizes or depths are refused (the
-//   compositor has one size). The text names nothing yet and is ignored.
+// - OpenDisplay(800, 600, 16, ""): the logical display is always 800 x 600, composed in 24-bit
+//   colour at the detail the primary monitor's size calls for (DetailFor) and shown scaled
+//   smoothly onto it, with the wall of the room around it on the rest of the window; no display
+//   mode is ever switched. Other sizes or depths are refused (the layout has one size). The
+//   text names nothing yet and is ignored.
 // - LoadSurfaceFrame's key -1: magenta (255, 0, 255) is transparent (see KeyColour).
 // - SetSurfaceFrame(s, 1): the surface shows frame 1 now and steps on from there.
 // - SetSurfaceSpeed(s, v): v milliseconds per frame (the dialog's 25 fast .. 250 slow; seeded
@@ -79,19 +80,24 @@ class DDrawControl : public TegoDDrw {
     int NextFrameDelayMs(int refreshHz);
 
   protected:
-    // The back end. OpenPresentation gives the memory of the logical picture, where text is
-    // painted too, or null when the display cannot be shown.
-    virtual uint16_t* OpenPresentation() = 0;
+    // The back end. OpenPresentation readies the display, false when it cannot be shown.
+    virtual bool OpenPresentation() = 0;
     virtual void ClosePresentation() = 0;
+    // Memory for the logical picture at `detail` (800 * detail by 600 * detail pixels
+    // 0x00RRGGBB, rows without padding), where text is painted too; what an earlier call gave
+    // may be freed. Null when there is no memory for it.
+    virtual uint32_t* DetailBuffer(int detail) = 0;
     // Puts these areas of the window's picture (given by Restage) on the screen.
     virtual void Show(const std::vector<Area>& areas) = 0;
-    // Every logical pixel that PaintText of this text may touch.
+    // Every logical pixel that PaintText of this text may touch at the current Detail().
     virtual Area TextBounds(const TextFont& font, const std::string& text, int32_t x,
                             int32_t y) = 0;
-    // Paints onto the logical picture, touching nothing outside `clip`; done with the memory
-    // when it returns.
+    // Paints onto the logical picture at Detail(): the font's size, the place and `clip` (all
+    // logical) times the detail, so the text looks as it would at 800 x 600, only finer.
+    // Touches nothing outside `clip`; done with the memory when it returns.
     virtual void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                            Colour colour, const Area& clip) = 0;
+    int Detail() const { return compositor_.Detail(); }
 
     // From the back end: the window's picture and where the primary monitor lies in it (in
     // window pixels), when the display opens and whenever either changes. Everything is
@@ -114,8 +120,12 @@ class DDrawControl : public TegoDDrw {
     virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
     // Brings the window's picture up to date with the screen; before painting from it.
     void Refresh();
-    // The wall's strip; null for a plain wall. Taken at the next Restage.
-    void SetWall(std::shared_ptr<const Picture> tile) { wall_ = std::move(tile); }
+    // The wall's strip, and the same at high detail (used when the hearth is composed at more
+    // than 1); null for a plain wall. Taken at the next Restage.
+    void SetWall(std::shared_ptr<const Picture> tile, std::shared_ptr<const Picture> fine = {}) {
+        wall_ = std::move(tile);
+        fineWall_ = std::move(fine);
+    }
 
   private:
     // What one change of frame changed on the screen: the flames step through the same frames
@@ -138,6 +148,7 @@ class DDrawControl : public TegoDDrw {
     };
     static constexpr size_t kMaxKnownChanges = 32;
 
+    bool UseDetail(int detail);
     void Compose(const Area& area);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     void Remember(const std::vector<Area>& changed);
@@ -152,7 +163,8 @@ class DDrawControl : public TegoDDrw {
     Compositor compositor_;
     RetainedFrame frame_;
     // The logical picture as last shown; where the back buffer differs, the screen is stale.
-    std::vector<uint16_t> shown_;
+    std::vector<uint32_t> shown_;
+    bool haveBuffer_ = false;
     std::vector<KnownChange> known_;  // the most recently used last
     size_t keptBytes_ = 0;
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
@@ -164,7 +176,7 @@ class DDrawControl : public TegoDDrw {
     Scaler scaler_;
     ScreenImage image_;
     Area primary_;
-    std::shared_ptr<const Picture> wall_;
+    std::shared_ptr<const Picture> wall_, fineWall_;
 };
 
 }  // namespace hg

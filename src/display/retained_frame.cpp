@@ -138,8 +138,8 @@ std::vector<Area> PictureDifference(const Picture& a, const Picture& b) {
         for (int y = top; y < std::min(h, top + kTile); ++y) {
             mask(a, y, opaqueA);
             mask(b, y, opaqueB);
-            const uint16_t* pa = a.Row(y);
-            const uint16_t* pb = b.Row(y);
+            const uint32_t* pa = a.Row(y);
+            const uint32_t* pb = b.Row(y);
             for (int x = 0; x < w; ++x)
                 if (opaqueA[x] != opaqueB[x] || (opaqueA[x] && pa[x] != pb[x]))
                     tiles[static_cast<size_t>(x / kTile)] = 1;

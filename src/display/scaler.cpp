@@ -68,28 +68,6 @@ Area Scaler::Sources(const Area& dest) const {
 
 namespace {
 
-// `count` RGB565 pixels to 0x00RRGGBB.
-void Widen(const uint16_t* from, uint32_t* to, int count) {
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i f8 = _mm_set1_epi16(0xF8), fc = _mm_set1_epi16(0xFC);
-    const __m128i three = _mm_set1_epi16(3), seven = _mm_set1_epi16(7);
-    for (; i + 8 <= count; i += 8) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const __m128i r =
-            _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 8), f8), _mm_srli_epi16(p, 13));
-        const __m128i g = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 3), fc),
-                                       _mm_and_si128(_mm_srli_epi16(p, 9), three));
-        const __m128i b = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(p, 3), f8),
-                                       _mm_and_si128(_mm_srli_epi16(p, 2), seven));
-        const __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi16(gb, r));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i + 4), _mm_unpackhi_epi16(gb, r));
-    }
-#endif
-    for (; i < count; ++i) to[i] = Rgb565To888(from[i]);
-}
-
 #if defined(__SSE2__)
 // One destination pixel's two neighbours (side by side in `wide`) weighed byte by byte: the
 // eight products, the first neighbour's in the low half.
@@ -108,18 +86,19 @@ inline __m128i Blend2(__m128i first, __m128i second) {
 
 }  // namespace
 
-// Widens source row `y` over the columns the taps reach and scales it sideways into `out`, one
-// value per destination column of [left, right).
-void Scaler::Sideways(const uint16_t* source, int y, int left, int right, uint32_t* out) const {
-    const uint16_t* from = source + static_cast<size_t>(y) * sourceWidth_;
+// Scales source row `y` sideways into `out`, one value per destination column of [left, right).
+void Scaler::Sideways(const uint32_t* source, int y, int left, int right, uint32_t* out) const {
+    const uint32_t* from = source + static_cast<size_t>(y) * sourceWidth_;
     if (sourceWidth_ == DestWidth()) {
-        Widen(from + left, out, right - left);
+        std::copy(from + left, from + right, out);
         return;
     }
     const Tap* xs = xs_.data();
+    // The columns the taps reach, copied beside a spare pixel that keeps the paired loads below
+    // inside our own memory at the row's end.
     uint32_t* wide = wide_.data();
     const int lo = xs[left].index, hi = xs[right - 1].next;
-    Widen(from + lo, wide + lo, hi - lo + 1);
+    std::copy(from + lo, from + hi + 1, wide + lo);
     int x = left;
 #if defined(__SSE2__)
     // Both neighbours come in one load; a neighbour beyond the edge has weight 0, and the spare
@@ -145,14 +124,15 @@ void Scaler::Sideways(const uint16_t* source, int y, int left, int right, uint32
 
 // Sideways first, once per source row, then down, two scaled rows at a time: the second pass
 // runs straight along memory, byte by byte, which compilers turn into vector code.
-void Scaler::Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const {
+void Scaler::Scale(const uint32_t* source, uint32_t* dest, int destStride, const Area& area) const {
     const Area a = area.Intersect({0, 0, DestWidth(), DestHeight()});
     if (a.Empty()) return;
     const int w = a.Width();
     if (sourceWidth_ == DestWidth() && sourceHeight_ == DestHeight()) {
-        for (int y = a.top; y < a.bottom; ++y)
-            Widen(source + static_cast<size_t>(y) * sourceWidth_ + a.left,
-                  dest + static_cast<size_t>(y) * destStride + a.left, w);
+        for (int y = a.top; y < a.bottom; ++y) {
+            const uint32_t* from = source + static_cast<size_t>(y) * sourceWidth_ + a.left;
+            std::copy(from, from + w, dest + static_cast<size_t>(y) * destStride + a.left);
+        }
         return;
     }
     if (static_cast<int>(rows_[0].size()) < w)

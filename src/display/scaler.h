@@ -1,5 +1,5 @@
 #pragma once
-// Bilinear scaling of the RGB565 picture to a 32-bit (0x00RRGGBB) one of any size, done area by
+// Bilinear scaling of a 32-bit (0x00RRGGBB) picture to one of any size, done area by
 // area: a piece of the destination comes out exactly as it would in a scaling of the whole.
 // Sample points are pixel centres and the source's edge pixels are repeated beyond it, so
 // nothing bleeds in at the edges and no seam shows between areas.
@@ -23,7 +23,7 @@ class Scaler {
     Area Sources(const Area& dest) const;
     // Writes the destination pixels of `area` (clipped to the destination) into `dest`, whose
     // rows are `destStride` pixels apart and whose (0, 0) is the destination's.
-    void Scale(const uint16_t* source, uint32_t* dest, int destStride, const Area& area) const;
+    void Scale(const uint32_t* source, uint32_t* dest, int destStride, const Area& area) const;
 
   private:
     // A destination column or row reads source pixel `index` and the next one, weighing the
@@ -36,21 +36,15 @@ class Scaler {
     static std::vector<Tap> Taps(int source, int dest);
     static void Span(const std::vector<Tap>& taps, int first, int last, int& lo, int& hi);
 
-    void Sideways(const uint16_t* source, int y, int left, int right, uint32_t* out) const;
+    void Sideways(const uint32_t* source, int y, int left, int right, uint32_t* out) const;
 
     int sourceWidth_ = 0, sourceHeight_ = 0;
     std::vector<Tap> xs_, ys_;
     // Each destination column's two weights, four times over: one multiply weighs all four
     // bytes of both neighbours.
     std::vector<uint16_t> columnWeights_;
-    mutable std::vector<uint32_t> wide_;     // one source row in 32 bits, and one spare pixel
+    mutable std::vector<uint32_t> wide_;     // one source row, and one spare pixel
     mutable std::vector<uint32_t> rows_[2];  // two source rows scaled sideways
 };
-
-// RGB565 to 0x00RRGGBB, the low bits filled from the high ones so white stays white.
-constexpr uint32_t Rgb565To888(uint16_t p) {
-    const uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
 
 }  // namespace hg

@@ -124,7 +124,7 @@ void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image
         const uint32_t wy = static_cast<uint32_t>((v - y0) * 256);
         for (int x = 0; x < tw; ++x)
             strip[x] = tile
-                           ? Blend(Rgb565To888(tile->Row(y0)[x]), Rgb565To888(tile->Row(y1)[x]), wy)
+                           ? Blend(tile->Row(y0)[x], tile->Row(y1)[x], wy)
                            : kPlainWall;
         const double down = ly < 0 ? -ly : (ly > kH ? ly - kH : 0);
         const bool beside = y >= h.top && y < h.bottom;

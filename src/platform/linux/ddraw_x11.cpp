@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/detail.h"
 #include "platform/linux/asset_path.h"
 #include "platform/linux/monitors.h"
 #include "platform/linux/x_errors.h"
@@ -16,6 +17,8 @@
 // The wall's strip, built into the program like the Windows build's resource.
 extern const unsigned char kWallBmp[];
 extern const size_t kWallBmpSize;
+extern const unsigned char kWallHdPng[];
+extern const size_t kWallHdPngSize;
 
 namespace hg {
 
@@ -193,21 +196,32 @@ void X11DDraw::LoadSurfaceFrame(int32_t surface, int32_t frame, const std::strin
     DDrawControl::LoadSurfaceFrame(surface, frame, AssetPath(path, assetDir_), key);
 }
 
-uint16_t* X11DDraw::OpenPresentation() {
+bool X11DDraw::OpenPresentation() {
     XWindowAttributes wa;
     XErrorTrap trap(display_);
-    if (!XGetWindowAttributes(display_, target_, &wa) || trap.Failed()) return nullptr;
-    if (wa.visual->c_class != TrueColor && wa.visual->c_class != DirectColor) return nullptr;
+    if (!XGetWindowAttributes(display_, target_, &wa) || trap.Failed()) return false;
+    if (wa.visual->c_class != TrueColor && wa.visual->c_class != DirectColor) return false;
     // The scene window has chosen the target's events: input only when the window is ours.
     gc_ = XCreateGC(display_, target_, 0, nullptr);
     if (takesInput_) XkbSetDetectableAutoRepeat(display_, True, nullptr);
-    logical_.assign(static_cast<size_t>(Compositor::kWidth) * Compositor::kHeight, 0);
     refreshHz_ = RefreshHz(display_, wa.root);
-    SetWall(DecodePicture(std::vector<uint8_t>(kWallBmp, kWallBmp + kWallBmpSize), -1));
+    SetWall(DecodePicture(std::vector<uint8_t>(kWallBmp, kWallBmp + kWallBmpSize), -1),
+            DecodePicture(std::vector<uint8_t>(kWallHdPng, kWallHdPng + kWallHdPngSize), -1));
     frameTimer_.SetInterval(NextFrameDelayMs(refreshHz_));
     frameTimer_.SetEnabled(true);
     pointerKnown_ = false;
     FitWindowPicture();
+    return true;
+}
+
+uint32_t* X11DDraw::DetailBuffer(int detail) {
+    std::vector<uint32_t>().swap(logical_);
+    try {
+        logical_.assign(
+            static_cast<size_t>(Compositor::kWidth) * detail * Compositor::kHeight * detail, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
     return logical_.data();
 }
 
@@ -218,6 +232,7 @@ void X11DDraw::ClosePresentation() {
     if (gc_) XFreeGC(display_, gc_);
     gc_ = nullptr;
     keysDown_.clear();
+    std::vector<uint32_t>().swap(logical_);
 }
 
 // A window picture of the window's size, and where the hearth's monitor lies in it.
@@ -339,13 +354,16 @@ void X11DDraw::PutAreas(const std::vector<Area>& areas) {
 }
 
 Area X11DDraw::TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) {
-    return text_.Bounds(font, text, x, y);
+    const int k = Detail();
+    return ToLogical(text_.Bounds(FontAtDetail(font, k), text, PlaceAtDetail(x, k), PlaceAtDetail(y, k)), k);
 }
 
 void X11DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                          Colour colour, const Area& clip) {
-    text_.Paint(logical_.data(), Compositor::kWidth, Compositor::kHeight, font, text, x, y, colour,
-                clip);
+    const int k = Detail();
+    text_.Paint(logical_.data(), Compositor::kWidth * k, Compositor::kHeight * k,
+                FontAtDetail(font, k), text, PlaceAtDetail(x, k), PlaceAtDetail(y, k), colour,
+                ToDetail(clip, k));
 }
 
 void X11DDraw::FrameTick() {

@@ -1,6 +1,7 @@
 #pragma once
 // The drawing control's X11 back end, on the same portable core as the Win32 one: the logical
-// RGB565 picture is our own memory, FreeType paints the texts onto it, and the window's own
+// picture, at the detail the scene is composed at, is our own memory, FreeType paints the texts
+// onto it, and the window's own
 // 32-bit picture is a shared-memory XImage (MIT-SHM; a plain XImage where the server is
 // elsewhere on the network) of which only the changed areas are put on the window. The hearth
 // stands on the primary monitor with the wall around it; FrameDue comes from one of the loop's
@@ -41,8 +42,9 @@ class X11DDraw : public DDrawControl {
     bool OnEvent(const XEvent& event);
 
   protected:
-    uint16_t* OpenPresentation() override;
+    bool OpenPresentation() override;
     void ClosePresentation() override;
+    uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
@@ -60,7 +62,7 @@ class X11DDraw : public DDrawControl {
     Window target_;
     bool takesInput_;
     std::string assetDir_;
-    std::vector<uint16_t> logical_;
+    std::vector<uint32_t> logical_;
     std::unique_ptr<Image> image_;
     Area primary_;
     int refreshHz_ = 0;

@@ -8,13 +8,15 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include "display/detail.h"
+
 namespace hg {
 
 namespace {
 
-// A hand-edited font size must not ask for a font taller than the whole display; zero or less
-// is GDI's default size, about this tall.
-constexpr int kMaxCellHeight = Compositor::kHeight;
+// A hand-edited font size must not ask for a font taller than the whole display at its finest
+// detail; zero or less is GDI's default size, about this tall.
+constexpr int kMaxCellHeight = Compositor::kHeight * kMaxDetail;
 constexpr int kDefaultCellHeight = 16;
 // The calendar and the message use a few dozen glyphs; this bounds a pathological message.
 constexpr size_t kMaxCachedGlyphs = 4096;
@@ -31,16 +33,13 @@ struct LoadedFace {
     double ascentPerEm = 1.0;  // from the top of the cell to the baseline
 };
 
-void Blend(uint16_t& px, Colour colour, unsigned alpha) {
+void Blend(uint32_t& px, Colour colour, unsigned alpha) {
     if (alpha == 0) return;
     const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-    const unsigned br = ((px >> 11) & 31) * 255 / 31, bg = ((px >> 5) & 63) * 255 / 63,
-                   bb = (px & 31) * 255 / 31;
     auto mix = [alpha](unsigned fg, unsigned bgc) {
-        return (fg * alpha + bgc * (255 - alpha)) / 255;
+        return (fg * alpha + bgc * (255 - alpha) + 127) / 255;
     };
-    px = ToRgb565(Rgb(static_cast<int>(mix(r, br)), static_cast<int>(mix(g, bg)),
-                      static_cast<int>(mix(b, bb))));
+    px = mix(r, (px >> 16) & 255) << 16 | mix(g, (px >> 8) & 255) << 8 | mix(b, px & 255);
 }
 
 }  // namespace
@@ -255,7 +254,7 @@ Area TextPainter::Bounds(const TextFont& font, const std::string& utf8, int x, i
             fit(int64_t{y} + cell + reach)};
 }
 
-void TextPainter::Paint(uint16_t* pixels, int width, int height, const TextFont& font,
+void TextPainter::Paint(uint32_t* pixels, int width, int height, const TextFont& font,
                         const std::string& utf8, int x, int y, Colour colour, const Area& clip) {
     LoadedFace* primary = impl_->Primary(font);
     if (!primary || !pixels) return;

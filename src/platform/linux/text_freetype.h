@@ -1,5 +1,5 @@
 #pragma once
-// The scene's texts on Linux: FreeType draws them straight onto the RGB565 back buffer, as GDI
+// The scene's texts on Linux: FreeType draws them straight onto the 32-bit back buffer, as GDI
 // draws onto the DIB section on Windows. Fontconfig chooses the font for the face name the
 // scene asks for ("Arial" becomes its metric twin Liberation Sans, by the system's own alias
 // rules) and finds another font for any letter the first one lacks, so a message in any
@@ -26,7 +26,7 @@ class TextPainter {
     // `font.size` is the height of the character cell in pixels, as GDI takes a positive
     // height; (x, y) is the cell's top-left corner; the background stays as it was. Nothing
     // outside `clip` (nor outside the picture) is touched.
-    void Paint(uint16_t* pixels, int width, int height, const TextFont& font,
+    void Paint(uint32_t* pixels, int width, int height, const TextFont& font,
                const std::string& utf8, int x, int y, Colour colour, const Area& clip);
     // Every pixel that Paint of this text may touch: the cells, widened by what a glyph may
     // reach beyond its cell (a slant, a smoothed edge).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "display/detail.h"
 #include "platform/win32/wide_text.h"
 
 namespace hg {
@@ -11,7 +12,7 @@ namespace {
 
 constexpr size_t kMaxCachedFonts = 16;
 // A hand-edited font size must not ask GDI for a font taller than the whole display.
-constexpr int32_t kMaxFontHeight = Compositor::kHeight;
+constexpr int32_t kMaxFontHeight = Compositor::kHeight * kMaxDetail;
 
 int ShiftState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
@@ -44,9 +45,9 @@ BOOL CALLBACK FindPrimary(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
 }
 
 // The wall's strip, built into the program like the preview picture.
-std::shared_ptr<const Picture> LoadWall() {
+std::shared_ptr<const Picture> LoadWall(const wchar_t* name) {
     HMODULE self = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(self, L"WALL", MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HRSRC found = FindResourceW(self, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
     HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
     const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
     if (!data) return nullptr;
@@ -97,8 +98,7 @@ Win32DDraw::Win32DDraw(HWND window)
 
 Win32DDraw::~Win32DDraw() { CloseDisplay(); }
 
-uint16_t* Win32DDraw::OpenPresentation() {
-    if (!logical_.Make(Compositor::kWidth, Compositor::kHeight, 16)) return nullptr;
+bool Win32DDraw::OpenPresentation() {
     DEVMODEW mode = {};
     mode.dmSize = sizeof(mode);
     refreshHz_ =
@@ -107,24 +107,32 @@ uint16_t* Win32DDraw::OpenPresentation() {
             : 0;
     timerSet_ = SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)),
                          nullptr) != 0;
-    if (!timerSet_) {
-        logical_.Free();
-        return nullptr;
-    }
-    SetWall(LoadWall());
+    if (!timerSet_) return false;
+    SetWall(LoadWall(L"WALL"), LoadWall(L"WALLHD"));
     CoverEveryMonitor();
     FitWindowPicture();
-    return static_cast<uint16_t*>(logical_.bits);
+    return true;
+}
+
+uint32_t* Win32DDraw::DetailBuffer(int detail) {
+    FreeLogical();
+    if (!logical_.Make(Compositor::kWidth * detail, Compositor::kHeight * detail, 32))
+        return nullptr;
+    return static_cast<uint32_t*>(logical_.bits);
+}
+
+void Win32DDraw::FreeLogical() {
+    if (logical_.dc && previousFont_) SelectObject(logical_.dc, previousFont_);
+    previousFont_ = nullptr;
+    logical_.Free();
 }
 
 void Win32DDraw::ClosePresentation() {
     if (timerSet_) KillTimer(window_, kFrameTimerId);
     timerSet_ = false;
-    if (logical_.dc && previousFont_) SelectObject(logical_.dc, previousFont_);
-    previousFont_ = nullptr;
+    FreeLogical();
     for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
-    logical_.Free();
     Unstage();
     screen_.Free();
     screenWidth_ = screenHeight_ = 0;
@@ -217,8 +225,12 @@ void Win32DDraw::SelectFont(const TextFont& font) {
 
 // The cell GDI reports, widened by what glyphs may reach beyond it (italic slant, a smoothed
 // edge); PaintText clips to this, so nothing is ever drawn outside it.
-Area Win32DDraw::TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) {
+Area Win32DDraw::TextBounds(const TextFont& logical, const std::string& text, int32_t lx,
+                            int32_t ly) {
     if (!logical_.dc) return {};
+    const int k = Detail();
+    const TextFont font = FontAtDetail(logical, k);
+    const int64_t x = PlaceAtDetail(lx, k), y = PlaceAtDetail(ly, k);
     SelectFont(font);
     const std::wstring wide = Widen(text);
     SIZE extent = {};
@@ -226,18 +238,22 @@ Area Win32DDraw::TextBounds(const TextFont& font, const std::string& text, int32
     TEXTMETRICW tm = {};
     GetTextMetricsW(logical_.dc, &tm);
     const int reach = tm.tmHeight / 3 + tm.tmOverhang + 2;
-    const int64_t left = int64_t{x} - reach, top = int64_t{y} - 2;
-    const int64_t right = int64_t{x} + extent.cx + reach;
-    const int64_t bottom = int64_t{y} + std::max<int64_t>(extent.cy, tm.tmHeight) + 2;
-    auto fit = [](int64_t v) {
-        return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
+    const int64_t left = x - reach, top = y - 2 * k;
+    const int64_t right = x + extent.cx + reach;
+    const int64_t bottom = y + std::max<int64_t>(extent.cy, tm.tmHeight) + 2 * k;
+    auto fit = [k](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(v, -1000000 * k, 1000000 * k));
     };
-    return {fit(left), fit(top), fit(right), fit(bottom)};
+    return ToLogical({fit(left), fit(top), fit(right), fit(bottom)}, k);
 }
 
-void Win32DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
-                           Colour colour, const Area& clip) {
+void Win32DDraw::PaintText(const TextFont& logical, const std::string& text, int32_t lx,
+                           int32_t ly, Colour colour, const Area& logicalClip) {
     if (!logical_.dc) return;
+    const int k = Detail();
+    const TextFont font = FontAtDetail(logical, k);
+    const int x = PlaceAtDetail(lx, k), y = PlaceAtDetail(ly, k);
+    const Area clip = ToDetail(logicalClip, k);
     SelectFont(font);
     SetBkMode(logical_.dc, TRANSPARENT);
     SetTextColor(logical_.dc, colour & 0xFFFFFF);  // COLORREF has our layout: red lowest

@@ -1,6 +1,6 @@
 #pragma once
-// The drawing control's Win32 back end: the logical picture is a 16-bit DIB section that GDI
-// paints text onto; the window's own picture is a 32-bit DIB section of the window's size, and
+// The drawing control's Win32 back end: the logical picture is a 32-bit DIB section, at the
+// detail the scene is composed at, that GDI paints text onto; the window's own picture is a 32-bit DIB section of the window's size, and
 // only its changed areas are copied to the screen. The window covers every monitor while the
 // display is open. FrameDue comes from a window timer set anew after every frame.
 #include <windows.h>
@@ -26,8 +26,9 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
                          LRESULT& result) override;
 
   protected:
-    uint16_t* OpenPresentation() override;
+    bool OpenPresentation() override;
     void ClosePresentation() override;
+    uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
     bool ShowsPixels() const override { return true; }
     void ShowPixels(const Area& at, const uint32_t* pixels) override;
@@ -49,6 +50,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     void FitWindowPicture();
     HFONT FontFor(const TextFont& font);
     void SelectFont(const TextFont& font);
+    void FreeLogical();
 
     HWND window_;
     Bitmap logical_;

@@ -18,7 +18,7 @@
 namespace hg {
 namespace {
 
-constexpr uint16_t kBackground = 0x1234;
+constexpr uint32_t kBackground = 0x123456;
 
 // A picture from rows of letters; '.' is magenta, the key of every scene picture.
 std::shared_ptr<const Picture> Art(const std::vector<std::string>& rows,
@@ -53,9 +53,9 @@ struct Fixture {
 };
 
 // The obvious per-pixel blit, to compare the run-wise one against.
-std::vector<uint16_t> Reference(const std::vector<std::string>& rows, uint16_t ink, int x0,
+std::vector<uint32_t> Reference(const std::vector<std::string>& rows, uint32_t ink, int x0,
                                 int y0) {
-    std::vector<uint16_t> out(800 * 600, kBackground);
+    std::vector<uint32_t> out(800 * 600, kBackground);
     for (int py = 0; py < static_cast<int>(rows.size()); ++py)
         for (int px = 0; px < static_cast<int>(rows[py].size()); ++px) {
             const int64_t x = int64_t{x0} + px, y = int64_t{y0} + py;
@@ -67,14 +67,13 @@ std::vector<uint16_t> Reference(const std::vector<std::string>& rows, uint16_t i
 
 TEST(Compositor, KeyLeavesOutMagentaOnlyAndDarkArtStaysSolid) {
     Fixture f;
-    // Black, the near-black that converts to 565 zero, and a near-magenta that converts to the
-    // key's own 565 value must all be drawn.
+    // Black, a near-black and a near-magenta must all be drawn, each as its own colour.
     auto p = Art({"kd.n"}, {{'k', Rgb(0, 0, 0)}, {'d', Rgb(3, 2, 5)}, {'n', Rgb(250, 1, 252)}});
     f.c.Draw(f.Surface(p, 10, 20));
-    EXPECT_EQ(f.c.Pixel(10, 20), 0x0000);
-    EXPECT_EQ(f.c.Pixel(11, 20), 0x0000);
+    EXPECT_EQ(f.c.Pixel(10, 20), 0x000000u);
+    EXPECT_EQ(f.c.Pixel(11, 20), 0x030205u);
     EXPECT_EQ(f.c.Pixel(12, 20), kBackground) << "magenta must be transparent";
-    EXPECT_EQ(f.c.Pixel(13, 20), ToRgb565(Rgb(255, 0, 255)));
+    EXPECT_EQ(f.c.Pixel(13, 20), 0xFA01FCu);
     EXPECT_EQ(f.Changed(), 3u);
 }
 
@@ -84,26 +83,25 @@ TEST(Compositor, OtherKeyValuesAndAlpha) {
     // A key that is a colour makes that colour transparent and magenta solid.
     f.c.Draw(f.Surface(Art({"k.r"}, ink, static_cast<int32_t>(Rgb(0, 0, 0))), 0, 0));
     EXPECT_EQ(f.c.Pixel(0, 0), kBackground);
-    EXPECT_EQ(f.c.Pixel(1, 0), ToRgb565(Rgb(255, 0, 255)));
-    EXPECT_EQ(f.c.Pixel(2, 0), 0xF800);
+    EXPECT_EQ(f.c.Pixel(1, 0), ToPixel(Rgb(255, 0, 255)));
+    EXPECT_EQ(f.c.Pixel(2, 0), 0xFF0000u);
     // Another negative key means no key at all.
     f.c.Draw(f.Surface(Art({"k.r"}, ink, -7), 0, 1));
-    EXPECT_EQ(f.c.Pixel(1, 1), ToRgb565(Rgb(255, 0, 255)));
+    EXPECT_EQ(f.c.Pixel(1, 1), ToPixel(Rgb(255, 0, 255)));
     // A pixel more than half transparent is left out whatever its colour.
     const uint8_t rgba[] = {10, 200, 30, 127, 10, 200, 30, 128};
     f.c.Draw(f.Surface(Picture::FromRgba(rgba, 2, 1, KeyColour(-1)), 0, 2));
     EXPECT_EQ(f.c.Pixel(0, 2), kBackground);
-    EXPECT_EQ(f.c.Pixel(1, 2), ToRgb565(Rgb(10, 200, 30)));
+    EXPECT_EQ(f.c.Pixel(1, 2), ToPixel(Rgb(10, 200, 30)));
 }
 
 TEST(Compositor, ClearAndColourConversion) {
     Fixture f;
     f.c.Clear(Rgb(255, 255, 0));
-    EXPECT_EQ(f.c.Pixel(0, 0), 0xFFE0);
-    EXPECT_EQ(f.c.Pixel(799, 599), 0xFFE0);
-    EXPECT_EQ(ToRgb565(Rgb(0, 0, 255)), 0x001F);
-    EXPECT_EQ(ToRgb565(Rgb(0, 255, 0)), 0x07E0);
-    EXPECT_EQ(ToRgb565(Rgb(8, 4, 8)), 0x0821);
+    EXPECT_EQ(f.c.Pixel(0, 0), 0xFFFF00u);
+    EXPECT_EQ(f.c.Pixel(799, 599), 0xFFFF00u);
+    EXPECT_EQ(ToPixel(Rgb(0, 0, 255)), 0x0000FFu);
+    EXPECT_EQ(ToPixel(Rgb(8, 4, 9)), 0x080409u);
 }
 
 TEST(Compositor, ClipsAtEveryEdgeExactlyAsAPixelByPixelCopy) {
@@ -118,7 +116,7 @@ TEST(Compositor, ClipsAtEveryEdgeExactlyAsAPixelByPixelCopy) {
         for (int y : ys) {
             Fixture f;
             f.c.Draw(f.Surface(p, x, y));
-            const auto want = Reference(rows, 0x07E0, x, y);
+            const auto want = Reference(rows, 0x00FF00, x, y);
             ASSERT_TRUE(std::equal(want.begin(), want.end(), f.c.BackBuffer()))
                 << "picture at " << x << ", " << y;
         }
@@ -148,7 +146,7 @@ TEST(Compositor, SurfaceWhollyOffScreenOrAtExtremePositionsDrawsNothing) {
 
 struct Strip : Fixture {
     int32_t s = 0;
-    // Frame k is a single pixel of colour 565 value k at (5, 5).
+    // Frame k is a single pixel at (5, 5), of blue 8 * k.
     explicit Strip(int frames) {
         s = c.NewSurface();
         for (int k = 1; k <= frames; ++k)
@@ -158,7 +156,7 @@ struct Strip : Fixture {
     }
     int Shown() {
         c.Draw(s);
-        return c.Pixel(5, 5);
+        return static_cast<int>(c.Pixel(5, 5) / 8);
     }
 };
 
@@ -293,11 +291,11 @@ TEST(Compositor, PicturesAreBoundedToTheScreenAndToWhatTheirBytesHold) {
     f.c.SetX(s, -300);
     f.c.SetY(s, -200);
     f.c.Draw(s);
-    EXPECT_EQ(f.c.Pixel(0, 0), 0xF800) << "the top rows were kept";
-    EXPECT_EQ(f.c.Pixel(499, 0), 0xF800);
+    EXPECT_EQ(f.c.Pixel(0, 0), 0xFF0000u) << "the top rows were kept";
+    EXPECT_EQ(f.c.Pixel(499, 0), 0xFF0000u);
     EXPECT_EQ(f.c.Pixel(500, 399), kBackground) << "columns beyond 800 were dropped";
     EXPECT_EQ(f.c.Pixel(100, 400), kBackground) << "rows beyond 600 were dropped";
-    EXPECT_LE(f.c.PictureBytes(), 2u * 800 * 600 + 600 * 8 + 4096);
+    EXPECT_LE(f.c.PictureBytes(), 4u * 800 * 600 + 600 * 8 + 4096);
 
     // A header that claims 4096 x 4096 over 200 bytes, and a source beyond 4096 pixels: refused.
     auto all = [](int, int) { return true; };
@@ -326,7 +324,7 @@ TEST(Compositor, PicturesBeyondTheBudgetAreLeftOut) {
     for (int i = 0; i < 3; ++i)
         paths.push_back(WriteBmp4("budget" + std::to_string(i) + ".bmp", 800, 600, stripes));
     const size_t one = DecodePicture(*ReadFileBytes(paths[0], SIZE_MAX), -1)->Bytes();
-    ASSERT_GT(one, 2u * 800 * 600) << "pixels and runs";
+    ASSERT_GT(one, 4u * 800 * 600) << "pixels and runs";
     uint32_t now = 0;
     Compositor c([&now] { return now; }, 2 * one + one / 2);
     std::vector<size_t> drawn;
@@ -335,7 +333,7 @@ TEST(Compositor, PicturesBeyondTheBudgetAreLeftOut) {
         int32_t s = c.NewSurface();
         c.LoadFrame(s, 1, path, -1);
         c.Draw(s);
-        drawn.push_back(std::count(c.BackBuffer(), c.BackBuffer() + 800 * 600, 0xF800));
+        drawn.push_back(std::count(c.BackBuffer(), c.BackBuffer() + 800 * 600, 0xFF0000u));
     }
     EXPECT_EQ(drawn, (std::vector<size_t>{400 * 600, 400 * 600, 0}));
     EXPECT_LE(c.DecodedBytes(), 2 * one + one / 2);
@@ -352,8 +350,8 @@ TEST(Compositor, LoadsBitmapFilesTheRightWayUpAndSharesRepeatedOnes) {
     f.c.SetY(s1, 598);
     f.c.Draw(s1);
     EXPECT_EQ(f.c.Pixel(0, 598), kBackground);
-    EXPECT_EQ(f.c.Pixel(1, 598), 0xF800);
-    EXPECT_EQ(f.c.Pixel(0, 599), 0x001F);
+    EXPECT_EQ(f.c.Pixel(1, 598), 0xFF0000u);
+    EXPECT_EQ(f.c.Pixel(0, 599), 0x0000FFu);
     EXPECT_EQ(f.c.Pixel(1, 599), kBackground);
     EXPECT_EQ(f.Changed(), 2u);
     const size_t once = f.c.PictureBytes();

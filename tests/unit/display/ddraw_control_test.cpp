@@ -21,13 +21,17 @@ Area FakeTextBox(const TextFont& f, const std::string& text, int32_t x, int32_t 
     return {x, y, x + static_cast<int>(text.size()) * (f.size / 2 + 1), y + f.size};
 }
 
-void FakePaint(uint16_t* memory, const TextFont& f, const std::string& text, int32_t x, int32_t y,
-               Colour colour, const Area& clip) {
+// At a detail each logical pixel of the pattern is a square of that side.
+void FakePaint(uint32_t* memory, int detail, const TextFont& f, const std::string& text, int32_t x,
+               int32_t y, Colour colour, const Area& clip) {
     const Area box = FakeTextBox(f, text, x, y).Intersect(clip).Intersect({0, 0, kW, kH});
+    const int stride = kW * detail;
     for (int py = box.top; py < box.bottom; ++py)
         for (int px = box.left; px < box.right; ++px)
             if ((px + py + text[(px - x) / (f.size / 2 + 1)]) % 3 == 0)
-                memory[py * kW + px] = ToRgb565(colour);
+                for (int dy = 0; dy < detail; ++dy)
+                    std::fill_n(memory + (py * detail + dy) * stride + px * detail, detail,
+                                ToPixel(colour));
 }
 
 class Presenter : public DDrawControl {
@@ -36,7 +40,7 @@ class Presenter : public DDrawControl {
     ~Presenter() override { CloseDisplay(); }
 
     bool canOpen = true;
-    std::vector<uint16_t> memory = std::vector<uint16_t>(kW * kH, 0xAAAA);
+    std::vector<uint32_t> memory;
     std::vector<uint32_t> screen;
     // What the screen itself shows: areas of `screen`, or pixels shown directly.
     std::vector<uint32_t> display;
@@ -66,7 +70,11 @@ class Presenter : public DDrawControl {
     }
 
   protected:
-    uint16_t* OpenPresentation() override { return canOpen ? memory.data() : nullptr; }
+    bool OpenPresentation() override { return canOpen; }
+    uint32_t* DetailBuffer(int detail) override {
+        memory.assign(static_cast<size_t>(kW) * detail * kH * detail, 0xAAAAAAAA);
+        return memory.data();
+    }
     void ClosePresentation() override { ++closes; }
     void Show(const std::vector<Area>& areas) override {
         shown.insert(shown.end(), areas.begin(), areas.end());
@@ -91,7 +99,7 @@ class Presenter : public DDrawControl {
         texts.push_back(f.face + "/" + std::to_string(f.size) + (f.bold ? "/b" : "") +
                         (f.italic ? "/i" : "") + (f.underline ? "/u" : "") + " " + text + " @" +
                         std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(colour));
-        FakePaint(memory.data(), f, text, x, y, colour, clip);
+        FakePaint(memory.data(), Detail(), f, text, x, y, colour, clip);
     }
 };
 
@@ -195,14 +203,14 @@ TEST(DDrawControl, OpensOnlyTheLogicalDisplayAndShowsNothingAfterClosing) {
     p.canOpen = true;
     ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
     EXPECT_TRUE(p.OpenDisplay(800, 600, 16, "")) << "opening twice is harmless";
-    EXPECT_EQ(p.memory[0], 0) << "opened black";
+    EXPECT_EQ(p.memory[0], 0u) << "opened black";
     p.Window(800, 600);
     EXPECT_EQ(p.ShownPixels(), 800 * 600) << "a new window is shown whole";
     EXPECT_EQ(p.screen[0], 0u);
     p.ClearBackBuffer(Rgb(0, 0, 255));
-    EXPECT_EQ(p.memory[600 * 800 - 1], 0) << "nothing is drawn before the flip";
+    EXPECT_EQ(p.memory[600 * 800 - 1], 0u) << "nothing is drawn before the flip";
     p.FlipDisplay();
-    EXPECT_EQ(p.memory[600 * 800 - 1], 0x001F);
+    EXPECT_EQ(p.memory[600 * 800 - 1], 0x0000FFu);
     EXPECT_EQ(p.screen[600 * 800 - 1], 0x0000FFu);
     // Once closed the presenter's memory is no longer touched (it is freed right after).
     p.CloseDisplay();
@@ -211,7 +219,7 @@ TEST(DDrawControl, OpensOnlyTheLogicalDisplayAndShowsNothingAfterClosing) {
     p.ShownPixels();
     p.ClearBackBuffer(Rgb(255, 0, 0));
     p.FlipDisplay();
-    EXPECT_EQ(p.memory[0], 0x001F);
+    EXPECT_EQ(p.memory[0], 0x0000FFu);
     EXPECT_EQ(p.ShownPixels(), 0);
 }
 
@@ -402,7 +410,7 @@ void ShowOnlyTheChanges(bool showsPixels) {
             const TextFont font{"Arial", 14};
             p.SetTextFont(font.face, font.size, 30, false, false, false);
             p.DrawTextAt(text, at.first, at.second, Rgb(0, 0, 255));
-            FakePaint(reference.BackBuffer(), font, text, at.first, at.second, Rgb(0, 0, 255),
+            FakePaint(reference.BackBuffer(), 1, font, text, at.first, at.second, Rgb(0, 0, 255),
                       {0, 0, kW, kH});
         }
         p.FlipDisplay();

@@ -13,7 +13,7 @@ namespace {
 
 struct Small {
     int w, h;
-    std::vector<uint16_t> px;
+    std::vector<uint32_t> px;
     Small(int width, int height) : w(width), h(height), px(static_cast<size_t>(w) * h) {}
     std::vector<uint32_t> Scaled(int dw, int dh) const {
         std::vector<uint32_t> out(static_cast<size_t>(dw) * dh, 0xDEADBEEF);
@@ -24,12 +24,10 @@ struct Small {
 
 TEST(Scaler, RatioOneIsAnExactCopyWithFullRangeColours) {
     Small s(7, 5);
-    for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = static_cast<uint16_t>(i * 1931);
-    s.px[0] = 0xFFFF;
+    for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = static_cast<uint32_t>(i * 193111) & 0xFFFFFF;
+    s.px[0] = 0xFFFFFF;
     const auto out = s.Scaled(7, 5);
-    for (size_t i = 0; i < s.px.size(); ++i) ASSERT_EQ(out[i], Rgb565To888(s.px[i])) << i;
-    EXPECT_EQ(out[0], 0xFFFFFFu);
-    EXPECT_EQ(Rgb565To888(0x0821), 0x080408u);
+    for (size_t i = 0; i < s.px.size(); ++i) ASSERT_EQ(out[i], s.px[i]) << i;
 }
 
 // A picture of black with a white frame of one pixel, at the ratios of 1024, 1440 and 2880
@@ -39,7 +37,7 @@ TEST(Scaler, EdgesStayCleanAndAreasJoinWithoutSeamsAtEveryRatio) {
     Small s(20, 15);
     for (int y = 0; y < s.h; ++y)
         for (int x = 0; x < s.w; ++x)
-            s.px[y * s.w + x] = (x == 0 || y == 0 || x == s.w - 1 || y == s.h - 1) ? 0xFFFF : 0;
+            s.px[y * s.w + x] = (x == 0 || y == 0 || x == s.w - 1 || y == s.h - 1) ? 0xFFFFFF : 0;
     for (double ratio : {1.28, 1.8, 3.6}) {
         const int dw = static_cast<int>(s.w * ratio), dh = static_cast<int>(s.h * ratio);
         const auto whole = s.Scaled(dw, dh);
@@ -61,7 +59,7 @@ TEST(Scaler, EdgesStayCleanAndAreasJoinWithoutSeamsAtEveryRatio) {
         ASSERT_EQ(pieces, whole) << ratio;
         // What a changed source pixel affects is all that differs when it changes.
         Small t = s;
-        t.px[6 * s.w + 9] = 0xF800;
+        t.px[6 * s.w + 9] = 0xFF0000;
         const auto changed = t.Scaled(dw, dh);
         const Area hit = scaler.Affected({9, 6, 10, 7});
         for (int y = 0; y < dh; ++y)
@@ -81,7 +79,7 @@ TEST(Scaler, EdgesStayCleanAndAreasJoinWithoutSeamsAtEveryRatio) {
 TEST(Scaler, EveryPixelIsTheTwoTapBlendOfItsNeighbours) {
     Small s(23, 11);
     uint32_t seed = 12345;
-    for (auto& p : s.px) p = static_cast<uint16_t>((seed = seed * 1103515245 + 12345) >> 16);
+    for (auto& p : s.px) p = ((seed = seed * 1103515245 + 12345) >> 8) & 0xFFFFFF;
     auto tap = [](int d, int source, int dest, int& i, int& n, uint32_t& w) {
         const int64_t pos = std::max<int64_t>(
             0, ((2 * int64_t{d} + 1) * source - dest) * 256 / (2 * int64_t{dest}));
@@ -105,7 +103,7 @@ TEST(Scaler, EveryPixelIsTheTwoTapBlendOfItsNeighbours) {
             tap(y, s.h, dh, yi, yn, yw);
             for (int x = area.left; x < dw; ++x) {
                 tap(x, s.w, dw, xi, xn, xw);
-                auto at = [&](int row, int col) { return Rgb565To888(s.px[row * s.w + col]); };
+                auto at = [&](int row, int col) { return s.px[row * s.w + col]; };
                 const uint32_t want =
                     blend(blend(at(yi, xi), at(yi, xn), xw), blend(at(yn, xi), at(yn, xn), xw), yw);
                 ASSERT_EQ(out[y * dw + x], want) << dw << "x" << dh << " at " << x << "," << y;

@@ -1,0 +1,68 @@
+#pragma once
+// The detail the scene is composed at, and its pictures at that detail. The layout is always
+// 800 x 600; on a large screen each logical pixel becomes a square of `detail` pixels a side, so
+// the final enlargement onto the screen stays small and the picture stays sharp.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/compositor.h"
+#include "display/retained_frame.h"
+
+namespace hg {
+
+// The largest detail: the factor of the shipped high-detail pictures, enough for a 4K screen
+// (3840 x 2160 shows the hearth 3.6 times enlarged: 1.2 at detail 3). A fourth would hold the
+// flames' ten frames alone in some 230 MB.
+constexpr int kMaxDetail = 3;
+// The high-detail pictures are this many times the size of their 800 x 600 files.
+constexpr int kTwinDetail = 3;
+// The largest final enlargement of the composed picture onto the screen that still looks as
+// sharp as the pictures: a detail is chosen so that it is not exceeded, up to kMaxDetail.
+constexpr int kMaxEnlargementPercent = 134;
+
+// The smallest detail at which the hearth, shown `hearthHeight` pixels tall (the 600 rows of
+// the layout), is enlarged no more than kMaxEnlargementPercent; 1 for anything up to 600 rows
+// and for a small preview.
+int DetailFor(int hearthHeight);
+
+// Where a picture's high-detail twin lies: "HighDetail" beside the file, the same name ending
+// in ".png". Both kinds of separator are understood; the path's own is kept.
+std::string TwinPath(const std::string& path);
+
+// The logical pixels that the pixels of `area` at `detail` lie in, and back.
+Area ToLogical(const Area& area, int detail);
+Area ToDetail(const Area& area, int detail);
+// A logical place at `detail`, held within 2^24 either way: a hand-placed text far off the
+// screen stays far off without overflowing what a text renderer takes.
+int PlaceAtDetail(int32_t place, int detail);
+// The font that draws at `detail` what `font` draws at 1: its cell `detail` times as tall. A
+// size that is not positive (the platform's default, about 16 pixels) is made explicit first,
+// and a hand-edited one is held to the display's height.
+TextFont FontAtDetail(const TextFont& font, int detail);
+constexpr int kDefaultTextHeight = 16;
+
+// Four bytes a pixel (r, g, b, a), rows without padding.
+struct RgbaImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;
+};
+
+// The picture enlarged `detail` times: colours blended smoothly between the opaque pixels
+// around each new one, transparency that of the nearest pixel, so edges stay where they were
+// and no key colour bleeds in.
+RgbaImage Enlarged(const Picture& picture, int detail);
+
+// A twin (transparent where `keyColour` or alpha below one half) resampled by area to
+// `width` x `height`: each new pixel averages the opaque ones it covers and is opaque when they
+// cover at least half of it.
+RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColour, int toWidth,
+                    int toHeight);
+
+// Whether a twin shows the same picture: exactly kTwinDetail times its size, and, shrunk back,
+// close in colour and in what is transparent. A picture replaced by a user's own keeps the old
+// twin beside it, which must then not be shown.
+bool TwinMatches(const RgbaImage& twin, const Picture& picture);
+
+}  // namespace hg
