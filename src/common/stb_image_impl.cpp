@@ -1,8 +1,9 @@
 // The one home of stb_image's code. Only the formats we ship are compiled in: Windows bitmaps for
-// the scene and JPEG for the dialog's thumbnails.
+// the scene, PNG for its high-detail pictures and JPEG for the dialog's thumbnails.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
 #define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 

@@ -1,0 +1,195 @@
+// The scene composed at a finer detail: which detail a screen gets, that nothing of the layout
+// moves when pictures are enlarged for it, and when a picture's high-detail twin is used.
+#include "display/detail.h"
+
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "display/stage.h"
+#include "scene/controls.h"
+
+namespace hg {
+namespace {
+
+TEST(Detail, ChosenSoThatTheFinalEnlargementStaysSmall) {
+    struct Case {
+        int width, height, detail;
+    };
+    const Case cases[] = {
+        {800, 600, 1},   {1024, 768, 1},  {1920, 1080, 2}, {2560, 1440, 2},
+        {3840, 2160, 3}, {3440, 1440, 2}, {200, 150, 1},   {7680, 4320, 3},
+    };
+    for (const Case& c : cases) {
+        const Area hearth = Stage::For(c.width, c.height).hearth;
+        EXPECT_EQ(DetailFor(hearth.Height()), c.detail) << c.width << "x" << c.height;
+        const double enlargement = hearth.Height() / (600.0 * c.detail);
+        if (c.detail < kMaxDetail) {
+            EXPECT_LE(enlargement, 1.34) << c.width << "x" << c.height;
+        }
+        if (c.detail > 1) {
+            EXPECT_GT(enlargement * c.detail / (c.detail - 1), 1.34) << "the smallest that does";
+        }
+    }
+}
+
+std::shared_ptr<const Picture> RandomPicture(std::mt19937& rng, int w, int h) {
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < w * h; ++i) {
+        const bool hole = rng() % 5 == 0;
+        rgba.insert(rgba.end(), {uint8_t(rng()), uint8_t(rng()), uint8_t(rng()),
+                                 uint8_t(hole ? 0 : 255)});
+    }
+    return Picture::FromRgba(rgba.data(), w, h, -1);
+}
+
+// The same surfaces composed at 1, 2 and 3: at 3 the middle pixel of every square is the
+// layout's own pixel, and at 2 each square averages close to it; where the layout shows the
+// background, every pixel of the square does. So nothing moved, grew or shrank.
+TEST(Detail, CompositionAtADetailIsTheLayoutsCompositionOnlyFiner) {
+    std::mt19937 rng(7);
+    std::vector<std::shared_ptr<const Picture>> pictures;
+    std::vector<std::pair<int, int>> places;
+    for (int i = 0; i < 12; ++i) {
+        pictures.push_back(RandomPicture(rng, 5 + rng() % 90, 5 + rng() % 70));
+        places.push_back({static_cast<int>(rng() % 860) - 40, static_cast<int>(rng() % 660) - 40});
+    }
+    places[0] = {-3, 595};  // across two edges
+    constexpr uint32_t kBackground = 0x102030;
+    auto compose = [&](int detail) {
+        auto c = std::make_unique<Compositor>([] { return 0u; });
+        c->UseBackBuffer(nullptr, detail);
+        c->Clear(Rgb(0x30, 0x20, 0x10));
+        for (size_t i = 0; i < pictures.size(); ++i) {
+            const int32_t s = c->NewSurface();
+            c->SetFramePicture(s, 1, pictures[i]);
+            c->SetX(s, places[i].first);
+            c->SetY(s, places[i].second);
+            c->Draw(s);
+        }
+        // Half a screen cleared over it at the detail: a logical area.
+        c->Clear(Rgb(0, 0, 0x80), {700, 500, 900, 700});
+        return c;
+    };
+    const auto one = compose(1), two = compose(2), three = compose(3);
+    ASSERT_EQ(three->Width(), 2400);
+    ASSERT_EQ(two->Height(), 1200);
+    int64_t difference = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const uint32_t want = one->Pixel(x, y);
+            ASSERT_EQ(three->Pixel(3 * x + 1, 3 * y + 1), want) << x << "," << y;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const uint32_t got = two->Pixel(2 * x + dx, 2 * y + dy);
+                    if (want == kBackground || want == 0x000080) {
+                        ASSERT_EQ(got, want) << "a gap between pictures stays one";
+                    }
+                    for (int shift = 0; shift < 24; shift += 8)
+                        difference += std::abs(int((got >> shift) & 255) -
+                                               int((want >> shift) & 255));
+                }
+        }
+    // Random pixels are the worst case for a smooth enlargement; a shifted picture would differ
+    // by about 85 a channel.
+    EXPECT_LT(difference / (800.0 * 600 * 4 * 3), 30.0);
+}
+
+// A picture file and beside it, in HighDetail, a twin: the design is two colours split at a
+// line between pixels 10 and 11 of the small picture, with a transparent corner.
+class Twins : public ::testing::Test {
+  protected:
+    static constexpr int kW = 30, kH = 20;
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "hg_detail_twins";
+    std::string small = (dir / "Pic.png").string();
+
+    void SetUp() override {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "HighDetail");
+        Write(small, 1, Rgb(200, 40, 20), Rgb(20, 60, 200));
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // The design sampled at `detail` pixels a side: every pixel takes the colour at its centre.
+    static void Write(const std::string& path, int detail, Colour left, Colour right,
+                      int width = kW, int height = kH) {
+        const int w = width * detail, h = height * detail;
+        std::vector<uint8_t> rgba;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const double fx = (x + 0.5) / detail - 0.5, fy = (y + 0.5) / detail - 0.5;
+                const Colour c = fx < 10.5 ? left : right;
+                const bool hole = fx < 3.6 && fy < 3.6;
+                rgba.insert(rgba.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16),
+                                         uint8_t(hole ? 0 : 255)});
+            }
+        ASSERT_TRUE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4));
+    }
+    void WriteTwin(Colour left, Colour right, int detail = kTwinDetail) {
+        Write((dir / "HighDetail" / "Pic.png").string(), detail, left, right);
+    }
+
+    // Row 10 of the picture drawn at (0, 0) at `detail`, and whether its left corner is clear.
+    struct Drawn {
+        std::vector<uint32_t> row;
+        bool cornerClear = false;
+    };
+    Drawn Draw(int detail) {
+        Compositor c([] { return 0u; });
+        c.UseBackBuffer(nullptr, detail);
+        c.Clear(0);
+        const int32_t s = c.NewSurface();
+        c.LoadFrame(s, 1, small, -1);
+        c.Draw(s);
+        Drawn d;
+        for (int x = 0; x < kW * detail; ++x) d.row.push_back(c.Pixel(x, 10 * detail));
+        d.cornerClear = c.Pixel(4 * detail - 1, 4 * detail - 1) == 0 && c.Pixel(0, 0) == 0 &&
+                        c.Pixel(4 * detail, 0) != 0;
+        return d;
+    }
+    // Colours of the row that are neither of the design's two: a smooth enlargement has some
+    // at the split, a twin drawn at its own detail none.
+    static int Blended(const Drawn& d) {
+        int n = 0;
+        for (uint32_t p : d.row) n += p != ToPixel(Rgb(200, 40, 20)) && p != ToPixel(Rgb(20, 60, 200));
+        return n;
+    }
+};
+
+TEST_F(Twins, AMatchingTwinIsDrawnAtItsOwnDetailAndResampledForAnother) {
+    WriteTwin(Rgb(200, 40, 20), Rgb(20, 60, 200));
+    const Drawn three = Draw(3), two = Draw(2);
+    EXPECT_EQ(Blended(three), 0);
+    EXPECT_EQ(three.row[32], ToPixel(Rgb(200, 40, 20))) << "the twin's own split";
+    EXPECT_EQ(three.row[33], ToPixel(Rgb(20, 60, 200)));
+    EXPECT_EQ(Blended(two), 0) << "the split falls between pixels at 2 as well";
+    EXPECT_TRUE(three.cornerClear);
+    EXPECT_TRUE(two.cornerClear);
+}
+
+TEST_F(Twins, WithoutATwinOrWithOneThatIsNotItsTwinThePictureIsEnlargedSmoothly) {
+    const Drawn none = Draw(3);
+    EXPECT_GT(Blended(none), 0);
+    EXPECT_TRUE(none.cornerClear) << "holes stay where the small picture has them";
+    // Two times the size instead of three: not a twin.
+    WriteTwin(Rgb(200, 40, 20), Rgb(20, 60, 200), 2);
+    EXPECT_EQ(Draw(3).row, none.row);
+    EXPECT_GT(Blended(Draw(2)), 0);
+    // The right size, but another picture's: the small file was replaced by the user's own.
+    WriteTwin(Rgb(20, 200, 40), Rgb(240, 240, 240));
+    EXPECT_EQ(Draw(3).row, none.row);
+    EXPECT_EQ(TwinPath("C:\\Tallowmere\\hrthglow\\\\Calendar.bmp"),
+              "C:\\Tallowmere\\hrthglow\\\\HighDetail\\Calendar.png");
+    EXPECT_EQ(TwinPath("/usr/share/hearthglow/Flame1.bmp"),
+              "/usr/share/hearthglow/HighDetail/Flame1.png");
+}
+
+}  // namespace
+}  // namespace hg
