@@ -131,6 +131,46 @@ size_t Picture::Bytes() const {
            rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
 }
 
+std::shared_ptr<const DetailPicture> DetailPicture::FromRgba(const uint8_t* rgba, int width,
+                                                             int height, int maxWidth,
+                                                             int maxHeight) {
+    auto p = std::make_shared<DetailPicture>();
+    if (!rgba || width <= 0 || height <= 0) return p;
+    const size_t sourceStride = static_cast<size_t>(width) * 4;
+    p->width_ = std::min(width, maxWidth);
+    p->height_ = std::min(height, maxHeight);
+    size_t opaque = 0;
+    for (int y = 0; y < p->height_; ++y)
+        for (int x = 0; x < p->width_; ++x) opaque += rgba[y * sourceStride + x * 4 + 3] >= 128;
+    p->rgb_.reserve(opaque * 3 + 1);
+    p->rowRuns_.reserve(static_cast<size_t>(p->height_) + 1);
+    p->rowPixels_.reserve(static_cast<size_t>(p->height_));
+    for (int y = 0; y < p->height_; ++y) {
+        p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+        p->rowPixels_.push_back(static_cast<uint32_t>(p->rgb_.size() / 3));
+        const uint8_t* src = rgba + y * sourceStride;
+        int runStart = -1;
+        for (int x = 0; x <= p->width_; ++x) {
+            const bool opaqueHere = x < p->width_ && src[x * 4 + 3] >= 128;
+            if (opaqueHere) p->rgb_.insert(p->rgb_.end(), {src[x * 4 + 2], src[x * 4 + 1], src[x * 4]});
+            if (opaqueHere && runStart < 0) runStart = x;
+            if (!opaqueHere && runStart >= 0) {
+                p->runs_.push_back(
+                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
+                runStart = -1;
+            }
+        }
+    }
+    p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
+    p->rgb_.push_back(0);
+    return p;
+}
+
+size_t DetailPicture::Bytes() const {
+    return rgb_.capacity() + runs_.capacity() * sizeof(Picture::Run) +
+           (rowRuns_.capacity() + rowPixels_.capacity()) * sizeof(uint32_t) + sizeof(DetailPicture);
+}
+
 std::shared_ptr<const Picture> DecodePicture(const std::vector<uint8_t>& bytes, int32_t key) {
     if (bytes.empty() || bytes.size() > Compositor::kMaxPictureFileBytes)
         return std::make_shared<Picture>();
@@ -161,7 +201,7 @@ Compositor::Compositor(MillisecondClock clock, size_t pictureBudget, size_t deta
       detailBudget_(detailBudget) {}
 
 void Compositor::UseBackBuffer(uint32_t* pixels, int detail) {
-    detail = std::clamp(detail, 1, kMaxDetail);
+    detail = std::clamp(detail, 1, kFinestDetail);
     if (detail != detail_) {
         detailed_.clear();
         detailBytes_ = 0;
@@ -306,14 +346,19 @@ int64_t Compositor::MsUntilNextStep() {
 }
 
 void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const Area& within) {
-    Area clip = within.Intersect({0, 0, kWidth, kHeight});
+    const Area clip = within.Intersect({0, 0, kWidth, kHeight});
     if (clip.Empty() || picture.Empty()) return;
-    const Picture& p = AtDetail(picture);
-    // From here on in pixels of the detail; a logical place near the int32 limits stays in
-    // 64 bits until clipped.
-    const int k = detail_;
-    clip = {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k};
-    const int64_t px = int64_t{x} * k, py = int64_t{y} * k;
+    if (detail_ > 1) {
+        // In pixels of the detail; a logical place near the int32 limits stays in 64 bits
+        // until clipped.
+        const int k = detail_;
+        if (const DetailPicture* fine = AtDetail(picture))
+            DrawAtDetail(*fine, int64_t{x} * k, int64_t{y} * k,
+                         {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k});
+        return;
+    }
+    const Picture& p = picture;
+    const int64_t px = x, py = y;
     const int64_t left = std::max<int64_t>(clip.left, px);
     const int64_t right = std::min<int64_t>(clip.right, px + p.Width());
     const int64_t top = std::max<int64_t>(clip.top, py);
@@ -333,6 +378,34 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
             const int b = std::min<int>(r->x + r->length, clipRight);
             if (a < b)
                 std::memcpy(dst + (dx + a), src + a, static_cast<size_t>(b - a) * sizeof(uint32_t));
+        }
+    }
+}
+
+void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, const Area& clip) {
+    const int64_t left = std::max<int64_t>(clip.left, px);
+    const int64_t right = std::min<int64_t>(clip.right, px + p.Width());
+    const int64_t top = std::max<int64_t>(clip.top, py);
+    const int64_t bottom = std::min<int64_t>(clip.bottom, py + p.Height());
+    if (left >= right || top >= bottom) return;
+    const int clipLeft = static_cast<int>(left - px);
+    const int clipRight = static_cast<int>(right - px);
+    const size_t stride = static_cast<size_t>(Width());
+    for (int64_t row = top; row < bottom; ++row) {
+        const int sy = static_cast<int>(row - py);
+        const uint8_t* src = p.RowPixels(sy);
+        uint32_t* dst = back_ + static_cast<size_t>(row) * stride + px;
+        for (const Picture::Run* r = p.RunsBegin(sy); r != p.RunsEnd(sy); src += r->length * 3, ++r) {
+            if (r->x >= clipRight) break;
+            const int a = std::max<int>(r->x, clipLeft);
+            const int b = std::min<int>(r->x + r->length, clipRight);
+            const uint8_t* from = src + (a - r->x) * 3;
+            // Each pixel read as four bytes, the fourth the next pixel's (or the spare byte).
+            for (int i = a; i < b; ++i, from += 3) {
+                uint32_t v;
+                std::memcpy(&v, from, sizeof v);
+                dst[i] = v & 0xFFFFFF;
+            }
         }
     }
 }
@@ -361,12 +434,11 @@ RgbaImage ReadTwin(const std::string& path) {
 
 }  // namespace
 
-const Picture& Compositor::AtDetail(const Picture& p) {
-    if (detail_ == 1 || p.Empty()) return p;
+const DetailPicture* Compositor::AtDetail(const Picture& p) {
     for (auto d = detailed_.begin(); d != detailed_.end(); ++d)
         if (d->source.get() == &p) {
             std::rotate(d, d + 1, detailed_.end());
-            return *detailed_.back().picture;
+            return detailed_.back().picture.get();
         }
     Detailed made;
     made.source = p.weak_from_this().lock();
@@ -391,14 +463,13 @@ const Picture& Compositor::AtDetail(const Picture& p) {
                            ? std::move(twin)
                            : Resampled(twin.pixels.data(), twin.width, twin.height, -1,
                                        p.Width() * k, p.Height() * k);
-        made.picture = Picture::FromRgba(at.pixels.data(), at.width, at.height, -1,
-                                         Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+        made.picture = DetailPicture::FromRgba(at.pixels.data(), at.width, at.height,
+                                               Picture::kMaxWidth * k, Picture::kMaxHeight * k);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }
     // Out of memory: nothing drawn, as for a picture that could not be read.
-    static const Picture kNothing;
-    if (!made.picture || made.picture->Empty()) return kNothing;
+    if (!made.picture || made.picture->Empty()) return nullptr;
     const size_t bytes = made.picture->Bytes();
     while (!detailed_.empty() && detailBytes_ + bytes > detailBudget_) {
         detailBytes_ -= detailed_.front().picture->Bytes();
@@ -410,10 +481,10 @@ const Picture& Compositor::AtDetail(const Picture& p) {
     if (!made.source) {
         held_ = std::move(made.picture);
         detailBytes_ -= bytes;
-        return *held_;
+        return held_.get();
     }
     detailed_.push_back(std::move(made));
-    return *detailed_.back().picture;
+    return detailed_.back().picture.get();
 }
 
 size_t Compositor::PictureBytes() const {

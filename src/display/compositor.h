@@ -83,6 +83,32 @@ class Picture : public std::enable_shared_from_this<Picture> {
     std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_
 };
 
+// A picture as drawn at a detail above 1: only its opaque pixels, three bytes each in the
+// screen's byte order (blue, green, red), as runs. The ten flame frames at detail 3 take 96 MB
+// so, where four bytes a pixel would take 128.
+class DetailPicture {
+  public:
+    // From four bytes a pixel (r, g, b, a); alpha below one half is a hole. Beyond maxWidth x
+    // maxHeight it is cropped.
+    static std::shared_ptr<const DetailPicture> FromRgba(const uint8_t* rgba, int width,
+                                                         int height, int maxWidth, int maxHeight);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    const Picture::Run* RunsBegin(int y) const { return runs_.data() + rowRuns_[y]; }
+    const Picture::Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
+    // The pixels of row y's runs, one after the other.
+    const uint8_t* RowPixels(int y) const { return rgb_.data() + rowPixels_[y] * size_t{3}; }
+    size_t Bytes() const;
+
+  private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint8_t> rgb_;  // and one spare byte: a pixel is read as four
+    std::vector<Picture::Run> runs_;
+    std::vector<uint32_t> rowRuns_;    // height + 1 offsets into runs_
+    std::vector<uint32_t> rowPixels_;  // height offsets into the pixels, in pixels
+};
+
 class Compositor {
   public:
     static constexpr int kWidth = 800;
@@ -104,12 +130,15 @@ class Compositor {
     static constexpr size_t kDetailBudget = size_t{176} << 20;
     // The largest picture file read at all: a 4096 x 4096 source at 32 bits, with its headers.
     static constexpr size_t kMaxPictureFileBytes = (size_t{64} << 20) + 4096;
+    // The finest detail composed at all: screens get at most 3 (see DetailFor), the benchmarks
+    // measure one beyond.
+    static constexpr int kFinestDetail = 4;
 
     explicit Compositor(MillisecondClock clock, size_t pictureBudget = kPictureBudget,
                         size_t detailBudget = kDetailBudget);
 
     // The back buffer: Width() * Height() pixels, rows top-down without padding, at `detail`
-    // (1 to kMaxDetail) pixels a side for each logical one. `pixels` is the presenter's memory
+    // (1 to kFinestDetail) pixels a side for each logical one. `pixels` is the presenter's memory
     // and must outlive its use; null goes back to memory of our own. Pictures made for another
     // detail are let go.
     void UseBackBuffer(uint32_t* pixels, int detail = 1);
@@ -148,9 +177,6 @@ class Compositor {
     // Copies the opaque pixels of a picture at logical (x, y), only those inside the logical
     // area `within`, at the back buffer's detail.
     void DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within);
-    // The picture as drawn at the back buffer's detail: its high-detail twin when it has one
-    // that matches it, else the picture itself enlarged smoothly. Made on first use.
-    const Picture& AtDetail(const Picture& p);
     // Memory held by pictures made for the detail.
     size_t DetailBytes() const { return detailBytes_; }
     // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
@@ -176,6 +202,11 @@ class Compositor {
     Surface* Find(int32_t surface);
     void Step(Surface& s);
     std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
+    // The picture as drawn at the back buffer's detail (above 1): its high-detail twin when it
+    // has one that matches it, else the picture itself enlarged smoothly. Made on first use;
+    // null when there is no memory for it.
+    const DetailPicture* AtDetail(const Picture& p);
+    void DrawAtDetail(const DetailPicture& p, int64_t x, int64_t y, const Area& clip);
 
     MillisecondClock clock_;
     std::vector<uint32_t> own_;
@@ -194,10 +225,10 @@ class Compositor {
     // Pictures at the detail, by the picture they show; the most recently drawn last.
     struct Detailed {
         std::shared_ptr<const Picture> source;  // held, so its address is never reused meanwhile
-        std::shared_ptr<const Picture> picture;
+        std::shared_ptr<const DetailPicture> picture;
     };
     std::vector<Detailed> detailed_;
-    std::shared_ptr<const Picture> held_;  // the last one made for a picture held by nobody
+    std::shared_ptr<const DetailPicture> held_;  // the last one made for a picture nobody holds
     size_t detailBudget_;
     size_t detailBytes_ = 0;
 };

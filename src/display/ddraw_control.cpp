@@ -245,7 +245,9 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
     if (!ShowsPixels() || shown.empty()) return;
     size_t bytes = 0;
     for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
-    if (keptBytes_ + bytes > kKeptPixelBudget) return;
+    // On a screen so large that a few of the flames' changes would fill the budget, keeping
+    // them would hold the memory to spare the scaling of a few frames in ten.
+    if (bytes > kKeptPixelBudget / 8 || keptBytes_ + bytes > kKeptPixelBudget) return;
     for (const Area& a : shown) {
         std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
         for (int y = a.top; y < a.bottom; ++y)
