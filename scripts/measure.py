@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """What showing the hearth costs: starts `/s` under Wine on an Xvfb screen of each size, lets it
 settle, and reports the CPU seconds per minute of the screen saver's process, of the X server and
-of wineserver (from /proc), and the time from the start to the first frame on the screen.
+of wineserver (from /proc), the time from the start to the first frame on the screen, and the
+screen saver's peak memory (VmHWM: the most of its memory ever resident at once).
 
 The build of this tree is measured beside a baseline build of an earlier commit (by default the
 last one that presented whole frames), in the same run and on the same screens, so the two sets
@@ -60,6 +61,17 @@ def cpu_seconds(pid):
         return (int(fields[11]) + int(fields[12])) / TICKS  # utime + stime
     except (OSError, IndexError, ValueError):
         return None
+
+
+def peak_rss_mb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024
+    except (OSError, ValueError, IndexError):
+        pass
+    return None
 
 
 def pids_running(fragment):
@@ -123,10 +135,11 @@ def measure(env, scr, width, height, seconds, settle):
     before = {k: sum(cpu_seconds(pid) or 0 for pid in v if pid) for k, v in tracked.items()}
     time.sleep(seconds)
     after = {k: sum(cpu_seconds(pid) or 0 for pid in v if pid) for k, v in tracked.items()}
+    peaks = [m for m in (peak_rss_mb(pid) for pid in scr_pids) if m is not None]
     running = p.poll() is None
     env.kill_all()
     per_minute = {k: (after[k] - before[k]) * 60 / seconds for k in tracked}
-    return first, per_minute, running and bool(scr_pids)
+    return first, per_minute, running and bool(scr_pids), max(peaks) if peaks else None
 
 
 def main():
@@ -147,14 +160,17 @@ def main():
         env.start()
         try:
             for name, scr in ((f"baseline {commit}", baseline), ("this tree", current)):
-                first, cpu, ok = measure(env, scr, width, height, args.seconds, args.settle)
+                first, cpu, ok, peak = measure(env, scr, width, height, args.seconds,
+                                               args.settle)
                 rows.append((size, name, first, cpu, ok))
                 print(f"{size:>10}  {name:<18} first frame "
                       f"{'%.2f s' % first if first is not None else 'never':>7}   CPU s/min: "
                       f"screen saver {cpu['screen saver']:5.2f}  X server {cpu['X server']:5.2f}"
                       f"  wineserver {cpu['wineserver']:5.2f}"
                       f"  (saver + X: {100 * (cpu['screen saver'] + cpu['X server']) / 60:.1f}% "
-                      f"of a core){'' if ok else '  [the screen saver was not running!]'}",
+                      f"of a core)  peak RSS "
+                      f"{'%.0f MB' % peak if peak is not None else '?'}"
+                      f"{'' if ok else '  [the screen saver was not running!]'}",
                       flush=True)
         finally:
             env.stop()

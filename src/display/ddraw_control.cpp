@@ -98,7 +98,8 @@ bool DDrawControl::UseDetail(int detail) {
     }
     compositor_.UseBackBuffer(pixels, detail);
     compositor_.Clear(0);
-    Compose(kScreen);
+    unsynced_.clear();
+    Compose(kScreen, frame_.Drawn());
     shown_.assign(static_cast<size_t>(compositor_.Width()) * compositor_.Height(), 0);
     Remember({kScreen});
     haveBuffer_ = true;
@@ -191,15 +192,20 @@ void DDrawControl::FlipDisplay() {
         change.before = Reaching(frame_.Before(), change.dirty);
         change.after = Reaching(frame_.Drawn(), change.dirty);
         if (KnownChange* known = FindKnownChange(change)) {
-            for (const Area& a : known->changed) Compose(a);
-            Remember(known->changed);
             if (!known->kept.empty() &&
                 !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
                 Unkeep(*known);
             if (known->kept.empty() || !image_.pixels) {
+                Sync(frame_.Before());
+                for (const Area& a : known->changed) Compose(a, frame_.Drawn());
+                Remember(known->changed);
                 Keep(*known, ScaleAndShow(known->changed));
                 return;
             }
+            // The kept pixels are this frame composed and scaled; composing it as well would
+            // only be needed by whatever next reads the back buffer, which catches up first.
+            unsynced_.insert(unsynced_.end(), known->changed.begin(), known->changed.end());
+            unsynced_ = MergeAreas(std::move(unsynced_));
             for (const auto& [at, pixels] : known->kept) {
                 ShowPixels(at, pixels.data());
                 stale_.push_back(at);
@@ -208,7 +214,8 @@ void DDrawControl::FlipDisplay() {
             return;
         }
     }
-    for (const Area& a : change.dirty) Compose(a);
+    Sync(frame_.Before());
+    for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
     Remember(change.changed);
     const std::vector<Area> shown = ScaleAndShow(change.changed);
@@ -282,7 +289,29 @@ void DDrawControl::ForgetKeptPixels() {
     stale_.clear();
 }
 
+// The back buffer and what was shown brought up to the screen, where frames were shown from
+// kept pixels alone: `ops` are the drawings the screen shows.
+void DDrawControl::Sync(const std::vector<DrawOp>& ops) {
+    if (unsynced_.empty()) return;
+    const std::vector<Area> areas = std::move(unsynced_);
+    unsynced_.clear();
+    if (ops.empty()) {
+        // Those drawings are gone: what was shown there is taken as unknown, a value no
+        // composed pixel has, so the next frame shows it anew.
+        const int k = Detail();
+        const size_t stride = static_cast<size_t>(compositor_.Width());
+        for (const Area& c : areas)
+            for (int y = c.top * k; y < c.bottom * k; ++y)
+                std::fill_n(shown_.data() + y * stride + static_cast<size_t>(c.left) * k,
+                            c.Width() * k, 0xFF000000u);
+        return;
+    }
+    for (const Area& a : areas) Compose(a, ops);
+    Remember(areas);
+}
+
 void DDrawControl::Refresh() {
+    Sync(frame_.Drawn());
     if (stale_.empty() || !image_.pixels || stage_.hearth.Empty()) return;
     const Area& h = stage_.hearth;
     for (const Area& a : stale_)
@@ -300,8 +329,7 @@ void DDrawControl::ScaleIntoWindow(const Area& area) {
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers
 // all of it: what lies beneath that would only be painted over.
-void DDrawControl::Compose(const Area& area) {
-    const std::vector<DrawOp>& ops = frame_.Drawn();
+void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     const Area within = area.Intersect(kScreen);
     if (within.Empty()) return;
     size_t first = ops.size();
@@ -400,6 +428,7 @@ void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     ForgetKeptPixels();
     stage_ = Stage::For(image_.width, image_.height, primary_);
     const Area& h = stage_.hearth;
+    Sync(frame_.Drawn());
     const int before = haveBuffer_ ? Detail() : 0;
     if (!UseDetail(DetailFor(h.Height()))) return;
     if (Detail() != before || scaler_.DestWidth() != h.Width() ||

@@ -149,7 +149,8 @@ class DDrawControl : public TegoDDrw {
     static constexpr size_t kMaxKnownChanges = 32;
 
     bool UseDetail(int detail);
-    void Compose(const Area& area);
+    void Compose(const Area& area, const std::vector<DrawOp>& ops);
+    void Sync(const std::vector<DrawOp>& ops);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     void Remember(const std::vector<Area>& changed);
     KnownChange* FindKnownChange(const KnownChange& change);
@@ -165,6 +166,8 @@ class DDrawControl : public TegoDDrw {
     // The logical picture as last shown; where the back buffer differs, the screen is stale.
     std::vector<uint32_t> shown_;
     bool haveBuffer_ = false;
+    // Logical areas where the screen shows a later frame than the back buffer and shown_.
+    std::vector<Area> unsynced_;
     std::vector<KnownChange> known_;  // the most recently used last
     size_t keptBytes_ = 0;
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen

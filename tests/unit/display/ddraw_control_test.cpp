@@ -414,8 +414,6 @@ void ShowOnlyTheChanges(bool showsPixels) {
                       {0, 0, kW, kH});
         }
         p.FlipDisplay();
-        ASSERT_TRUE(std::equal(p.memory.begin(), p.memory.end(), reference.BackBuffer()))
-            << "back buffer differs after frame " << frame;
         // The window as a whole composition would show it: wall, then the whole picture scaled.
         // (A stale pixel stays until something draws over it, so every fourth frame will do.)
         if (frame % 4 != 0) continue;
@@ -433,6 +431,9 @@ void ShowOnlyTheChanges(bool showsPixels) {
         if (frame % 16 != 0) continue;
         p.Refresh();
         ASSERT_EQ(want, p.screen) << "window's picture differs after frame " << frame;
+        // Frames shown from kept pixels alone leave the back buffer behind until it is needed.
+        ASSERT_TRUE(std::equal(p.memory.begin(), p.memory.end(), reference.BackBuffer()))
+            << "back buffer differs after frame " << frame;
     }
 }
 
