@@ -5,10 +5,6 @@
 
 #include "display/detail.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace hg {
 
 namespace {
@@ -16,20 +12,26 @@ namespace {
 constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
 constexpr Area kScreen{0, 0, kW, kH};
 
-// A tile's row is a few dozen bytes: compared inline, not through a call per row into the C
-// library (which under Wine compares eight bytes at a time).
-bool SamePixels(const uint32_t* a, const uint32_t* b, int count) {
-    int i = 0;
-#if defined(__SSE2__)
-    for (; i + 4 <= count; i += 4) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(x, y)) != 0xFFFF) return false;
+constexpr int kTilesAcross = (kW + DDrawControl::kTile - 1) / DDrawControl::kTile;
+constexpr int kTilesDown = (kH + DDrawControl::kTile - 1) / DDrawControl::kTile;
+
+inline uint32_t Rotl(uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
+
+// A tile's pixels in four lanes, every fourth pixel in each. Each step is a bijection of the
+// lane for a given pixel, so a change of any one pixel always changes the hash; 32-bit steps,
+// as fast in the 32-bit build as in a 64-bit one.
+DDrawControl::TileHash HashTile(const uint32_t* back, size_t stride, int x0, int y0, int width,
+                                int height) {
+    constexpr uint32_t kOdd = 0x9E3779B1u;
+    uint32_t h[4] = {0x243F6A88u, 0x85A308D3u, 0x13198A2Eu, 0x03707344u};
+    for (int y = y0; y < y0 + height; ++y) {
+        const uint32_t* p = back + static_cast<size_t>(y) * stride + x0;
+        int x = 0;
+        for (; x + 4 <= width; x += 4)
+            for (int l = 0; l < 4; ++l) h[l] = Rotl((h[l] ^ p[x + l]) * kOdd, 13);
+        for (; x < width; ++x) h[x & 3] = Rotl((h[x & 3] ^ p[x]) * kOdd, 13);
     }
-#endif
-    for (; i < count; ++i)
-        if (a[i] != b[i]) return false;
-    return true;
+    return {{h[0], h[1], h[2], h[3]}, true};
 }
 
 // The drawings start with a clear of the whole screen, so no pixel keeps an older frame's.
@@ -100,7 +102,7 @@ bool DDrawControl::UseDetail(int detail) {
     compositor_.Clear(0);
     unsynced_.clear();
     Compose(kScreen, frame_.Drawn());
-    shown_.assign(static_cast<size_t>(compositor_.Width()) * compositor_.Height(), 0);
+    shown_.assign(static_cast<size_t>(kTilesAcross) * kTilesDown, TileHash{});
     Remember({kScreen});
     haveBuffer_ = true;
     return true;
@@ -112,7 +114,7 @@ void DDrawControl::CloseDisplay() {
     // Back to our own memory before the presenter frees its bitmaps.
     compositor_.UseBackBuffer(nullptr, 1);
     haveBuffer_ = false;
-    std::vector<uint32_t>().swap(shown_);
+    shown_.clear();
     frame_ = RetainedFrame();
     ForgetKnownChanges();
     image_ = {};
@@ -217,7 +219,6 @@ void DDrawControl::FlipDisplay() {
     Sync(frame_.Before());
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
-    Remember(change.changed);
     const std::vector<Area> shown = ScaleAndShow(change.changed);
     if (!pure) return;
     if (known_.size() >= kMaxKnownChanges) {
@@ -296,14 +297,12 @@ void DDrawControl::Sync(const std::vector<DrawOp>& ops) {
     const std::vector<Area> areas = std::move(unsynced_);
     unsynced_.clear();
     if (ops.empty()) {
-        // Those drawings are gone: what was shown there is taken as unknown, a value no
-        // composed pixel has, so the next frame shows it anew.
-        const int k = Detail();
-        const size_t stride = static_cast<size_t>(compositor_.Width());
+        // Those drawings are gone: what was shown there is unknown, and the next frame shows
+        // it anew.
         for (const Area& c : areas)
-            for (int y = c.top * k; y < c.bottom * k; ++y)
-                std::fill_n(shown_.data() + y * stride + static_cast<size_t>(c.left) * k,
-                            c.Width() * k, 0xFF000000u);
+            for (int ty = c.top / kTile; ty * kTile < c.bottom; ++ty)
+                for (int tx = c.left / kTile; tx * kTile < c.right; ++tx)
+                    shown_[static_cast<size_t>(ty) * kTilesAcross + tx].known = false;
         return;
     }
     for (const Area& a : areas) Compose(a, ops);
@@ -357,49 +356,52 @@ void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     }
 }
 
-// The parts of `areas` whose pixels really differ from what was shown, found tile by tile: a
-// flame frame that changes only inside the fire's opening shows only that.
+// The tiles of `areas` whose pixels really differ from what was shown, which from then on
+// count as shown: a flame frame that changes only inside the fire's opening shows only that.
+// Outside the areas the back buffer is what was shown, so whole tiles are compared.
 std::vector<Area> DDrawControl::ChangedTiles(const std::vector<Area>& areas) {
-    const uint32_t* back = compositor_.BackBuffer();
-    const int k = Detail();
-    const size_t stride = static_cast<size_t>(compositor_.Width());
     std::vector<Area> changed;
     for (const Area& area : areas) {
         const Area a = area.Intersect(kScreen);
-        for (int top = a.top; top < a.bottom;) {
-            const int bottom = std::min(a.bottom, (top / kTile + 1) * kTile);
+        if (a.Empty()) continue;
+        for (int ty = a.top / kTile; ty * kTile < a.bottom; ++ty) {
             int runStart = -1;
-            for (int left = a.left; left <= a.right;) {
-                const int right = std::min(a.right, (left / kTile + 1) * kTile);
-                bool differs = false;
-                for (int y = top * k; y < bottom * k && left < a.right && !differs; ++y) {
-                    const size_t at = y * stride + static_cast<size_t>(left) * k;
-                    differs = !SamePixels(back + at, shown_.data() + at, (right - left) * k);
-                }
-                if (differs && runStart < 0) runStart = left;
+            for (int tx = a.left / kTile;; ++tx) {
+                const bool inside = tx * kTile < a.right;
+                const bool differs = inside && Rehash(tx, ty);
+                if (differs && runStart < 0) runStart = tx;
                 if (!differs && runStart >= 0) {
-                    changed.push_back({runStart, top, left, bottom});
+                    changed.push_back({runStart * kTile, ty * kTile, std::min(kW, tx * kTile),
+                                       std::min(kH, (ty + 1) * kTile)});
                     runStart = -1;
                 }
-                if (left == a.right) break;
-                left = right;
+                if (!inside) break;
             }
-            top = bottom;
         }
     }
     return MergeAreas(StackRuns(std::move(changed)));
 }
 
+// Hashes tile (tx, ty) of the back buffer anew; whether it differs from what was shown.
+bool DDrawControl::Rehash(int tx, int ty) {
+    const int k = Detail();
+    const int x = tx * kTile, y = ty * kTile;
+    const TileHash h =
+        HashTile(compositor_.BackBuffer(), static_cast<size_t>(compositor_.Width()), x * k, y * k,
+                 (std::min(kW, x + kTile) - x) * k, (std::min(kH, y + kTile) - y) * k);
+    TileHash& was = shown_[static_cast<size_t>(ty) * kTilesAcross + tx];
+    const bool differs = !(was == h);
+    was = h;
+    return differs;
+}
+
 // What is about to be shown becomes what was shown.
 void DDrawControl::Remember(const std::vector<Area>& changed) {
-    const uint32_t* back = compositor_.BackBuffer();
-    const int k = Detail();
-    const size_t stride = static_cast<size_t>(compositor_.Width());
-    for (const Area& c : changed)
-        for (int y = c.top * k; y < c.bottom * k; ++y) {
-            const size_t at = y * stride + static_cast<size_t>(c.left) * k;
-            std::memcpy(shown_.data() + at, back + at, sizeof(uint32_t) * c.Width() * k);
-        }
+    for (const Area& area : changed) {
+        const Area c = area.Intersect(kScreen);
+        for (int ty = c.top / kTile; ty * kTile < c.bottom; ++ty)
+            for (int tx = c.left / kTile; tx * kTile < c.right; ++tx) Rehash(tx, ty);
+    }
 }
 
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas

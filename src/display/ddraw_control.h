@@ -29,6 +29,7 @@
 //   and at least ten times a second (the clock's seconds).
 // - Mouse and key events carry Visual Basic's values: button 1 left, 2 right, 4 middle; shift
 //   1 Shift, 2 Ctrl, 4 Alt; mouse positions in logical display pixels.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -53,6 +54,15 @@ class DDrawControl : public TegoDDrw {
     static constexpr int kTile = 16;
 
     explicit DDrawControl(MillisecondClock clock);
+
+    // What a tile of the screen showed, in 128 bits; not known before it was first shown.
+    struct TileHash {
+        uint32_t lanes[4] = {};
+        bool known = false;
+        bool operator==(const TileHash& o) const {
+            return known && o.known && std::equal(lanes, lanes + 4, o.lanes);
+        }
+    };
 
     bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& options) override;
     void CloseDisplay() override;
@@ -152,6 +162,7 @@ class DDrawControl : public TegoDDrw {
     void Compose(const Area& area, const std::vector<DrawOp>& ops);
     void Sync(const std::vector<DrawOp>& ops);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
+    bool Rehash(int tx, int ty);
     void Remember(const std::vector<Area>& changed);
     KnownChange* FindKnownChange(const KnownChange& change);
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
@@ -163,8 +174,9 @@ class DDrawControl : public TegoDDrw {
 
     Compositor compositor_;
     RetainedFrame frame_;
-    // The logical picture as last shown; where the back buffer differs, the screen is stale.
-    std::vector<uint32_t> shown_;
+    // The logical picture as last shown, tile by tile; where the back buffer differs, the
+    // screen is stale. Hashes rather than pixels: at detail 3 a copy would take 17 MB.
+    std::vector<TileHash> shown_;
     bool haveBuffer_ = false;
     // Logical areas where the screen shows a later frame than the back buffer and shown_.
     std::vector<Area> unsynced_;
