@@ -47,7 +47,9 @@ namespace hg {
 class DDrawControl : public TegoDDrw {
   public:
     // The screen's pixels of changes seen before are kept up to this many bytes in all.
-    static constexpr size_t kKeptPixelBudget = size_t{40} << 20;
+    // Ten flame changes at 1920 x 1080 take 35 MB, which the memory of a detail-2 scene cannot
+    // spare: half of them are kept.
+    static constexpr size_t kKeptPixelBudget = size_t{20} << 20;
     // Frames are asked for at least this often, so the clock's second shows promptly.
     static constexpr int kSlowestFrameMs = 100;
     // Changed pixels are found in squares of this side before they are scaled and shown.
@@ -127,7 +129,10 @@ class DDrawControl : public TegoDDrw {
     // through the window's picture, whose hearth then lags behind until Refresh.
     virtual bool ShowsPixels() const { return false; }
     // Puts `pixels` (rows `at.Width()` apart) on the screen at the window area `at`.
-    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
+    // The pixels are three bytes each (blue, green, red), rows KeptRowBytes(at.Width()) apart:
+    // a 24-bit bitmap's rows.
+    virtual void ShowPixels(const Area& at, const uint8_t* pixels) {}
+    static size_t KeptRowBytes(int width) { return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3}; }
     // Brings the window's picture up to date with the screen; before painting from it.
     void Refresh();
     // The wall's strip, and the same at high detail (used when the hearth is composed at more
@@ -148,7 +153,7 @@ class DDrawControl : public TegoDDrw {
         std::vector<Area> dirty;
         std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
         std::vector<Area> changed;
-        std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
+        std::vector<std::pair<Area, std::vector<uint8_t>>> kept;  // window areas and pixels
         // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
         // are shown again only while the drawings over all that they were scaled from are the
         // same: a clock's text in a bridged gap may have changed since.

@@ -181,13 +181,13 @@ void Win32DDraw::Show(const std::vector<Area>& areas) {
     }
 }
 
-void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
+void Win32DDraw::ShowPixels(const Area& at, const uint8_t* pixels) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = at.Width();
     info.bmiHeader.biHeight = -at.Height();  // top-down
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     if (HDC dc = GetDC(window_)) {
         SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),
