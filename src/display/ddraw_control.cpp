@@ -255,7 +255,7 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
     for (const Area& a : shown) bytes += KeptRowBytes(a.Width()) * static_cast<size_t>(a.Height());
     // On a screen so large that a few of the flames' changes would fill the budget, keeping
     // them would hold the memory to spare the scaling of a few frames in ten.
-    if (bytes > kKeptPixelBudget / 4 || keptBytes_ + bytes > kKeptPixelBudget) return;
+    if (bytes > kKeptPixelBudget / 6 || keptBytes_ + bytes > kKeptPixelBudget) return;
     for (const Area& a : shown) {
         const size_t row = KeptRowBytes(a.Width());
         std::vector<uint8_t> pixels(row * static_cast<size_t>(a.Height()));
