@@ -210,7 +210,8 @@ Image paintLogs(int detail) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
             float fx = designAt(x, detail), fy = designAt(y, detail);
-            float top = 88 + 10 * fbm(fx / 40, 0, 31, 3 + extra) + 0.00012f * (fx - 317) * (fx - 317);
+            float top =
+                88 + 10 * fbm(fx / 40, 0, 31, 3 + extra) + 0.00012f * (fx - 317) * (fx - 317);
             if (fy < top) continue;
             float ash = fbm(fx / 10, fy / 6, 32, 4 + extra);
             Rgb c = Rgb{58, 52, 48} * (0.55f + 0.7f * ash);
@@ -290,9 +291,13 @@ Image paintAndIron(bool left, int detail) {
             float bx = (1 - t) * (1 - t) * x0 + 2 * (1 - t) * t * x1 + t * t * x2;
             float by = (1 - t) * (1 - t) * y0 + 2 * (1 - t) * t * y1 + t * t * y2;
             float lw = 5.5f - 1.5f * t;
-            for (int y = int((by - lw - 1) * float(detail)); y <= int((by + lw + 1) * float(detail)); ++y)
-                for (int x = int((bx - lw - 1) * float(detail)); x <= int((bx + lw + 1) * float(detail)); ++x) {
-                    float ddx = designAt(x, detail) + 0.5f - bx, ddy = designAt(y, detail) + 0.5f - by;
+            const float scale = float(detail);
+            const int rowFrom = int((by - lw - 1) * scale), rowTo = int((by + lw + 1) * scale);
+            const int colFrom = int((bx - lw - 1) * scale), colTo = int((bx + lw + 1) * scale);
+            for (int y = rowFrom; y <= rowTo; ++y)
+                for (int x = colFrom; x <= colTo; ++x) {
+                    float ddx = designAt(x, detail) + 0.5f - bx,
+                          ddy = designAt(y, detail) + 0.5f - by;
                     float d = std::hypot(ddx, ddy);
                     if (d > lw || !img.inside(x, y)) continue;
                     float nx = ddx / lw, ny = ddy / lw;
@@ -303,7 +308,8 @@ Image paintAndIron(bool left, int detail) {
         float fx0 = cx + side * 46, fy0 = 299, fr = 8;
         for (int y = int(fy0 - fr) * detail; y < (int(fy0 + fr) + 1) * detail; ++y)
             for (int x = int(fx0 - fr) * detail; x < (int(fx0 + fr) + 1) * detail; ++x) {
-                float ddx = designAt(x, detail) + 0.5f - fx0, ddy = designAt(y, detail) + 0.5f - fy0;
+                float ddx = designAt(x, detail) + 0.5f - fx0,
+                      ddy = designAt(y, detail) + 0.5f - fy0;
                 if (std::hypot(ddx, ddy) > fr || !img.inside(x, y)) continue;
                 float nx = ddx / fr, ny = ddy / fr;
                 float nz = std::sqrt(std::max(0.0f, 1 - nx * nx - ny * ny));

@@ -24,7 +24,8 @@ Rgb paper(float xs, float y) {
     const float stripe = std::fmod(xs + 0.5f, 60.0f) - 0.5f;
     const bool dark = stripe >= 29.5f;
     Rgb c = dark ? Rgb{96, 26, 28} : Rgb{112, 32, 33};
-    const float edge = std::min(std::abs(stripe - 30.0f), std::min(std::abs(stripe), 60.0f - stripe));
+    const float edge =
+        std::min(std::abs(stripe - 30.0f), std::min(std::abs(stripe), 60.0f - stripe));
     if (edge < 1.2f) c = mix(c, Rgb{150, 112, 58}, 0.55f * (1.2f - edge));
     // A lozenge in the middle of each light stripe, repeating every 50 px down.
     if (!dark) {
