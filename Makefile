@@ -14,10 +14,20 @@ tools: setup
 	@cmake --preset tools >/dev/null
 	@cmake --build build/tools -j$(JOBS)
 
+# Painting every picture takes minutes: a generator runs again only when it was built after its
+# last complete run (its stamp), so a build that changed nothing in it keeps the files it made.
+ASSETGEN := build/tools/tools/assetgen/assetgen
+SOUNDGEN := build/tools/tools/soundgen/soundgen
 assets: tools
 	@mkdir -p build/assets/install build/assets/resources
-	@if [ -x build/tools/tools/assetgen/assetgen ]; then build/tools/tools/assetgen/assetgen build/assets/install build/assets/resources; fi
-	@if [ -x build/tools/tools/soundgen/soundgen ]; then build/tools/tools/soundgen/soundgen build/assets/install; fi
+	@if [ -x $(ASSETGEN) ] && ! [ build/assets/assetgen.stamp -nt $(ASSETGEN) ]; then \
+		rm -f build/assets/assetgen.stamp && \
+		$(ASSETGEN) -j$(JOBS) build/assets/install build/assets/resources && \
+		touch build/assets/assetgen.stamp; fi
+	@if [ -x $(SOUNDGEN) ] && ! [ build/assets/soundgen.stamp -nt $(SOUNDGEN) ]; then \
+		rm -f build/assets/soundgen.stamp && \
+		$(SOUNDGEN) build/assets/install && \
+		touch build/assets/soundgen.stamp; fi
 
 win32: assets
 	@cmake --preset win32 >/dev/null

@@ -29,8 +29,15 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp
         -DOUTPUT=${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp -DNAME=kWallBmp
         -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
     DEPENDS ${HG_RESOURCE_DIR}/wall.bmp ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
+# And at high detail, for large screens.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/generated/wall_hd_png.cpp
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${HG_RESOURCE_DIR}/wall-hd.png
+        -DOUTPUT=${CMAKE_BINARY_DIR}/generated/wall_hd_png.cpp -DNAME=kWallHdPng
+        -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${HG_RESOURCE_DIR}/wall-hd.png ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
 
-add_executable(hearthglow src/platform/linux/main.cpp ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp)
+add_executable(hearthglow src/platform/linux/main.cpp ${CMAKE_BINARY_DIR}/generated/wall_bmp.cpp
+    ${CMAKE_BINARY_DIR}/generated/wall_hd_png.cpp)
 target_compile_options(hearthglow PRIVATE ${HG_WARNINGS})
 target_link_libraries(hearthglow PRIVATE hg_platform_linux)
 # The installed hack finds its assets from where it is first (a DESTDIR or a moved prefix),

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64
     mingw-w64-x86-64-dev libgtest-dev libgmock-dev
-    libbenchmark-dev libstb-dev libsdl2-dev clang libclang-rt-14-dev python3
+    libbenchmark-dev libstb-dev zlib1g-dev libsdl2-dev clang libclang-rt-14-dev python3
     wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils alsa-utils sox nsis
     xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386 libxrandr2:i386
     libx11-dev libxext-dev libxrandr-dev libasound2-dev libfreetype-dev libfontconfig-dev

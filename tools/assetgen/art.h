@@ -9,6 +9,17 @@
 
 namespace assetgen {
 
+// Where pixel p of a picture painted at detail d lies in the design: pixel centres of the
+// detail-1 picture fall on whole numbers, and d = 1 gives exactly float(p).
+inline float designAt(int p, int detail) { return (float(p) + 0.5f) / float(detail) - 0.5f; }
+// Octaves of noise a painting at this detail adds to those of detail 1: one for each doubling,
+// the grain that pixels this fine can show.
+inline int extraOctaves(int detail) {
+    int extra = 0;
+    for (int d = detail; d >= 2; d /= 2) ++extra;
+    return extra;
+}
+
 constexpr int kFlameFrames = 10;
 constexpr int kFlameW = 660, kFlameH = 540;  // at 70,27: the whole fireplace opening
 constexpr int kLogsW = 634, kLogsH = 165;    // at 83,435: down to the screen's bottom

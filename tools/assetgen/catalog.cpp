@@ -1,7 +1,11 @@
 #include "catalog.h"
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 #include "art.h"
 
@@ -11,26 +15,29 @@ namespace {
 
 SceneAsset surroundAsset(const std::string& file, int style, SurroundPart part) {
     Placement p = surroundPlacement(style, part);
-    return {file, p.x, p.y, p.width, p.height, [=] { return paintSurround(style, part); }};
+    auto paint = [=](int d) { return paintSurround(style, part, d); };
+    return {file, p.x, p.y, p.width, p.height, paint};
 }
 
 SceneAsset mantelAsset(const std::string& file, int style) {
     Placement p = mantelPlacement(style);
-    return {file, p.x, p.y, p.width, p.height, [=] { return paintMantel(style); }};
+    return {file, p.x, p.y, p.width, p.height, [=](int d) { return paintMantel(style, d); }};
 }
 
 std::vector<SceneAsset> buildCatalogue() {
     std::vector<SceneAsset> a;
-    a.push_back({"Stocking.bmp", 95, 19, kStockingW, kStockingH, [] { return paintStocking(); }});
-    a.push_back({"poinr.bmp", -5, 440, 175, 160, [] { return paintPoinsettia(true); }});
-    a.push_back({"poinl.bmp", 650, 450, 150, 150, [] { return paintPoinsettia(false); }});
-    a.push_back({"bellr.bmp", 0, -10, 90, 105, [] { return paintBells(true); }});
-    a.push_back({"belll.bmp", 720, 0, 80, 95, [] { return paintBells(false); }});
-    a.push_back({"Calendar.bmp", 5, 510, kCalendarW, kCalendarH, [] { return paintCalendar(); }});
+    a.push_back(
+        {"Stocking.bmp", 95, 19, kStockingW, kStockingH, [](int d) { return paintStocking(d); }});
+    a.push_back({"poinr.bmp", -5, 440, 175, 160, [](int d) { return paintPoinsettia(true, d); }});
+    a.push_back({"poinl.bmp", 650, 450, 150, 150, [](int d) { return paintPoinsettia(false, d); }});
+    a.push_back({"bellr.bmp", 0, -10, 90, 105, [](int d) { return paintBells(true, d); }});
+    a.push_back({"belll.bmp", 720, 0, 80, 95, [](int d) { return paintBells(false, d); }});
+    a.push_back(
+        {"Calendar.bmp", 5, 510, kCalendarW, kCalendarH, [](int d) { return paintCalendar(d); }});
     for (int k = 0; k < kFlameFrames; ++k)
         a.push_back({"Flame" + std::to_string(k + 1) + ".bmp", 70, 27, kFlameW, kFlameH,
-                     [k] { return paintFlame(k); }});
-    a.push_back({"Logs.bmp", 83, 435, kLogsW, kLogsH, [] { return paintLogs(); }});
+                     [k](int d) { return paintFlame(k, d); }});
+    a.push_back({"Logs.bmp", 83, 435, kLogsW, kLogsH, [](int d) { return paintLogs(d); }});
     using P = SurroundPart;
     a.push_back(surroundAsset("marLeftSide.bmp", 1, P::Left));
     a.push_back(surroundAsset("marRightSide.bmp", 1, P::Right));
@@ -48,8 +55,10 @@ std::vector<SceneAsset> buildCatalogue() {
         a.push_back(surroundAsset(stem + "T.bmp", s, P::Top));
         a.push_back(mantelAsset(mantels[s - 3], s));
     }
-    a.push_back({"AndIronL.bmp", 50, 292, kAndIronW, kAndIronH, [] { return paintAndIron(true); }});
-    a.push_back({"AndIronR.bmp", 580, 292, kAndIronW, kAndIronH, [] { return paintAndIron(false); }});
+    a.push_back({"AndIronL.bmp", 50, 292, kAndIronW, kAndIronH,
+                 [](int d) { return paintAndIron(true, d); }});
+    a.push_back({"AndIronR.bmp", 580, 292, kAndIronW, kAndIronH,
+                 [](int d) { return paintAndIron(false, d); }});
     return a;
 }
 
@@ -59,10 +68,35 @@ const SceneAsset& find(const std::string& file) {
     throw std::runtime_error("no picture " + file);
 }
 
+// Runs task(0) .. task(n - 1) on up to `threads` threads, each result in its own place, so
+// that what comes out does not depend on which thread took which task or when.
+template <class T, class Task>
+std::vector<T> inParallel(size_t n, int threads, const Task& task) {
+    std::vector<T> results(n);
+    std::vector<std::exception_ptr> errors(n);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < n; i = next++) {
+            try {
+                results[i] = task(i);
+            } catch (...) {
+                errors[i] = std::current_exception();
+            }
+        }
+    };
+    const size_t helpers = std::min(n, size_t(std::max(threads, 1))) - (n > 0 ? 1 : 0);
+    std::vector<std::thread> pool;
+    for (size_t t = 0; t < helpers; ++t) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
+    for (const std::exception_ptr& e : errors)
+        if (e) std::rethrow_exception(e);
+    return results;
+}
 
 const Image& picture(PictureCache& cache, const std::string& file) {
     auto it = cache.find(file);
-    if (it == cache.end()) it = cache.emplace(file, find(file).paint()).first;
+    if (it == cache.end()) it = cache.emplace(file, find(file).paint(1)).first;
     return it->second;
 }
 
@@ -109,15 +143,52 @@ Image composeScene(int style, bool mantel, bool decorations, PictureCache& cache
     return screen;
 }
 
-std::vector<OutputFile> installFiles() {
+std::string highDetailName(const std::string& file) {
+    const size_t dot = file.rfind('.');
+    return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".png";
+}
+
+std::vector<OutputJob> installJobs(const PictureCache* painted) {
+    std::vector<OutputJob> jobs;
+    for (const SceneAsset& a : sceneAssets()) {
+        auto it = painted ? painted->find(a.file) : PictureCache::const_iterator{};
+        if (painted && it != painted->end()) {
+            const Image* picture = &it->second;
+            jobs.push_back({a.file, [picture] { return encodeBmp24(*picture); }});
+        } else {
+            jobs.push_back({a.file, [&a] { return encodeBmp24(a.paint(1)); }});
+        }
+    }
+    for (const SceneAsset& a : sceneAssets())
+        jobs.push_back({highDetailName(a.file), [&a] { return encodePng(a.paint(kHighDetail)); }});
+    return jobs;
+}
+
+std::vector<OutputFile> makeFiles(const std::vector<OutputJob>& jobs, int threads) {
+    std::vector<Bytes> bytes =
+        inParallel<Bytes>(jobs.size(), threads, [&](size_t i) { return jobs[i].make(); });
     std::vector<OutputFile> out;
-    for (const SceneAsset& a : sceneAssets()) out.push_back({a.file, encodeBmp24(a.paint())});
+    for (size_t i = 0; i < jobs.size(); ++i) out.push_back({jobs[i].name, std::move(bytes[i])});
     return out;
 }
 
-std::vector<OutputFile> resourceFiles() {
-    std::vector<OutputFile> out;
+PictureCache paintPictures(int threads) {
+    const std::vector<SceneAsset>& assets = sceneAssets();
+    std::vector<Image> pictures =
+        inParallel<Image>(assets.size(), threads, [&](size_t i) { return assets[i].paint(1); });
     PictureCache cache;
+    for (size_t i = 0; i < assets.size(); ++i)
+        cache.emplace(assets[i].file, std::move(pictures[i]));
+    return cache;
+}
+
+std::vector<OutputFile> resourceFiles() {
+    PictureCache cache;
+    return resourceFiles(cache);
+}
+
+std::vector<OutputFile> resourceFiles(PictureCache& cache) {
+    std::vector<OutputFile> out;
     out.push_back({"preview.bmp", encodeBmp8(composeScene(1, false, true, cache).resized(153, 115))});
     for (int s = 1; s <= 6; ++s) {
         // The upper left corner, mostly stone with the fire beside it, tells
@@ -129,21 +200,27 @@ std::vector<OutputFile> resourceFiles() {
         out.push_back({"thumb" + std::to_string(s) + ".jpg", encodeJpeg(crop.resized(50, 50), 92)});
     }
     out.push_back({"wall.bmp", encodeBmp24(paintWall())});
+    out.push_back({"wall-hd.png", encodePng(paintWall(kHighDetail))});
     out.push_back({"hrthglow.ico", encodeIcon({paintIconFlame(32), paintIconFlame(16)})});
     return out;
 }
 
-std::string generateAll(const std::string& installDir, const std::string& resourceDir) {
+std::string generateAll(const std::string& installDir, const std::string& resourceDir,
+                        int threads) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    for (const std::string& dir : {installDir, resourceDir}) {
+    const std::string highDetailDir = (fs::path(installDir) / kHighDetailFolder).string();
+    for (const std::string& dir : {installDir, highDetailDir, resourceDir}) {
         fs::create_directories(dir, ec);
         if (ec) return "cannot create " + dir + ": " + ec.message();
     }
-    for (const OutputFile& f : installFiles())
+    // Every picture at detail 1 once: the bitmaps and the scenes of the preview and the
+    // thumbnails are made from the same paintings.
+    PictureCache cache = paintPictures(threads);
+    for (const OutputFile& f : makeFiles(installJobs(&cache), threads))
         if (!writeFile((fs::path(installDir) / f.name).string(), f.bytes))
             return "cannot write " + f.name + " in " + installDir;
-    for (const OutputFile& f : resourceFiles())
+    for (const OutputFile& f : resourceFiles(cache))
         if (!writeFile((fs::path(resourceDir) / f.name).string(), f.bytes))
             return "cannot write " + f.name + " in " + resourceDir;
     return {};

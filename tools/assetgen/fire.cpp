@@ -24,10 +24,10 @@ Rgb fireColour(float i) {
 // A turbulence field that rises over time and returns exactly to its start
 // after kFlameFrames frames: two scrolling copies, one period apart, are
 // cross-faded, with the contrast loss of the blend undone.
-float loopingTurbulence(float x, float y, int frame, float rise, uint32_t seed) {
+float loopingTurbulence(float x, float y, int frame, float rise, uint32_t seed, int octaves) {
     float a = float(frame) / float(kFlameFrames);
-    float n0 = fbm(x, y + rise * float(frame), seed, 4);
-    float n1 = fbm(x, y + rise * float(frame - kFlameFrames), seed, 4);
+    float n0 = fbm(x, y + rise * float(frame), seed, octaves);
+    float n1 = fbm(x, y + rise * float(frame - kFlameFrames), seed, octaves);
     float blended = (1 - a) * n0 + a * n1 - 0.5f;
     return blended / std::sqrt((1 - a) * (1 - a) + a * a) + 0.5f;
 }
@@ -42,9 +42,8 @@ float flameHeight(float x) {
 }
 
 // Soot-darkened firebrick of the firebox: back wall, angled side walls, floor.
-Rgb fireboxColour(int x, int y, int frame) {
+Rgb fireboxColour(float fx, float fy, int frame, int extra) {
     const float W = kFlameW, H = kFlameH, X0 = 150, X1 = 510, Y0 = 90, Y1 = 440;
-    float fx = float(x), fy = float(y);
     enum { Back, Side, Floor, Ceiling } part = Back;
     float bu = 0, bv = 0, facing = 1;
     auto sideWall = [&](float u) {
@@ -79,13 +78,13 @@ Rgb fireboxColour(int x, int y, int frame) {
         float mx = std::fmod(bu + shift, 48.0f), my = std::fmod(bv, 18.0f);
         bool mortar = mx < 2.5f || my < 2.2f;
         float tone = 0.7f + 0.4f * hash01(col, row, 11);
-        float grain = 0.8f + 0.4f * fbm(fx / 6, fy / 6, 12, 3);
+        float grain = 0.8f + 0.4f * fbm(fx / 6, fy / 6, 12, 3 + extra);
         albedo = mortar ? Rgb{70, 60, 52} : Rgb{128 * tone, 58 * tone, 40 * tone};
         albedo = albedo * grain;
         // Smoke blackens the upper wall.
         albedo = albedo * (0.25f + 0.75f * smoothstep(80, 380, fy) * (0.6f + 0.4f * fbm(fx / 40, fy / 30, 13, 3)));
     } else if (part == Floor) {
-        float ash = fbm(fx / 12, fy / 8, 14, 4);
+        float ash = fbm(fx / 12, fy / 8, 14, 4 + extra);
         albedo = Rgb{62, 56, 52} * (0.6f + 0.6f * ash);
         facing = 0.9f;
     } else {
@@ -102,21 +101,22 @@ Rgb fireboxColour(int x, int y, int frame) {
 
 }  // namespace
 
-Image paintFlame(int frame, int /*detail*/) {
-    Image img(kFlameW, kFlameH);
+Image paintFlame(int frame, int detail) {
+    Image img(kFlameW * detail, kFlameH * detail);
     const float root = 452;
-    for (int y = 0; y < kFlameH; ++y)
-        for (int x = 0; x < kFlameW; ++x) {
-            Rgb c = fireboxColour(x, y, frame);
-            float fx = float(x), fy = float(y);
+    const int extra = extraOctaves(detail), octaves = 4 + extra;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            float fx = designAt(x, detail), fy = designAt(y, detail);
+            Rgb c = fireboxColour(fx, fy, frame, extra);
             float up = root - fy;
-            float sway = loopingTurbulence(fx / 90, fy / 110, frame, 0.30f, 21) - 0.5f;
+            float sway = loopingTurbulence(fx / 90, fy / 110, frame, 0.30f, 21, 4) - 0.5f;
             float reach = clamp01(up / 220);
             float h = flameHeight(fx + sway * 90 * reach);
             if (h > 8 && up > -30) {
-                float turb = loopingTurbulence(fx / 34, fy / 44, frame, 0.6f, 22);
+                float turb = loopingTurbulence(fx / 34, fy / 44, frame, 0.6f, 22, octaves);
                 // Narrow tongues: columns that flicker between tall and short.
-                float tongue = loopingTurbulence(fx / 16, fy / 120, frame, 0.2f, 23);
+                float tongue = loopingTurbulence(fx / 16, fy / 120, frame, 0.2f, 23, octaves);
                 float r = std::max(up, 0.0f) / (h * (0.6f + 0.8f * tongue));
                 float i = 1.0f - r + (turb - 0.5f) * 2.0f * (0.25f + r);
                 if (up < 0) i *= 1 + up / 30;
@@ -143,16 +143,21 @@ struct Log {
 };
 
 // Paints one log, a cylinder with charred bark and sawn ends.
-void paintLog(Image& img, const Log& log) {
+void paintLog(Image& img, const Log& log, int detail) {
     float dx = log.x1 - log.x0, dy = log.y1 - log.y0;
     float len = std::hypot(dx, dy);
     float ux = dx / len, uy = dy / len;
     int minX = int(std::min(log.x0, log.x1) - log.r - 2), maxX = int(std::max(log.x0, log.x1) + log.r + 2);
     int minY = int(std::min(log.y0, log.y1) - log.r - 2), maxY = int(std::max(log.y0, log.y1) + log.r + 2);
     const float endDepth = 0.42f;
-    for (int y = std::max(minY, 0); y <= std::min(maxY, img.height() - 1); ++y)
-        for (int x = std::max(minX, 0); x <= std::min(maxX, img.width() - 1); ++x) {
-            float px = float(x) - log.x0, py = float(y) - log.y0;
+    const int extra = extraOctaves(detail);
+    // Every pixel of the design pixels minX..maxX, minY..maxY at this detail.
+    const int lastY = std::min((maxY + 1) * detail, img.height()) - 1;
+    const int lastX = std::min((maxX + 1) * detail, img.width()) - 1;
+    for (int y = std::max(minY * detail, 0); y <= lastY; ++y)
+        for (int x = std::max(minX * detail, 0); x <= lastX; ++x) {
+            const float fx = designAt(x, detail), fy = designAt(y, detail);
+            float px = fx - log.x0, py = fy - log.y0;
             float t = px * ux + py * uy;     // along the log
             float s = -px * uy + py * ux;    // across it, positive downwards
             float n = s / log.r;
@@ -165,7 +170,7 @@ void paintLog(Image& img, const Log& log) {
             if (endFace) {
                 float rho = std::sqrt(endE * endE + n * n);
                 float rings = 0.5f + 0.5f * std::sin(rho * log.r * 0.8f +
-                                                     3 * fbm(float(x) / 9, float(y) / 9, log.seed + 3, 2));
+                                                     3 * fbm(fx / 9, fy / 9, log.seed + 3, 2));
                 Rgb wood = mix(Rgb{176, 132, 88}, Rgb{128, 88, 56}, rings * 0.7f);
                 if (rho > 0.82f) wood = Rgb{52, 38, 28};
                 float char1 = smoothstep(0.55f, 0.95f, rho);
@@ -175,14 +180,14 @@ void paintLog(Image& img, const Log& log) {
             } else {
                 float theta = std::asin(n);
                 float along = t;
-                float bark = fbm(along / 22, theta * 2.5f, log.seed, 4);
+                float bark = fbm(along / 22, theta * 2.5f, log.seed, 4 + extra);
                 float cracks = std::fabs(std::sin(theta * 7 + 4 * fbm(along / 60, theta, log.seed + 1, 3)));
                 float crack = 1 - smoothstep(0.0f, 0.18f, cracks);
                 Rgb base = mix(Rgb{30, 22, 18}, Rgb{96, 70, 48}, bark);
                 float lightUp = std::sqrt(1 - n * n) * 0.55f + (-n) * 0.3f + 0.35f;
                 c = base * std::max(lightUp, 0.15f);
                 // Glowing fissures, brightest on the side facing the flames.
-                float hot = fbm(along / 30, theta * 3, log.seed + 2, 3);
+                float hot = fbm(along / 30, theta * 3, log.seed + 2, 3 + extra);
                 float emberAmt = crack * smoothstep(0.45f, 0.7f, hot) * (0.4f + 0.6f * smoothstep(0.2f, -0.8f, n));
                 c = mix(c, Rgb{255, 112, 24}, emberAmt);
                 c = c * (1 - 0.6f * crack * (1 - emberAmt));
@@ -198,18 +203,20 @@ void paintLog(Image& img, const Log& log) {
 
 }  // namespace
 
-Image paintLogs(int /*detail*/) {
-    Image img(kLogsW, kLogsH);
+Image paintLogs(int detail) {
+    Image img(kLogsW * detail, kLogsH * detail);
+    const int extra = extraOctaves(detail);
     // Ember bed and the ash of the firebox floor.
-    for (int y = 0; y < kLogsH; ++y)
-        for (int x = 0; x < kLogsW; ++x) {
-            float fx = float(x), fy = float(y);
-            float top = 88 + 10 * fbm(fx / 40, 0, 31, 3) + 0.00012f * (fx - 317) * (fx - 317);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            float fx = designAt(x, detail), fy = designAt(y, detail);
+            float top =
+                88 + 10 * fbm(fx / 40, 0, 31, 3 + extra) + 0.00012f * (fx - 317) * (fx - 317);
             if (fy < top) continue;
-            float ash = fbm(fx / 10, fy / 6, 32, 4);
+            float ash = fbm(fx / 10, fy / 6, 32, 4 + extra);
             Rgb c = Rgb{58, 52, 48} * (0.55f + 0.7f * ash);
             float heat = (1 - smoothstep(0, 260, std::fabs(fx - 317))) * (1 - smoothstep(top, top + 50, fy));
-            float coal = fbm(fx / 7, fy / 5, 33, 3);
+            float coal = fbm(fx / 7, fy / 5, 33, 3 + extra);
             float glow = smoothstep(0.5f, 0.75f, coal) * heat;
             c = mix(c, fireColour(0.35f + 0.5f * coal), glow);
             c = c * (0.65f + 0.35f * (1 - smoothstep(top, 165, fy)) + 0.4f * heat);
@@ -221,12 +228,13 @@ Image paintLogs(int /*detail*/) {
         {175, 72, 440, 26, 20, 43},  // crossing log on top
         {28, 106, 605, 100, 31, 44}, // front log
     };
-    for (const Log& log : logs) paintLog(img, log);
+    for (const Log& log : logs) paintLog(img, log, detail);
     return img;
 }
 
-Image paintAndIron(bool left, int /*detail*/) {
-    Image img(kAndIronW, kAndIronH);
+Image paintAndIron(bool left, int detail) {
+    const int w = kAndIronW * detail, h = kAndIronH * detail;
+    Image img(w, h);
     const float cx = 115;
     // Lathe profile: radius at each height, and whether that part is brass.
     auto radius = [](float y) -> float {
@@ -252,14 +260,18 @@ Image paintAndIron(bool left, int /*detail*/) {
         c = c * Rgb{1.0f, 0.82f, 0.62f};
         return c + Rgb{255, 225, 170} * specular;
     };
-    for (int y = 0; y < kAndIronH; ++y)
-        for (int x = 0; x < kAndIronW; ++x) {
-            float fy = float(y) + 0.5f, fx = float(x) + 0.5f;
+    // The profile's slope over a pixel of this detail: where one part steps to the next, the
+    // lit or shadowed rim between them is as narrow as the pixels allow.
+    const float step = 1.0f / float(detail);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            // This picture's design samples pixel centres at half-pixel positions.
+            float fy = designAt(y, detail) + 0.5f, fx = designAt(x, detail) + 0.5f;
             float r = radius(fy);
             float dx = fx - cx;
             if (r > 0.5f && std::fabs(dx) <= r) {
                 float nx = dx / r;
-                float slope = (radius(fy + 1) - radius(fy - 1)) * 0.5f;
+                float slope = (radius(fy + step) - radius(fy - step)) * (0.5f / step);
                 float nz = std::sqrt(std::max(0.0f, 1 - nx * nx));
                 float ny = -slope * nz;
                 float len = std::sqrt(nx * nx + ny * ny + nz * nz);
@@ -271,25 +283,33 @@ Image paintAndIron(bool left, int /*detail*/) {
     // Scrolled legs of cast iron down to ball feet.
     for (int side = -1; side <= 1; side += 2) {
         float x0 = cx, y0 = 258, x1 = cx + side * 18, y1 = 268, x2 = cx + side * 44, y2 = 296;
-        for (int k = 0; k <= 200; ++k) {
-            float t = float(k) / 200;
+        // A disc stamped along the curve, each over the last: as many stamps per pixel
+        // at every detail.
+        const int stamps = 200 * detail;
+        for (int k = 0; k <= stamps; ++k) {
+            float t = float(k) / float(stamps);
             float bx = (1 - t) * (1 - t) * x0 + 2 * (1 - t) * t * x1 + t * t * x2;
             float by = (1 - t) * (1 - t) * y0 + 2 * (1 - t) * t * y1 + t * t * y2;
-            float w = 5.5f - 1.5f * t;
-            for (int y = int(by - w - 1); y <= int(by + w + 1); ++y)
-                for (int x = int(bx - w - 1); x <= int(bx + w + 1); ++x) {
-                    float ddx = float(x) + 0.5f - bx, ddy = float(y) + 0.5f - by;
+            float lw = 5.5f - 1.5f * t;
+            const float scale = float(detail);
+            const int rowFrom = int((by - lw - 1) * scale), rowTo = int((by + lw + 1) * scale);
+            const int colFrom = int((bx - lw - 1) * scale), colTo = int((bx + lw + 1) * scale);
+            for (int y = rowFrom; y <= rowTo; ++y)
+                for (int x = colFrom; x <= colTo; ++x) {
+                    float ddx = designAt(x, detail) + 0.5f - bx,
+                          ddy = designAt(y, detail) + 0.5f - by;
                     float d = std::hypot(ddx, ddy);
-                    if (d > w || !img.inside(x, y)) continue;
-                    float nx = ddx / w, ny = ddy / w;
+                    if (d > lw || !img.inside(x, y)) continue;
+                    float nx = ddx / lw, ny = ddy / lw;
                     float nz = std::sqrt(std::max(0.0f, 1 - nx * nx - ny * ny));
                     img.set(x, y, shade({58, 52, 48}, nx, ny, nz, 0.35f));
                 }
         }
         float fx0 = cx + side * 46, fy0 = 299, fr = 8;
-        for (int y = int(fy0 - fr); y <= int(fy0 + fr); ++y)
-            for (int x = int(fx0 - fr); x <= int(fx0 + fr); ++x) {
-                float ddx = float(x) + 0.5f - fx0, ddy = float(y) + 0.5f - fy0;
+        for (int y = int(fy0 - fr) * detail; y < (int(fy0 + fr) + 1) * detail; ++y)
+            for (int x = int(fx0 - fr) * detail; x < (int(fx0 + fr) + 1) * detail; ++x) {
+                float ddx = designAt(x, detail) + 0.5f - fx0,
+                      ddy = designAt(y, detail) + 0.5f - fy0;
                 if (std::hypot(ddx, ddy) > fr || !img.inside(x, y)) continue;
                 float nx = ddx / fr, ny = ddy / fr;
                 float nz = std::sqrt(std::max(0.0f, 1 - nx * nx - ny * ny));
@@ -297,10 +317,10 @@ Image paintAndIron(bool left, int /*detail*/) {
             }
     }
     if (left) return img;
-    Image mirrored(kAndIronW, kAndIronH);
-    for (int y = 0; y < kAndIronH; ++y)
-        for (int x = 0; x < kAndIronW; ++x)
-            if (img.opaque(kAndIronW - 1 - x, y)) mirrored.set(x, y, img.get(kAndIronW - 1 - x, y));
+    Image mirrored(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (img.opaque(w - 1 - x, y)) mirrored.set(x, y, img.get(w - 1 - x, y));
     return mirrored;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -59,17 +60,23 @@ uint32_t le32(const Bytes& b, size_t at) {
 
 class AssetgenFiles : public ::testing::Test {
   protected:
+    // Each picture painted once, on two threads, for the bitmaps and the built-in pictures;
+    // not the high-detail twins, which take nine times as long.
     static void SetUpTestSuite() {
-        for (auto& f : assetgen::installFiles()) install_[f.name] = std::move(f.bytes);
-        for (auto& f : assetgen::resourceFiles()) resources_[f.name] = std::move(f.bytes);
+        assetgen::PictureCache cache = assetgen::paintPictures(2);
+        std::vector<assetgen::OutputJob> bitmaps;
+        for (auto& job : assetgen::installJobs(&cache))
+            if (job.name.find('/') == std::string::npos) bitmaps.push_back(job);
+        for (auto& f : assetgen::makeFiles(bitmaps, 2)) install_[f.name] = std::move(f.bytes);
+        for (auto& f : assetgen::resourceFiles(cache)) resources_[f.name] = std::move(f.bytes);
     }
     static Decoded picture(const std::string& name) { return decode(install_.at(name)); }
     static std::map<std::string, Bytes> install_, resources_;
 };
 std::map<std::string, Bytes> AssetgenFiles::install_, AssetgenFiles::resources_;
 
-TEST_F(AssetgenFiles, WritesExactlyTheFortyOneNamesWithTheirLetterCase) {
-    const std::set<std::string> expected = {
+TEST_F(AssetgenFiles, WritesExactlyTheFortyOneNamesWithTheirLetterCaseAndTheirTwins) {
+    const std::set<std::string> bitmaps = {
         "Stocking.bmp",     "poinr.bmp",         "poinl.bmp",        "bellr.bmp",
         "belll.bmp",        "Calendar.bmp",      "Flame1.bmp",       "Flame2.bmp",
         "Flame3.bmp",       "Flame4.bmp",        "Flame5.bmp",       "Flame6.bmp",
@@ -81,10 +88,16 @@ TEST_F(AssetgenFiles, WritesExactlyTheFortyOneNamesWithTheirLetterCase) {
         "FlatStoneR.bmp",   "FlatStoneT.bmp",    "m-Flatstone.bmp",  "OldRockL.bmp",
         "OldRockR.bmp",     "OldRockT.bmp",      "m-OldRock.bmp",    "AndIronL.bmp",
         "AndIronR.bmp"};
-    std::set<std::string> written;
+    std::set<std::string> written, expected = bitmaps;
     for (auto& [name, bytes] : install_) written.insert(name);
-    EXPECT_EQ(written, expected);
+    EXPECT_EQ(written, bitmaps);
     EXPECT_EQ(install_.size(), 41u);
+    // Beside them, the twin of each under HighDetail, with the same stem and letter case.
+    for (const std::string& name : bitmaps)
+        expected.insert("HighDetail/" + name.substr(0, name.size() - 4) + ".png");
+    std::set<std::string> named;
+    for (const auto& job : assetgen::installJobs()) named.insert(job.name);
+    EXPECT_EQ(named, expected);
 }
 
 TEST_F(AssetgenFiles, EveryBitmapIsUncompressed24BitAndDecodesAtItsCatalogueSize) {
@@ -247,16 +260,93 @@ TEST_F(AssetgenFiles, PreviewIsAn8BitPictureOf153By115) {
 // The wall's strip is solid, as tall as the screen, and mirror-symmetric: it joins itself
 // whether the program repeats it or mirrors it beside the hearth. (Painted alone: the fixture's
 // whole generation is not needed for one picture.)
-TEST(AssetgenWall, StripIsSolidAndJoinsItselfEitherWay) {
-    const assetgen::Image wall = assetgen::paintWall();
-    ASSERT_EQ(wall.height(), 600);
-    ASSERT_GT(wall.width(), 100);
-    for (int y = 0; y < wall.height(); ++y)
-        for (int x = 0; x < wall.width(); ++x) {
-            ASSERT_TRUE(wall.opaque(x, y)) << "a hole at " << x << "," << y;
-            ASSERT_EQ(std::memcmp(wall.bytes(x, y), wall.bytes(wall.width() - 1 - x, y), 3), 0)
-                << x << "," << y;
+TEST(AssetgenWall, StripIsSolidAndJoinsItselfEitherWayAtEachDetail) {
+    for (int detail : {1, assetgen::kHighDetail}) {
+        SCOPED_TRACE(detail);
+        const assetgen::Image wall = assetgen::paintWall(detail);
+        ASSERT_EQ(wall.height(), 600 * detail);
+        ASSERT_GT(wall.width(), 100);
+        for (int y = 0; y < wall.height(); ++y)
+            for (int x = 0; x < wall.width(); ++x) {
+                ASSERT_TRUE(wall.opaque(x, y)) << "a hole at " << x << "," << y;
+                ASSERT_EQ(std::memcmp(wall.bytes(x, y), wall.bytes(wall.width() - 1 - x, y), 3), 0)
+                    << x << "," << y;
+            }
+    }
+}
+
+// A high-detail painting is the same picture, only finer: shrunk back to detail 1 it matches
+// the detail-1 painting, and its holes fall where the detail-1 holes are but for their edges.
+// (A few pictures of each painter: all of them at detail 3 take a minute.)
+TEST(AssetgenHighDetail, ShrunkBackATwinMatchesItsPicture) {
+    std::vector<std::pair<std::string, std::function<assetgen::Image(int)>>> paintings;
+    for (const std::string name : {"Flame1.bmp", "Logs.bmp", "AndIronR.bmp"})
+        for (const auto& a : assetgen::sceneAssets())
+            if (a.file == name) paintings.push_back({a.file, a.paint});
+    paintings.push_back({"the wall", [](int d) { return assetgen::paintWall(d); }});
+    const int k = assetgen::kHighDetail;
+    for (const auto& [name, paint] : paintings) {
+        SCOPED_TRACE(name);
+        const assetgen::Image one = paint(1), fine = paint(k);
+        const int w = one.width(), h = one.height();
+        ASSERT_EQ(fine.width(), w * k);
+        ASSERT_EQ(fine.height(), h * k);
+        const assetgen::Image shrunk = fine.resized(w, h);
+        double difference = 0;
+        long compared = 0, opaque = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int covered = 0;
+                for (int j = 0; j < k; ++j)
+                    for (int i = 0; i < k; ++i) covered += fine.opaque(x * k + i, y * k + j);
+                opaque += one.opaque(x, y);
+                if (one.opaque(x, y) != (2 * covered > k * k)) {
+                    bool edge = false;
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            edge |= one.inside(x + dx, y + dy) &&
+                                    one.opaque(x + dx, y + dy) != one.opaque(x, y);
+                    ASSERT_TRUE(edge) << "a hole moved at " << x << "," << y;
+                }
+                // Colours where both are wholly opaque (the shrink counts holes as black).
+                if (one.opaque(x, y) && covered == k * k) {
+                    for (int c = 0; c < 3; ++c)
+                        difference +=
+                            std::abs(int(one.bytes(x, y)[c]) - int(shrunk.bytes(x, y)[c]));
+                    ++compared;
+                }
+            }
+        ASSERT_GT(compared, opaque / 2);
+        EXPECT_LT(difference / double(3 * compared), 2.0);
+    }
+}
+
+// What the program reads from a twin: the colours of the opaque pixels, alpha 255, and holes as
+// (0, 0, 0, 0), which it takes as transparent.
+TEST(AssetgenPng, DecodesToTheSamePixelsAndHoles) {
+    assetgen::Image img(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            if ((x + y) % 3)
+                img.set(x, y, {float(40 * x + 10), float(90 * y + 5), float(255 - 30 * x)});
+    int w = 0, h = 0, channels = 0;
+    const Bytes png = assetgen::encodePng(img);
+    uint8_t* px = stbi_load_from_memory(png.data(), int(png.size()), &w, &h, &channels, 4);
+    ASSERT_NE(px, nullptr);
+    EXPECT_EQ(w, 5);
+    EXPECT_EQ(h, 3);
+    EXPECT_EQ(channels, 4);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const uint8_t* p = px + (size_t(y) * 5 + size_t(x)) * 4;
+            if (img.opaque(x, y)) {
+                EXPECT_EQ(std::memcmp(p, img.bytes(x, y), 3), 0) << x << "," << y;
+                EXPECT_EQ(p[3], 255) << x << "," << y;
+            } else {
+                EXPECT_EQ(p[0] | p[1] | p[2] | p[3], 0) << x << "," << y;
+            }
         }
+    stbi_image_free(px);
 }
 
 TEST_F(AssetgenFiles, ThumbnailsAre50By50JpegsThatTellTheStylesApart) {
