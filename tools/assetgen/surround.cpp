@@ -11,8 +11,9 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-// Where the centre of pixel i of a picture painted at the given detail lies in the design.
-float designAt(int i, int detail) { return (float(i) + 0.5f) / float(detail); }
+// Where the centre of pixel i of a picture painted at the given detail lies in the design,
+// measured from the design pixel's edge (the art here works in pixel-edge coordinates).
+float cellCentre(int i, int detail) { return (float(i) + 0.5f) / float(detail); }
 
 struct Geometry {
     int ox0, ox1, oy;  // opening: between ox0 and ox1, below oy
@@ -305,7 +306,7 @@ Image paintSurround(int style, SurroundPart part, int detail) {
     Image img(p.width * detail, p.height * detail);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            float sx = float(p.x) + designAt(x, detail), sy = float(p.y) + designAt(y, detail);
+            float sx = float(p.x) + cellCentre(x, detail), sy = float(p.y) + cellCentre(y, detail);
             if (part == SurroundPart::Top && s.inOpening(sx, sy)) continue;
             img.set(x, y, s.colour(sx, sy));
         }
@@ -330,7 +331,7 @@ Image paintMantel(int style, int detail) {
     uint32_t seed = 700 + uint32_t(style);
     for (int iy = 0; iy < img.height(); ++iy)
         for (int ix = 0; ix < img.width(); ++ix) {
-            float x = designAt(ix, detail), y = designAt(iy, detail);
+            float x = cellCentre(ix, detail), y = cellCentre(iy, detail);
             Rgb c;
             if (style == 5) {
                 // A slab of slate, its layers showing on the front edge.
