@@ -412,23 +412,25 @@ void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, co
 
 namespace {
 
-RgbaImage ReadTwin(const std::string& path) {
-    RgbaImage twin;
+// A twin decoded as four bytes a pixel, or null when there is none of exactly this size (told
+// by its header, before anything is decoded).
+struct Twin {
+    std::unique_ptr<uint8_t, void (*)(void*)> rgba{nullptr, stbi_image_free};
+    int width = 0, height = 0;
+};
+
+Twin ReadTwin(const std::string& path, int width, int height) {
+    Twin twin;
     auto bytes = ReadFileBytes(path, Compositor::kMaxPictureFileBytes);
     if (!bytes || bytes->empty()) return twin;
     int w = 0, h = 0, channels = 0;
     const int length = static_cast<int>(bytes->size());
-    // A twin is at most kTwinDetail times the largest picture drawn.
-    if (!stbi_info_from_memory(bytes->data(), length, &w, &h, &channels) || w <= 0 || h <= 0 ||
-        w > Picture::kMaxWidth * kTwinDetail || h > Picture::kMaxHeight * kTwinDetail ||
-        ClaimsMoreThanItHolds(*bytes, w, h))
+    if (!stbi_info_from_memory(bytes->data(), length, &w, &h, &channels) || w != width ||
+        h != height || ClaimsMoreThanItHolds(*bytes, w, h))
         return twin;
-    uint8_t* rgba = stbi_load_from_memory(bytes->data(), length, &w, &h, &channels, 4);
-    if (!rgba) return twin;
+    twin.rgba.reset(stbi_load_from_memory(bytes->data(), length, &w, &h, &channels, 4));
     twin.width = w;
     twin.height = h;
-    twin.pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
-    stbi_image_free(rgba);
     return twin;
 }
 
@@ -447,24 +449,33 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         const Cached* file = nullptr;
         for (const Cached& c : cache_)
             if (c.picture.get() == &p) file = &c;
-        RgbaImage twin = file ? ReadTwin(TwinPath(file->path)) : RgbaImage{};
-        if (!twin.pixels.empty()) {
+        Twin twin;
+        if (file)
+            twin = ReadTwin(TwinPath(file->path), p.Width() * kTwinDetail,
+                            p.Height() * kTwinDetail);
+        if (twin.rgba) {
             // The twin's own colours decide its holes, as for its picture.
             const int64_t key = KeyColour(file->key);
-            for (size_t i = 0; i < twin.pixels.size(); i += 4) {
-                const uint8_t* px = &twin.pixels[i];
-                if (static_cast<int64_t>(px[0] | (px[1] << 8) | (px[2] << 16)) == key)
-                    twin.pixels[i + 3] = 0;
-            }
-            if (!TwinMatches(twin, p)) twin = {};
+            uint8_t* px = twin.rgba.get();
+            for (size_t i = 0; i < size_t{4} * twin.width * twin.height; i += 4)
+                if (static_cast<int64_t>(px[i] | (px[i + 1] << 8) | (px[i + 2] << 16)) == key)
+                    px[i + 3] = 0;
+            if (!TwinMatches(twin.rgba.get(), twin.width, twin.height, p)) twin.rgba.reset();
         }
-        RgbaImage at = twin.pixels.empty() ? Enlarged(p, k)
-                       : k == kTwinDetail
-                           ? std::move(twin)
-                           : Resampled(twin.pixels.data(), twin.width, twin.height, -1,
-                                       p.Width() * k, p.Height() * k);
-        made.picture = DetailPicture::FromRgba(at.pixels.data(), at.width, at.height,
-                                               Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+        RgbaImage at;
+        if (!twin.rgba) {
+            at = Enlarged(p, k);
+        } else if (k == kTwinDetail) {
+            made.picture = DetailPicture::FromRgba(twin.rgba.get(), twin.width, twin.height,
+                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+        } else {
+            at = Resampled(twin.rgba.get(), twin.width, twin.height, -1, p.Width() * k,
+                           p.Height() * k);
+        }
+        twin.rgba.reset();
+        if (!made.picture)
+            made.picture = DetailPicture::FromRgba(at.pixels.data(), at.width, at.height,
+                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }

@@ -167,11 +167,11 @@ RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColou
     return out;
 }
 
-bool TwinMatches(const RgbaImage& twin, const Picture& picture) {
+bool TwinMatches(const uint8_t* rgba, int width, int height, const Picture& picture) {
     const int w = picture.Width(), h = picture.Height();
-    if (picture.Empty() || twin.width != w * kTwinDetail || twin.height != h * kTwinDetail)
+    if (!rgba || picture.Empty() || width != w * kTwinDetail || height != h * kTwinDetail)
         return false;
-    const RgbaImage back = Resampled(twin.pixels.data(), twin.width, twin.height, -1, w, h);
+    const RgbaImage back = Resampled(rgba, width, height, -1, w, h);
     uint64_t difference = 0, both = 0, disagree = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {

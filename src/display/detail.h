@@ -63,6 +63,6 @@ RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColou
 // Whether a twin shows the same picture: exactly kTwinDetail times its size, and, shrunk back,
 // close in colour and in what is transparent. A picture replaced by a user's own keeps the old
 // twin beside it, which must then not be shown.
-bool TwinMatches(const RgbaImage& twin, const Picture& picture);
+bool TwinMatches(const uint8_t* rgba, int width, int height, const Picture& picture);
 
 }  // namespace hg
