@@ -315,3 +315,23 @@ def mean_colour(path, box):
     px = pixels(path, box)
     n = max(1, len(px))
     return tuple(sum(p[i] for p in px) / n for i in range(3))
+
+
+def detail_beyond_800x600(path, box, scale, name):
+    """How much of a screenshot's crop an 800 x 600 picture could not hold: the crop is shrunk
+    to the size it has in the 800 x 600 layout (`scale` screen pixels a layout pixel) and
+    enlarged again, and the share (in percent) of its pixels that then differ by more than 16 in
+    a channel is given: fine lines and edges that the small picture has no room for. A picture
+    that is an enlarged 800 x 600 one comes back nearly as it was. The crop and its round trip
+    are kept beside the screenshot as `name`.png and `name`-800x600.png."""
+    x, y, w, h = box
+    folder = os.path.dirname(path)
+    crop = os.path.join(folder, f"{name}.png")
+    back = os.path.join(folder, f"{name}-800x600.png")
+    subprocess.run(["convert", path, "-crop", f"{w}x{h}+{x}+{y}", "+repage", crop], check=True)
+    small = f"{max(1, round(w / scale))}x{max(1, round(h / scale))}!"
+    subprocess.run(["convert", crop, "-filter", "Triangle", "-resize", small, "-filter",
+                    "Triangle", "-resize", f"{w}x{h}!", back], check=True)
+    a, b = pixels(crop), pixels(back)
+    lost = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > 16)
+    return 100 * lost / max(1, len(a))
