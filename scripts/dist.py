@@ -70,8 +70,10 @@ def windows_path(rel):
 
 
 def write_file_lists(files):
-    """The File commands of the setup program and the matching Delete/RMDir commands of the
-    uninstaller; folders are removed deepest first and only when left empty."""
+    """The File commands of the setup program, the matching Delete/RMDir commands of the
+    uninstaller (folders deepest first, removed only when left empty) and, in the same order,
+    the folders below the install folder that the setup protects when something it did not
+    install keeps them there."""
     install = []
     folders = set()
     current = None
@@ -85,10 +87,12 @@ def write_file_lists(files):
             folder = os.path.dirname(folder)
         install.append(f'File "{nsis_text(os.path.join(ASSETS, rel))}"')
     remove = [f'Delete "{windows_path(rel)}"' for rel in files]
-    for folder in sorted(folders, key=lambda f: (-f.count("/"), f)):
-        remove.append(f'RMDir "{windows_path(folder)}"')
+    deepest_first = sorted(folders, key=lambda f: (-f.count("/"), f))
+    remove += [f'RMDir "{windows_path(folder)}"' for folder in deepest_first]
+    kept = [f'!insertmacro ProtectKeptFolder "{windows_path(folder)}"' for folder in deepest_first]
     paths = []
-    for name, lines in (("files_install.nsh", install), ("files_uninstall.nsh", remove)):
+    for name, lines in (("files_install.nsh", install), ("files_uninstall.nsh", remove),
+                        ("folders.nsh", kept)):
         paths.append(os.path.join(WORK, name))
         with open(paths[-1], "w") as f:
             f.write("\n".join(lines) + "\n")
@@ -106,14 +110,15 @@ def welcome_picture():
 
 
 def build_setup(version, major, minor, files, scr=SCR, out_folder=DIST, amd64=False):
-    install_list, uninstall_list = write_file_lists(files)
+    install_list, uninstall_list, folder_list = write_file_lists(files)
     total = os.path.getsize(scr) + sum(os.path.getsize(os.path.join(ASSETS, f)) for f in files)
     out = os.path.join(out_folder, f"HearthglowSetup-{version}.exe")
     defines = {
         "HG_VERSION": version, "HG_VERSION_MAJOR": major, "HG_VERSION_MINOR": minor,
         "HG_OUTFILE": out, "HG_SCR": scr, "HG_ICON": os.path.join(RESOURCES, "hrthglow.ico"),
         "HG_WELCOME_BMP": welcome_picture(), "HG_FILES_INSTALL": install_list,
-        "HG_FILES_UNINSTALL": uninstall_list, "HG_SIZE_KB": str(math.ceil(total / 1024)),
+        "HG_FILES_UNINSTALL": uninstall_list, "HG_FOLDERS": folder_list,
+        "HG_SIZE_KB": str(math.ceil(total / 1024)),
     }
     licence = next((os.path.join(ROOT, n) for n in LICENCE_NAMES
                     if os.path.isfile(os.path.join(ROOT, n))), None)
