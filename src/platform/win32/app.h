@@ -12,6 +12,10 @@ namespace hg {
 
 class SceneWindow;
 
+// Our window classes, as another instance of ours looks for them.
+constexpr const char* kPreviewClass = "HearthglowPreview";
+constexpr const wchar_t* kSetupClass = L"HearthglowSetup";
+
 class App : public StartupHost {
   public:
     explicit App(HINSTANCE instance);
@@ -33,8 +37,9 @@ class App : public StartupHost {
 
     // StartupHost
     std::string CommandLineArguments() override;
-    uintptr_t FindTopLevelWindow(const std::string& title) override;
     bool PreviousInstance() override;
+    bool ClaimScene() override;
+    bool SettingsWindowShowsUs() override;
     Rect DesktopWindowRect() override;
     bool IsWindow(int32_t handle) override;
     bool GetClientRect(int32_t handle, Rect& rect) override;
@@ -43,7 +48,7 @@ class App : public StartupHost {
     void ShowSceneWindowTopmost(int32_t width, int32_t height) override;
     void SetScreenSaverRunning(bool running) override;
     void ShowPreview(int32_t parent, int32_t width, int32_t height) override;
-    void ShowSetup() override;
+    void ShowSetup(int32_t owner) override;
     void RequestPasswordChange(uintptr_t owner) override;
     void CloseDownScene() override;
 
@@ -55,6 +60,7 @@ class App : public StartupHost {
     Module1State module_;
     RegistryStore store_;
     HANDLE instanceMutex_ = nullptr;
+    HANDLE sceneMutex_ = nullptr;
     bool previousInstance_ = false;
     int openWindows_ = 0;
     std::unique_ptr<SceneWindow> scene_;
@@ -65,7 +71,7 @@ class App : public StartupHost {
 };
 
 HWND CreatePreviewWindow(App& app);
-HWND CreateSetupWindow(App& app);
+HWND CreateSetupWindow(App& app, HWND owner);
 HWND CreateHelpWindow(App& app);
 
 }  // namespace hg

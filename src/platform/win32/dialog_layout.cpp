@@ -195,6 +195,10 @@ void DialogWindow::FitGapLabels() {
 
 void DialogWindow::Show() {
     ShowWindow(window_, SW_SHOW);
+    if (owner_ && !ownerDisabled_) {
+        EnableWindow(owner_, FALSE);
+        ownerDisabled_ = true;
+    }
     SetForegroundWindow(window_);
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
 }

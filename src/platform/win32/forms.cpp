@@ -6,7 +6,6 @@ namespace hg {
 
 namespace {
 
-constexpr const char* kPreviewClass = "HearthglowPreview";
 constexpr int kPreviewWidth = 153;
 constexpr int kPreviewHeight = 115;
 
