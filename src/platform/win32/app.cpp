@@ -157,6 +157,7 @@ void App::LoadSceneWindow() {
     if (scene_) return;
     scene_ = std::make_unique<SceneWindow>(*this);
     scene_->Form().Load();
+    if (!scene_->Form().Closed()) scene_->WatchDisplayPower();
 }
 
 uintptr_t App::SceneWindowHandle() {
