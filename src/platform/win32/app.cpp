@@ -5,7 +5,7 @@
 
 namespace hg {
 
-App::App(HINSTANCE instance) : instance_(instance) {}
+App::App(HINSTANCE instance) : instance_(instance), previewPicture_(instance) {}
 
 App::~App() {
     if (sceneMutex_) CloseHandle(sceneMutex_);

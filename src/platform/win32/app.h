@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/win32/preview_picture.h"
 #include "platform/win32/registry_store.h"
 #include "startup/module1.h"
 #include "startup/module1_state.h"
@@ -27,6 +28,7 @@ class App : public StartupHost {
     HINSTANCE Instance() const { return instance_; }
     Module1State& Module() { return module_; }
     SettingsStore& Store() { return store_; }
+    PreviewPicture& PreviewPainter() { return previewPicture_; }
 
     // Bookkeeping of our top-level windows: the process ends when the last one closes.
     void WindowOpened() { ++openWindows_; }
@@ -65,6 +67,7 @@ class App : public StartupHost {
     int openWindows_ = 0;
     std::unique_ptr<SceneWindow> scene_;
     HWND preview_ = nullptr;
+    PreviewPicture previewPicture_;
     UINT_PTR previewWatch_ = 0;  // a thread timer: it outlives a preview window destroyed unseen
     HWND setup_ = nullptr;
     HWND help_ = nullptr;
