@@ -33,8 +33,8 @@ class PowerPlan {
     ReadValueIndex readDc_ = nullptr;
 };
 
-// Registers `window` for WM_POWERBROADCAST when the display's state changes; the handles to
-// give to StopPowerNotice, none where Windows cannot tell.
+// Has WM_POWERBROADCAST sent to `window` whenever this setting changes; the handle to give to
+// StopPowerNotice, or null where Windows cannot tell.
 HPOWERNOTIFY NoticeDisplayPower(HWND window, const GUID& setting);
 void StopPowerNotice(HPOWERNOTIFY notice);
 
