@@ -431,6 +431,9 @@ std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
 void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
     image_ = image;
     primary_ = primary;
+    // A new layout moves the window under a pointer nobody touched (a monitor gone, another
+    // resolution): the next pointer message only finds where the pointer now is.
+    ForgetPointer();
     if (!open_ || !image_.pixels) return;
     // Kept pixels belong to the window as it was.
     ForgetKeptPixels();

@@ -29,6 +29,8 @@ class TegoDDrw {
     virtual ~TegoDDrw() = default;
     void SetEvents(TegoDDrwEvents* events) { events_ = events; }
     virtual void SetVisible(bool visible) {}
+    // While held, no FrameDue is raised (nothing on the screen is seen, so nothing is drawn).
+    virtual void HoldFrames(bool held) {}
 
     virtual bool OpenDisplay(int width, int height, int bitsPerPixel,
                              const std::string& options) = 0;

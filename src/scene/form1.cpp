@@ -11,6 +11,8 @@ Form1::Form1(const Form1Parts& parts)
       TimerTotal(parts.timers, "TimerTotal", 1000, true, Ticks(&Form1::TimerTotal_Timer)),
       TimerMIDI(parts.timers, "TimerMIDI", 1050, true, Ticks(&Form1::TimerMIDI_Timer)),
       Timer3(parts.timers, "Timer3", kTimer3IntervalMs, false, Ticks(&Form1::Timer3_Timer)),
+      TimerSleep(parts.timers, "TimerSleep", kTimerSleepIntervalMs, true,
+                 Ticks(&Form1::TimerSleep_Timer)),
       store_(parts.store),
       host_(parts.host),
       clock_(parts.clock),
@@ -29,7 +31,8 @@ std::function<void()> Form1::Ticks(void (Form1::*handler)()) {
 }
 
 void Form1::StopTimers() {
-    for (Timer* t : {&Timer1, &Timer2, &TimerTotal, &TimerMIDI, &Timer3}) t->SetEnabled(false);
+    for (Timer* t : {&Timer1, &Timer2, &TimerTotal, &TimerMIDI, &Timer3, &TimerSleep})
+        t->SetEnabled(false);
 }
 
 void Form1::Load() {
@@ -42,6 +45,12 @@ void Form1::Load() {
     FirstFrame = -1;
 
     if (ReadSceneSettings(store_, Settings, module_.PwrSave)) TimerMIDI.SetEnabled(false);
+    // "Disable any Power Saving settings": today's Windows turns the display off and sends the
+    // computer to sleep by itself, asking no window; a request held for the run stops both.
+    if (module_.PwrSave != 0) {
+        host_.HoldDisplayAndSystem(true);
+        holdingPower_ = true;
+    }
     RotateFP();
 
     TegoDDrw1.SetVisible(false);
@@ -62,6 +71,8 @@ void Form1::CloseDown() {
     host_.ShowCursor(true);
     TegoDDrw1.CloseDisplay();
     host_.SetScreenSaverRunning(false);
+    if (holdingPower_) host_.HoldDisplayAndSystem(false);
+    holdingPower_ = false;
     TegoSnd1.StopMidi();
     host_.CloseOtherForms();
     host_.UnloadSceneWindow();

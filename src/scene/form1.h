@@ -30,6 +30,8 @@ class Form1 : public TegoDDrwEvents {
   public:
     // Ticks of Timer3 after a monitor power-down that was let through; the fourth stops the music.
     static constexpr int kTimer3IntervalMs = 15000;
+    // How often the user's idle time is held against the power plan's sleep timeout.
+    static constexpr int kTimerSleepIntervalMs = 1000;
 
     explicit Form1(const Form1Parts& parts);
     ~Form1() override;
@@ -49,6 +51,9 @@ class Form1 : public TegoDDrwEvents {
     void MouseMoved(int button, int shift, int x, int y) override;
     void MouseButton(int button, int shift, int x, int y) override;
     void KeyEvent(int16_t keyCode, int16_t shift) override;
+
+    // From the platform: the display went off (false) or came back on (true).
+    void DisplayPowerChanged(bool on);
 
     // True once the run has ended (CloseDown, or a display that could not be opened): nothing
     // may act afterwards (on Windows the process is gone).
@@ -70,6 +75,8 @@ class Form1 : public TegoDDrwEvents {
     void MidiSounds();
     void RotateFP();
     void GatherFP();
+    // Stops the music and the crackle and lets their devices go, as the Q key does.
+    void LetSoundGo();
 
     // Timer ticks.
     void Timer1_Timer();
@@ -77,6 +84,7 @@ class Form1 : public TegoDDrwEvents {
     void TimerTotal_Timer();
     void TimerMIDI_Timer();
     void Timer3_Timer();
+    void TimerSleep_Timer();
 
     // A timer's tick handler that does nothing once the run has ended.
     std::function<void()> Ticks(void (Form1::*handler)());
@@ -94,6 +102,9 @@ class Form1 : public TegoDDrwEvents {
     Timer TimerTotal;
     Timer TimerMIDI;
     Timer Timer3;
+    // Our own: lets every sound go once the user has been idle as long as the power plan
+    // waits before it puts the computer to sleep, since an open audio stream keeps it awake.
+    Timer TimerSleep;
 
     int16_t InputArmed = 0;  // 16-bit Boolean: 0 or -1
     int32_t SecondsRunning = 0;
@@ -120,6 +131,9 @@ class Form1 : public TegoDDrwEvents {
     Clock& clock_;
     Module1State& module_;
     bool closed_ = false;
+    bool holdingPower_ = false;  // the display and the system are held on for the run
+    bool sleepDue_ = false;      // the idle time has reached the sleep timeout
+    bool displayOn_ = true;
 };
 
 }  // namespace hg

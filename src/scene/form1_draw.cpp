@@ -159,6 +159,8 @@ void Form1::OpenDirectDrawSession() {
 }
 
 void Form1::FrameDue() {
+    // Pictures on a display that is off are seen by nobody.
+    if (!displayOn_) return;
     // A frame that cannot be finished (memory running out, say) is given up; the next one is
     // drawn whole from the start, so nothing of it lingers.
     try {

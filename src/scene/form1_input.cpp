@@ -59,11 +59,7 @@ void Form1::KeyEvent(int16_t keyCode, int16_t shift) {
             TegoSnd1.StopMidi();
             break;
         case kKeyQ:
-            TegoSnd1.StopMidi();
-            TimerMIDI.SetEnabled(false);
-            TegoDS1.StopAllWaves();
-            TegoDS1.DropWave(CrackleWave);
-            Settings.SoundOn = 0;
+            LetSoundGo();
             break;
         case kKeyS:
             // Never below 0: the next tick adds one back, and the track table starts at 0.

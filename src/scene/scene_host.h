@@ -1,11 +1,12 @@
 #pragma once
 // What the scene window needs from the platform beyond its controls and timers.
+#include <cstdint>
 #include <string>
 
 namespace hg {
 
 class SceneHost {
-public:
+  public:
     virtual ~SceneHost() = default;
     // Puts the monitor-power filter in place on the scene window.
     virtual void HookSceneWindow() = 0;
@@ -21,11 +22,20 @@ public:
     virtual void UnloadSceneWindow() = 0;
     // Ends the process at once. On Windows it does not return; fakes record it and return.
     virtual void EndProcess() = 0;
+
+    // Power. A platform that knows of no power plan reports none and holds nothing.
+    // Milliseconds since the user's last input in this session.
+    virtual int64_t IdleMilliseconds() { return 0; }
+    // How long the user may be idle before the power plan puts the computer to sleep, in
+    // seconds, on the power source in use now; 0 when it never does or cannot be read.
+    virtual int64_t SleepTimeoutSeconds() { return 0; }
+    // Keeps the display on and the computer awake (true), or lets both go (false).
+    virtual void HoldDisplayAndSystem(bool hold) {}
 };
 
 // The clock and the user's regional formats.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since local midnight, with the fraction.
     virtual double TimeOfDay() = 0;

@@ -22,6 +22,9 @@ class MidiOutput {
     virtual ~MidiOutput() = default;
     // The synthesizer, or null when there is none.
     virtual std::unique_ptr<MidiPort> Open() = 0;
+    // Waits up to `ms` for the device to have done everything it was asked (an output that
+    // does it all at once has nothing to wait for); whether it has.
+    virtual bool Settle(int ms) { return true; }
 };
 
 class MonotonicClock {

@@ -18,6 +18,8 @@ class ThreadedMusic : public TegoSnd {
     void PlayMidiFile(const std::string& path, int32_t from, int32_t to) override;
     void StopMidi() override;
     bool IsMidiPlaying() override;
+    // Waits up to `ms` for the output to have let the device go after StopMidi.
+    bool Settle(int ms) { return output_->Settle(ms); }
 
   private:
     void Run();

@@ -8,11 +8,6 @@ namespace hg {
 
 namespace {
 
-// Windows XP and earlier title the host of the preview pane "Display Properties"; Vista and
-// later "Screen Saver Settings". Its Preview button starts "/s" while our "/p" instance still
-// runs, so either title must let that second instance through.
-constexpr const char* kSettingsWindowTitles[] = {"Display Properties", "Screen Saver Settings"};
-
 // What a launcher may leave around the switches: blanks, tabs and line ends.
 bool IsCommandLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -30,14 +25,15 @@ std::string NormaliseCommandLine(std::string_view arguments) {
 
 Mode ModeOf(const std::string& normalised) {
     std::string mode = normalised.substr(0, 2);
-    if (mode.empty() || mode == "/s") return Mode::Scene;
+    if (mode == "/s") return Mode::Scene;
     if (mode == "/p") return Mode::Preview;
-    if (mode == "/c") return Mode::Configure;
+    // No switch at all is how Explorer's Configure command starts a screen saver.
+    if (mode.empty() || mode == "/c") return Mode::Configure;
     if (mode == "/a") return Mode::Password;
     return Mode::None;
 }
 
-std::optional<int32_t> PreviewHandleOf(const std::string& normalised) {
+std::optional<int32_t> WindowHandleOf(const std::string& normalised) {
     for (size_t n = normalised.size(); n >= 1; --n) {
         auto value = ParseNumber(std::string_view(normalised).substr(normalised.size() - n));
         if (value) {
@@ -52,14 +48,17 @@ std::optional<int32_t> PreviewHandleOf(const std::string& normalised) {
 void Module1::Main() {
     std::string commandLine = NormaliseCommandLine(host_.CommandLineArguments());
     Mode mode = ModeOf(commandLine);
-    uintptr_t settingsWindow = 0;
-    for (const char* title : kSettingsWindowTitles) {
-        if (!settingsWindow) settingsWindow = host_.FindTopLevelWindow(title);
-    }
-    // Every mode counts as an instance, so a scene that Windows starts on idle finds the dialog,
-    // the preview or a scene started without a switch already running.
+    // Every mode counts as an instance, so a scene that Windows starts on idle finds the dialog
+    // or the preview already running and stays away.
     const bool previousInstance = host_.PreviousInstance();
-    if (commandLine.substr(0, 2) == "/s" && settingsWindow == 0 && previousInstance) return;
+    if (mode == Mode::Scene) {
+        // Never two scenes. Beside anything else of ours a scene runs only when a settings
+        // window shows us: its Preview button starts "/s" while our preview (or the dialog it
+        // owns) still runs. Asking the window itself rather than its title keeps that working
+        // in every language Windows speaks.
+        if (!host_.ClaimScene()) return;
+        if (previousInstance && !host_.SettingsWindowShowsUs()) return;
+    }
 
     switch (mode) {
         case Mode::Scene: {
@@ -70,7 +69,7 @@ void Module1::Main() {
             break;
         }
         case Mode::Preview: {
-            if (auto handle = PreviewHandleOf(commandLine)) state_.PreviewParent = *handle;
+            if (auto handle = WindowHandleOf(commandLine)) state_.PreviewParent = *handle;
             // A missing or foreign handle would leave an invisible window that keeps the
             // process alive for ever; with no pane to fill there is nothing to show.
             if (state_.PreviewParent == 0 || !host_.IsWindow(state_.PreviewParent)) return;
@@ -79,9 +78,12 @@ void Module1::Main() {
                               state_.PreviewRect.bottom);
             break;
         }
-        case Mode::Configure:
-            host_.ShowSetup();
+        case Mode::Configure: {
+            // A handle that names no window (or none at all) leaves the dialog on its own.
+            const int32_t owner = WindowHandleOf(commandLine).value_or(0);
+            host_.ShowSetup(owner != 0 && host_.IsWindow(owner) ? owner : 0);
             break;
+        }
         case Mode::Password: {
             uintptr_t owner = host_.SceneWindowHandle();
             host_.RequestPasswordChange(owner);

@@ -44,11 +44,13 @@ WINE = ["wine"] if ARCH == "win32" else [WINE64_LOADER]
 SCR = os.path.join(BUILD, ARCH, "hrthglow.scr")
 PROBE = os.path.join(BUILD, ARCH, "probe_win32.exe")
 DRIVER = os.path.join(BUILD, ARCH, "dialog_driver_win32.exe")
+PREVIEW_HOST = os.path.join(BUILD, ARCH, "preview_host.exe")
 PREFIX = os.path.join(BUILD, "wineprefix" if ARCH == "win32" else "wineprefix64")
 ASSETS = os.path.join(BUILD, "assets", "install")
 SHOTS = os.path.join(BUILD, "e2e-shots")
 REG_KEY = r"HKCU\Software\Tallowmere\hrthglow"
 SCENE_CLASS = "HearthglowScene"
+SETUP_CLASS = "HearthglowSetup"
 
 
 class Skip(Exception):

@@ -19,17 +19,22 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 HWND MakeWindow(const char* title, int clientW, int clientH) {
-    WNDCLASSA wc = {};
+    // A Unicode window, as the settings window is, titled as the command line says.
+    std::wstring wide(strlen(title) + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_ACP, 0, title, -1, wide.data(), static_cast<int>(wide.size())) - 1));
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "HgProbeHost";
-    RegisterClassA(&wc);
+    wc.lpszClassName = L"HgProbeHost";
+    RegisterClassW(&wc);
     DWORD style = WS_OVERLAPPEDWINDOW;
     RECT r = {0, 0, clientW, clientH};
     AdjustWindowRect(&r, style, FALSE);
-    HWND w = CreateWindowA("HgProbeHost", title, style | WS_VISIBLE, 10, 10, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND w =
+        CreateWindowW(L"HgProbeHost", wide.c_str(), style | WS_VISIBLE, 10, 10, r.right - r.left,
+                      r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
     return w;
 }
 
@@ -42,6 +47,24 @@ void Pump(DWORD ms) {
             DispatchMessageA(&msg);
         }
         Sleep(20);
+    }
+}
+
+// Waits for a process to end while answering the messages our windows are sent meanwhile (the
+// other process may wait on them); whether it ended.
+bool WaitPumping(HANDLE process, DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        const LONG left = static_cast<LONG>(end - GetTickCount());
+        if (left <= 0) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        const DWORD r =
+            MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
 }
 
@@ -99,6 +122,70 @@ int HostPreview(const char* scr, int w, int h, const char* tail) {
     printf("preview-ended=%d\n", wait == WAIT_OBJECT_0 ? 1 : 0);
     if (wait != WAIT_OBJECT_0) TerminateProcess(proc, 1);
     CloseHandle(proc);
+    return 0;
+}
+
+// keep-preview <scr> <client-w> <client-h> <title> <seconds>: hosts the preview in a pane of
+// that size in a window of that title, says so, and keeps both for that long.
+int KeepPreview(const char* scr, int w, int h, const char* title, int seconds) {
+    HWND host = MakeWindow(title, w, h);
+    char cl[512];
+    snprintf(cl, sizeof cl, "\"%s\" /p %lu", scr, (unsigned long)(uintptr_t)host);
+    HANDLE proc = Start(cl);
+    if (!proc) {
+        printf("start-failed\n");
+        return 2;
+    }
+    HWND child = WaitForChild(host);
+    printf("%s\n", child && IsWindowVisible(child) ? "preview-shown" : "no-child");
+    Pump(static_cast<DWORD>(seconds) * 1000);
+    DestroyWindow(host);
+    WaitForSingleObject(proc, 5000);
+    CloseHandle(proc);
+    return 0;
+}
+
+// host-config <scr> <handle|host>: starts "/c:<handle>" (with "host", a window of ours) and
+// reports the dialog's owner, whether it has a taskbar button of its own and whether the host
+// could be used meanwhile; then closes the dialog and reports the host again.
+int HostConfig(const char* scr, const char* handle) {
+    HWND host = MakeWindow("Settings Host", 300, 200);
+    char cl[512];
+    if (!strcmp(handle, "host"))
+        snprintf(cl, sizeof cl, "\"%s\" /c:%lu", scr, (unsigned long)(uintptr_t)host);
+    else
+        snprintf(cl, sizeof cl, "\"%s\" /c:%s", scr, handle);
+    DWORD pid = 0;
+    HANDLE proc = Start(cl, &pid);
+    if (!proc) {
+        printf("start-failed\n");
+        return 2;
+    }
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !(dialog && IsWindowVisible(dialog)); ++i) {
+        Pump(50);
+        dialog = FindWindowW(L"HearthglowSetup", nullptr);
+    }
+    if (!dialog) {
+        printf("no-dialog\n");
+        TerminateProcess(proc, 1);
+        return 1;
+    }
+    Pump(500);  // the dialog settles in
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    const LONG ex = GetWindowLongW(dialog, GWL_EXSTYLE);
+    printf("owner=%s appwindow=%d host-enabled=%d\n",
+           owner == host ? "host"
+           : owner       ? "other"
+                         : "none",
+           (ex & WS_EX_APPWINDOW) ? 1 : 0, IsWindowEnabled(host) ? 1 : 0);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    const bool ended = WaitPumping(proc, 8000);
+    Pump(200);
+    printf("ended=%d host-enabled=%d\n", ended ? 1 : 0, IsWindowEnabled(host) ? 1 : 0);
+    if (!ended) TerminateProcess(proc, 1);
+    CloseHandle(proc);
+    DestroyWindow(host);
     return 0;
 }
 
@@ -235,6 +322,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && !strcmp(argv[1], "window-info")) return WindowInfo(argv[2]);
+    if (argc >= 7 && !strcmp(argv[1], "keep-preview"))
+        return KeepPreview(argv[2], atoi(argv[3]), atoi(argv[4]), argv[5], atoi(argv[6]));
+    if (argc >= 4 && !strcmp(argv[1], "host-config")) return HostConfig(argv[2], argv[3]);
     if (argc >= 3 && !strcmp(argv[1], "orphan-host")) return OrphanHost(argv[2]);
     if (argc >= 6 && !strcmp(argv[1], "text-mask"))
         return TextMask(argv[2], atoi(argv[3]), argv[4], atoi(argv[5]));
@@ -242,9 +332,9 @@ int main(int argc, char** argv) {
         return WaitProcess(strtoul(argv[2], nullptr, 0), atoi(argv[3]));
     if (argc >= 4 && !strcmp(argv[1], "syscommand"))
         return SysCommand(argv[2], strtoul(argv[3], nullptr, 0), argc >= 5 ? atol(argv[4]) : 2);
-    fprintf(
-        stderr,
-        "usage: probe "
-        "host-preview|orphan-host|wait-process|text-mask|make-window|window-info|syscommand ...\n");
+    fprintf(stderr,
+            "usage: probe "
+            "host-preview|keep-preview|host-config|orphan-host|wait-process|text-mask|make-window|"
+            "window-info|syscommand ...\n");
     return 2;
 }

@@ -189,7 +189,13 @@ std::vector<OutputFile> resourceFiles() {
 
 std::vector<OutputFile> resourceFiles(PictureCache& cache) {
     std::vector<OutputFile> out;
-    out.push_back({"preview.bmp", encodeBmp8(composeScene(1, false, true, cache).resized(153, 115))});
+    const Image preview = composeScene(1, false, true, cache);
+    out.push_back({"preview.bmp", encodeBmp8(preview.resized(153, 115))});
+    // The settings window's pane at 200% and 300% display scaling: painted at that size from
+    // the whole scene, not enlarged from the small one.
+    for (int k : {2, 3})
+        out.push_back({"preview" + std::to_string(k) + ".jpg",
+                       encodeJpeg(preview.resized(153 * k, 115 * k), 92)});
     for (int s = 1; s <= 6; ++s) {
         // The upper left corner, mostly stone with the fire beside it, tells
         // the styles apart at thumbnail size better than the whole hearth.

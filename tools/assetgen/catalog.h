@@ -49,8 +49,9 @@ struct OutputJob {
 std::vector<OutputJob> installJobs(const PictureCache* painted = nullptr);
 // Makes the files on up to `threads` threads: the same bytes in the same order however many.
 std::vector<OutputFile> makeFiles(const std::vector<OutputJob>& jobs, int threads);
-// The pictures built into the program: preview, thumbnails, the wall at detail 1 and at
-// kHighDetail, the icon. Pictures missing from the cache are painted into it.
+// The pictures built into the program: the preview (and its larger twins, twice and three
+// times as wide and tall), thumbnails, the wall at detail 1 and at kHighDetail, the icon.
+// Pictures missing from the cache are painted into it.
 std::vector<OutputFile> resourceFiles(PictureCache& cache);
 std::vector<OutputFile> resourceFiles();
 

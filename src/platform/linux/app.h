@@ -41,10 +41,11 @@ class LinuxApp : public StartupHost {
     // running it in a window of its own, configures it from hearthglow.xml, and asks for and
     // checks passwords itself.
     std::string CommandLineArguments() override { return "/s"; }
-    uintptr_t FindTopLevelWindow(const std::string&) override { return 0; }
     // xscreensaver starts one instance per screen and ends each itself; an instance that
     // refused to run beside another would leave a screen dark.
     bool PreviousInstance() override { return false; }
+    bool ClaimScene() override { return true; }
+    bool SettingsWindowShowsUs() override { return false; }
     Rect DesktopWindowRect() override;
     bool IsWindow(int32_t handle) override;
     bool GetClientRect(int32_t handle, Rect& rect) override;
@@ -54,7 +55,7 @@ class LinuxApp : public StartupHost {
     // xscreensaver knows when it runs a hack; there is no flag to set.
     void SetScreenSaverRunning(bool) override {}
     void ShowPreview(int32_t, int32_t, int32_t) override {}
-    void ShowSetup() override {}
+    void ShowSetup(int32_t) override {}
     void RequestPasswordChange(uintptr_t) override {}
     void CloseDownScene() override;
 

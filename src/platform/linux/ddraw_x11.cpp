@@ -208,7 +208,7 @@ bool X11DDraw::OpenPresentation() {
     SetWall(DecodePicture(std::vector<uint8_t>(kWallBmp, kWallBmp + kWallBmpSize), -1),
             DecodePicture(std::vector<uint8_t>(kWallHdPng, kWallHdPng + kWallHdPngSize), -1));
     frameTimer_.SetInterval(NextFrameDelayMs(refreshHz_));
-    frameTimer_.SetEnabled(true);
+    frameTimer_.SetEnabled(!framesHeld_);
     pointerKnown_ = false;
     FitWindowPicture();
     return true;
@@ -364,6 +364,11 @@ void X11DDraw::PaintText(const TextFont& font, const std::string& text, int32_t 
     text_.Paint(logical_.data(), Compositor::kWidth * k, Compositor::kHeight * k,
                 FontAtDetail(font, k), text, PlaceAtDetail(x, k), PlaceAtDetail(y, k), colour,
                 ToDetail(clip, k));
+}
+
+void X11DDraw::HoldFrames(bool held) {
+    framesHeld_ = held;
+    frameTimer_.SetEnabled(!held && IsOpen());
 }
 
 void X11DDraw::FrameTick() {

@@ -40,6 +40,7 @@ class X11DDraw : public DDrawControl {
 
     // An event of the target window; true when the display took it.
     bool OnEvent(const XEvent& event);
+    void HoldFrames(bool held) override;
 
   protected:
     bool OpenPresentation() override;
@@ -71,6 +72,7 @@ class X11DDraw : public DDrawControl {
     TextPainter text_;
     std::set<unsigned> keysDown_;  // held keys: X repeats a held key as further presses
     bool pointerKnown_ = false;
+    bool framesHeld_ = false;
 };
 
 }  // namespace hg

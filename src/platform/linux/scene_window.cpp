@@ -217,11 +217,13 @@ void SceneWindow::MonitorPowerTick() {
     const bool on = !enabled || level == DPMSModeOn;
     if (on == monitorOn_) return;
     monitorOn_ = on;
-    if (on) return;
-    if (FilterSceneMessage(parts_.module, *form_, kWmSysCommand, kScMonitorPower) == kWmCreate) {
+    if (!on &&
+        FilterSceneMessage(parts_.module, *form_, kWmSysCommand, kScMonitorPower) == kWmCreate) {
         DPMSForceLevel(display_, DPMSModeOn);
         monitorOn_ = true;
+        return;
     }
+    form_->DisplayPowerChanged(on);
 }
 
 void SceneWindow::ShowCursor(bool show) {

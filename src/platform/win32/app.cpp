@@ -5,9 +5,10 @@
 
 namespace hg {
 
-App::App(HINSTANCE instance) : instance_(instance) {}
+App::App(HINSTANCE instance) : instance_(instance), previewPicture_(instance) {}
 
 App::~App() {
+    if (sceneMutex_) CloseHandle(sceneMutex_);
     if (instanceMutex_) CloseHandle(instanceMutex_);
 }
 
@@ -78,10 +79,6 @@ std::string App::CommandLineArguments() {
     return p;
 }
 
-uintptr_t App::FindTopLevelWindow(const std::string& title) {
-    return reinterpret_cast<uintptr_t>(FindWindowA(nullptr, title.c_str()));
-}
-
 bool App::PreviousInstance() {
     // The mutex lives as long as this process, so a later instance sees it until we end.
     if (!instanceMutex_) {
@@ -89,6 +86,54 @@ bool App::PreviousInstance() {
         previousInstance_ = instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
     }
     return previousInstance_;
+}
+
+bool App::ClaimScene() {
+    if (sceneMutex_) return true;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Tallowmere.Hearthglow.Scene");
+    if (!mutex) return true;  // nothing to go by: as if we were alone
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    sceneMutex_ = mutex;
+    return true;
+}
+
+namespace {
+
+bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t found[64] = {};
+    return GetClassNameW(window, found, 64) > 0 && lstrcmpW(found, name) == 0;
+}
+
+bool HasClass(HWND window, const char* name) {
+    char found[64] = {};
+    return GetClassNameA(window, found, 64) > 0 && lstrcmpA(found, name) == 0;
+}
+
+// Our preview is a child of some window of the settings window, however deep: its host pane.
+BOOL CALLBACK FindOurPreview(HWND window, LPARAM found) {
+    if (!HasClass(window, kPreviewClass)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+BOOL CALLBACK FindShownOurs(HWND window, LPARAM found) {
+    if (HasClass(window, kSetupClass) && GetWindow(window, GW_OWNER)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    EnumChildWindows(window, FindOurPreview, found);
+    return *reinterpret_cast<bool*>(found) ? FALSE : TRUE;
+}
+
+}  // namespace
+
+bool App::SettingsWindowShowsUs() {
+    bool found = false;
+    EnumWindows(FindShownOurs, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 Rect App::DesktopWindowRect() {
@@ -112,6 +157,7 @@ void App::LoadSceneWindow() {
     if (scene_) return;
     scene_ = std::make_unique<SceneWindow>(*this);
     scene_->Form().Load();
+    if (!scene_->Form().Closed()) scene_->WatchDisplayPower();
 }
 
 uintptr_t App::SceneWindowHandle() {
@@ -148,7 +194,9 @@ void App::ShowPreview(int32_t parent, int32_t width, int32_t height) {
     previewWatch_ = SetTimer(nullptr, 0, kPreviewWatchMs, nullptr);
 }
 
-void App::ShowSetup() { setup_ = CreateSetupWindow(*this); }
+void App::ShowSetup(int32_t owner) {
+    setup_ = CreateSetupWindow(*this, reinterpret_cast<HWND>(static_cast<intptr_t>(owner)));
+}
 
 void App::ShowHelp() {
     if (help_) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/win32/preview_picture.h"
 #include "platform/win32/registry_store.h"
 #include "startup/module1.h"
 #include "startup/module1_state.h"
@@ -11,6 +12,10 @@
 namespace hg {
 
 class SceneWindow;
+
+// Our window classes, as another instance of ours looks for them.
+constexpr const char* kPreviewClass = "HearthglowPreview";
+constexpr const wchar_t* kSetupClass = L"HearthglowSetup";
 
 class App : public StartupHost {
   public:
@@ -23,6 +28,7 @@ class App : public StartupHost {
     HINSTANCE Instance() const { return instance_; }
     Module1State& Module() { return module_; }
     SettingsStore& Store() { return store_; }
+    PreviewPicture& PreviewPainter() { return previewPicture_; }
 
     // Bookkeeping of our top-level windows: the process ends when the last one closes.
     void WindowOpened() { ++openWindows_; }
@@ -33,8 +39,9 @@ class App : public StartupHost {
 
     // StartupHost
     std::string CommandLineArguments() override;
-    uintptr_t FindTopLevelWindow(const std::string& title) override;
     bool PreviousInstance() override;
+    bool ClaimScene() override;
+    bool SettingsWindowShowsUs() override;
     Rect DesktopWindowRect() override;
     bool IsWindow(int32_t handle) override;
     bool GetClientRect(int32_t handle, Rect& rect) override;
@@ -43,7 +50,7 @@ class App : public StartupHost {
     void ShowSceneWindowTopmost(int32_t width, int32_t height) override;
     void SetScreenSaverRunning(bool running) override;
     void ShowPreview(int32_t parent, int32_t width, int32_t height) override;
-    void ShowSetup() override;
+    void ShowSetup(int32_t owner) override;
     void RequestPasswordChange(uintptr_t owner) override;
     void CloseDownScene() override;
 
@@ -55,17 +62,19 @@ class App : public StartupHost {
     Module1State module_;
     RegistryStore store_;
     HANDLE instanceMutex_ = nullptr;
+    HANDLE sceneMutex_ = nullptr;
     bool previousInstance_ = false;
     int openWindows_ = 0;
     std::unique_ptr<SceneWindow> scene_;
     HWND preview_ = nullptr;
+    PreviewPicture previewPicture_;
     UINT_PTR previewWatch_ = 0;  // a thread timer: it outlives a preview window destroyed unseen
     HWND setup_ = nullptr;
     HWND help_ = nullptr;
 };
 
 HWND CreatePreviewWindow(App& app);
-HWND CreateSetupWindow(App& app);
+HWND CreateSetupWindow(App& app, HWND owner);
 HWND CreateHelpWindow(App& app);
 
 }  // namespace hg

@@ -7,6 +7,7 @@
 
 #include "platform/win32/message_hook.h"
 #include "scene/controls.h"
+#include "sound/threaded_music.h"
 
 namespace hg {
 
@@ -17,6 +18,6 @@ struct DrawingControl {
 
 DrawingControl CreateDrawingControl(HWND window);
 std::unique_ptr<TegoDS> CreateWaveControl(HWND window);
-std::unique_ptr<TegoSnd> CreateMusicControl(HWND window);
+std::unique_ptr<ThreadedMusic> CreateMusicControl(HWND window);
 
 }  // namespace hg

@@ -108,6 +108,7 @@ bool Win32DDraw::OpenPresentation() {
     timerSet_ = SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)),
                          nullptr) != 0;
     if (!timerSet_) return false;
+    if (framesHeld_) KillTimer(window_, kFrameTimerId);
     SetWall(LoadWall(L"WALL"), LoadWall(L"WALLHD"));
     CoverEveryMonitor();
     FitWindowPicture();
@@ -267,12 +268,22 @@ void Win32DDraw::PaintText(const TextFont& logical, const std::string& text, int
     GdiFlush();
 }
 
+void Win32DDraw::HoldFrames(bool held) {
+    if (held == framesHeld_) return;
+    framesHeld_ = held;
+    if (!IsOpen() || !timerSet_) return;
+    if (held)
+        KillTimer(window_, kFrameTimerId);
+    else
+        SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)), nullptr);
+}
+
 bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                  LRESULT& result) {
     result = 0;
     if (message == WM_TIMER && wParam == kFrameTimerId) {
         RaiseFrameDue();  // a tick still queued after closing finds the display closed
-        if (IsOpen() && timerSet_)
+        if (IsOpen() && timerSet_ && !framesHeld_)
             SetTimer(window_, kFrameTimerId, static_cast<UINT>(NextFrameDelayMs(refreshHz_)),
                      nullptr);
         return true;
@@ -294,6 +305,7 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
             FitWindowPicture();
             return false;
         case WM_DISPLAYCHANGE:
+            ForgetPointer();  // even where the window's picture keeps its size and place
             CoverEveryMonitor();
             FitWindowPicture();
             return false;

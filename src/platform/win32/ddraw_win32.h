@@ -24,6 +24,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
 
     bool OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT& result) override;
+    void HoldFrames(bool held) override;
 
   protected:
     bool OpenPresentation() override;
@@ -60,6 +61,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     int refreshHz_ = 0;
     HGDIOBJ previousFont_ = nullptr;
     bool timerSet_ = false;
+    bool framesHeld_ = false;
     // Keys pressed and not yet released, by virtual-key code: a held key's repeats are still
     // the one press. Kept here rather than read from a message's previous-state bit, which
     // describes the thread's key state as Wine last saw it, and that can be stale in a fresh

@@ -36,7 +36,7 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, HIC
 
 }  // namespace
 
-bool DialogWindow::Create(const wchar_t* className) {
+bool DialogWindow::Create(const wchar_t* className, HWND owner) {
     INITCOMMONCONTROLSEX icc = {
         sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
@@ -47,11 +47,15 @@ bool DialogWindow::Create(const wchar_t* className) {
     RegisterClassOnce(kPictureClass, PictureProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       nullptr);
 
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // A dialog modal to its owner is not put away on its own, or the owner would stay disabled
+    // with nothing in front of it.
+    const DWORD style =
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (owner ? 0 : WS_MINIMIZEBOX);
     window_ =
         CreateWindowExW(WS_EX_CONTROLPARENT, className, Widen(layout_.caption).c_str(), style,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, this);
     if (!window_) return false;
+    owner_ = owner;
     app_.WindowOpened();
     dpi_ = DpiOf(window_);
 

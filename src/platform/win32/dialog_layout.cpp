@@ -194,6 +194,11 @@ void DialogWindow::FitGapLabels() {
 }
 
 void DialogWindow::Show() {
+    // The owner waits from the moment the dialog appears, as for any modal dialog.
+    if (owner_ && !ownerDisabled_) {
+        EnableWindow(owner_, FALSE);
+        ownerDisabled_ = true;
+    }
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);

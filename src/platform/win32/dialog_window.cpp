@@ -50,6 +50,17 @@ void DialogWindow::Unload(Form&) {
     if (window_) PostMessageW(window_, kUnloadMessage, 0, 0);
 }
 
+void DialogWindow::Close() {
+    EnableOwner();
+    DestroyWindow(window_);
+}
+
+void DialogWindow::EnableOwner() {
+    if (!ownerDisabled_) return;
+    ownerDisabled_ = false;
+    if (IsWindow(owner_)) EnableWindow(owner_, TRUE);
+}
+
 void DialogWindow::Raise(Widget& widget, Event event) {
     if (quiet_ == 0 && form_) form_->Raise(widget.row, event);
 }
@@ -59,7 +70,7 @@ void DialogWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     const int code = HIWORD(wParam);
     if (id == IDCANCEL) {
         // Esc: the same as the close box.
-        DestroyWindow(window_);
+        Close();
         return;
     }
     Widget* w = WidgetOf(reinterpret_cast<HWND>(lParam));
@@ -187,9 +198,10 @@ LRESULT DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kUnloadMessage:
         case WM_CLOSE:
-            DestroyWindow(window_);
+            Close();
             return 0;
         case WM_DESTROY:
+            EnableOwner();  // destroyed by other means than Close
             OnDestroy();
             for (const auto& w : widgets_)
                 if (w && w->hwnd)

@@ -46,8 +46,10 @@ class DialogWindow : public FormControls, public DialogHost {
     struct Widget;
 
   protected:
-    // Makes the window, centred on its monitor, with every control; it stays hidden.
-    bool Create(const wchar_t* className);
+    // Makes the window, centred on its monitor, with every control; it stays hidden. With an
+    // owner the window stays in front of it, has no taskbar button of its own and, once shown,
+    // keeps the owner disabled until it closes: a dialog modal to the window that asked for it.
+    bool Create(const wchar_t* className, HWND owner = nullptr);
     // The form whose handlers the controls' events run.
     void Attach(Form* form) { form_ = form; }
     void Show();
@@ -64,6 +66,9 @@ class DialogWindow : public FormControls, public DialogHost {
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Gives the owner back its input first, so that it, not some other window, becomes active.
+    void Close();
+    void EnableOwner();
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnScroll(WPARAM wParam, LPARAM lParam);
     void Raise(Widget& widget, Event event);
@@ -108,6 +113,8 @@ class DialogWindow : public FormControls, public DialogHost {
     const FormLayout& layout_;
     Form* form_ = nullptr;
     HWND window_ = nullptr;
+    HWND owner_ = nullptr;
+    bool ownerDisabled_ = false;
     HWND tabs_ = nullptr;
     HWND tips_ = nullptr;
     HWND lastFocus_ = nullptr;

@@ -6,9 +6,8 @@ namespace hg {
 
 namespace {
 
-constexpr const char* kPreviewClass = "HearthglowPreview";
-constexpr int kPreviewWidth = 153;
-constexpr int kPreviewHeight = 115;
+constexpr int kPreviewWidth = PreviewPicture::kWidth;
+constexpr int kPreviewHeight = PreviewPicture::kHeight;
 
 App* AppOf(HWND window) { return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
@@ -25,19 +24,20 @@ LRESULT PreviewMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            App* app = AppOf(window);
-            // The picture sits at the top-left corner at its own size, never stretched.
-            HBITMAP picture =
-                app ? LoadBitmapA(app->Instance(), "PREVIEW") : static_cast<HBITMAP>(nullptr);
-            if (picture) {
-                HDC mem = CreateCompatibleDC(dc);
-                HGDIOBJ old = SelectObject(mem, picture);
-                BitBlt(dc, 0, 0, kPreviewWidth, kPreviewHeight, mem, 0, 0, SRCCOPY);
-                SelectObject(mem, old);
-                DeleteDC(mem);
-                DeleteObject(picture);
-            }
+            RECT client = {};
+            GetClientRect(window, &client);
+            if (App* app = AppOf(window))
+                app->PreviewPainter().Paint(dc, client.right, client.bottom);
             EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            // What a capture of the window (PrintWindow) asks for: the same picture.
+            RECT client = {};
+            GetClientRect(window, &client);
+            if (App* app = AppOf(window))
+                app->PreviewPainter().Paint(reinterpret_cast<HDC>(wParam), client.right,
+                                            client.bottom);
             return 0;
         }
         case WM_DESTROY:
@@ -57,6 +57,8 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 HWND CreatePreviewWindow(App& app) {
     WNDCLASSA wc = {};
+    // Scaled to cover the pane, the whole picture changes with the pane's size.
+    wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = PreviewProc;
     wc.hInstance = app.Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);

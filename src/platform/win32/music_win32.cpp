@@ -1,5 +1,7 @@
 // The music control on Windows: the portable threaded sequencer sending through the MIDI mapper
-// with midiOutShortMsg.
+// with midiOutShortMsg, the device opened, played and closed on a thread of its own: Windows
+// 11's MIDI stack can take its time to open the synthesizer, and that must never show in the
+// flames, the input or the end of the run.
 //
 // A sequencer of our own rather than the MCI one: MCI keeps reporting "playing" on systems
 // without a synthesizer and sometimes refuses a second play, and it keeps the device open; this
@@ -13,7 +15,7 @@
 
 #include "platform/win32/music_win32.h"
 
-#include "sound/threaded_music.h"
+#include "sound/midi_device_thread.h"
 
 namespace hg {
 
@@ -49,8 +51,9 @@ class MidiMapperOutput : public MidiOutput {
 
 }  // namespace
 
-std::unique_ptr<TegoSnd> CreateWindowsMusic() {
-    return std::make_unique<ThreadedMusic>(std::make_unique<MidiMapperOutput>());
+std::unique_ptr<ThreadedMusic> CreateWindowsMusic() {
+    return std::make_unique<ThreadedMusic>(
+        std::make_unique<MidiDeviceThread>(std::make_unique<MidiMapperOutput>()));
 }
 
 }  // namespace hg

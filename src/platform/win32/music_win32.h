@@ -2,10 +2,10 @@
 // The music control on Windows.
 #include <memory>
 
-#include "scene/controls.h"
+#include "sound/threaded_music.h"
 
 namespace hg {
 
-std::unique_ptr<TegoSnd> CreateWindowsMusic();
+std::unique_ptr<ThreadedMusic> CreateWindowsMusic();
 
 }  // namespace hg

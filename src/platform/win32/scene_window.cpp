@@ -1,5 +1,7 @@
 #include "platform/win32/scene_window.h"
 
+#include <cstring>
+
 #include "platform/win32/app.h"
 #include "platform/win32/guarded.h"
 #include "platform/win32/wide_text.h"
@@ -10,6 +12,8 @@ namespace hg {
 namespace {
 
 constexpr const char* kSceneClass = "HearthglowScene";
+// How long the end of the run gives the music's device to let go.
+constexpr int kMusicSettleMs = 500;
 
 // Wide, so that weekday and month names keep every letter of the user's language.
 std::string FormatDate(const wchar_t* picture) {
@@ -42,6 +46,7 @@ SceneWindow::SceneWindow(App& app) : app_(app) {
 
 SceneWindow::~SceneWindow() {
     form_.reset();  // its timers unregister themselves from the maps below
+    StopWatchingDisplayPower();
     if (window_) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -100,9 +105,14 @@ LRESULT SceneWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // A screen saver must not start another screen saver over itself.
             if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
             break;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_POWERSETTINGCHANGE && lParam)
+                OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            return TRUE;
         case WM_CREATE:
             return 0;
         case WM_DESTROY:
+            StopWatchingDisplayPower();
             form.Form_Unload();
             window_ = nullptr;
             app_.WindowClosed(nullptr);
@@ -134,7 +144,48 @@ void SceneWindow::UnloadSceneWindow() {
     if (window_) DestroyWindow(window_);
 }
 
-void SceneWindow::EndProcess() { ExitProcess(0); }
+void SceneWindow::EndProcess() {
+    // The music's device is closed on a thread of its own. Given a moment it is done; a device
+    // that hangs longer is not waited for, and then the process ends without the unloading of
+    // the system's libraries, which could wait on that thread for ever.
+    if (snd_ && !snd_->Settle(kMusicSettleMs)) TerminateProcess(GetCurrentProcess(), 0);
+    ExitProcess(0);
+}
+
+int64_t SceneWindow::IdleMilliseconds() { return hg::IdleMilliseconds(); }
+
+int64_t SceneWindow::SleepTimeoutSeconds() { return powerPlan_.SleepTimeoutSeconds(); }
+
+void SceneWindow::HoldDisplayAndSystem(bool hold) {
+    // The request belongs to this thread, the window's, and lasts until it is changed.
+    SetThreadExecutionState(hold ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
+                                 : ES_CONTINUOUS);
+}
+
+void SceneWindow::WatchDisplayPower() {
+    if (!window_ || !displayNotices_.empty()) return;
+    // Windows 8 and later tell the console display's state; Vista and 7 only the monitor's.
+    // Both mean the same here, so where both come each is simply told twice.
+    for (const GUID* setting : {&kConsoleDisplayState, &kMonitorPowerOn})
+        if (HPOWERNOTIFY notice = NoticeDisplayPower(window_, *setting))
+            displayNotices_.push_back(notice);
+}
+
+void SceneWindow::StopWatchingDisplayPower() {
+    for (HPOWERNOTIFY notice : displayNotices_) StopPowerNotice(notice);
+    displayNotices_.clear();
+}
+
+void SceneWindow::OnPowerSetting(const POWERBROADCAST_SETTING& setting) {
+    if (!form_ || setting.DataLength < sizeof(DWORD)) return;
+    if (!IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) &&
+        !IsEqualGUID(setting.PowerSetting, kMonitorPowerOn))
+        return;
+    DWORD state = 0;
+    memcpy(&state, setting.Data, sizeof state);
+    // Dimmed is still seen.
+    form_->DisplayPowerChanged(state != 0);
+}
 
 double SceneWindow::TimeOfDay() {
     SYSTEMTIME t;

@@ -5,8 +5,10 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/win32/control_factory.h"
+#include "platform/win32/power_win32.h"
 #include "scene/form1.h"
 
 namespace hg {
@@ -30,6 +32,12 @@ class SceneWindow : public SceneHost, public Clock, public TimerDriver {
     void CloseOtherForms() override;
     void UnloadSceneWindow() override;
     void EndProcess() override;
+    int64_t IdleMilliseconds() override;
+    int64_t SleepTimeoutSeconds() override;
+    void HoldDisplayAndSystem(bool hold) override;
+
+    // Asks Windows to tell the window when the display goes off and comes back on.
+    void WatchDisplayPower();
 
     // Clock
     double TimeOfDay() override;
@@ -47,16 +55,20 @@ class SceneWindow : public SceneHost, public Clock, public TimerDriver {
     static LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPowerSetting(const POWERBROADCAST_SETTING& setting);
+    void StopWatchingDisplayPower();
 
     App& app_;
     HWND window_ = nullptr;
     DrawingControl ddrw_;
     std::unique_ptr<TegoDS> ds_;
-    std::unique_ptr<TegoSnd> snd_;
+    std::unique_ptr<ThreadedMusic> snd_;
     std::unique_ptr<Form1> form_;
     std::map<UINT_PTR, Timer*> timers_;
     std::map<Timer*, UINT_PTR> timerIds_;
     UINT_PTR nextTimerId_ = 1;
+    PowerPlan powerPlan_;
+    std::vector<HPOWERNOTIFY> displayNotices_;
 };
 
 }  // namespace hg

@@ -15,8 +15,8 @@ class SetupWindow : public DialogWindow {
   public:
     explicit SetupWindow(App& app) : DialogWindow(app, SetupLayout()) {}
 
-    bool Open() {
-        if (!Create(L"HearthglowSetup")) return false;
+    bool Open(HWND owner) {
+        if (!Create(L"HearthglowSetup", owner)) return false;
         music_ = CreateMusicControl(Handle());
         setup_ = std::make_unique<Setup>(SetupParts{app_.Store(), *this, *this, *music_});
         Attach(setup_.get());
@@ -37,11 +37,11 @@ class SetupWindow : public DialogWindow {
 
 }  // namespace
 
-HWND CreateSetupWindow(App& app) {
+HWND CreateSetupWindow(App& app, HWND owner) {
     // The window owns itself from here: it is deleted when it is destroyed.
     auto* window = new SetupWindow(app);
     HWND handle = nullptr;
-    if (window->Open()) handle = window->Handle();
+    if (window->Open(owner)) handle = window->Handle();
     if (!window->Handle()) delete window;
     return handle;
 }

@@ -25,6 +25,6 @@ std::unique_ptr<TegoDS> CreateWaveControl(HWND window) {
     return std::make_unique<DirectSoundWaveControl>(std::make_unique<DirectSoundSystem>(window));
 }
 
-std::unique_ptr<TegoSnd> CreateMusicControl(HWND window) { return CreateWindowsMusic(); }
+std::unique_ptr<ThreadedMusic> CreateMusicControl(HWND window) { return CreateWindowsMusic(); }
 
 }  // namespace hg

@@ -547,6 +547,23 @@ TEST(DDrawControl, OnlyARealChangeOfPlaceIsAMove) {
     EXPECT_TRUE(r.events.empty());
 }
 
+// A monitor left of the primary one drops off: the window shrinks and its origin moves, so the
+// pointer, untouched, sits at another window point.
+TEST(DDrawControl, ADisplayChangeBetweenTwoPointerMessagesIsNoMove) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    Recorder r;
+    p.SetEvents(&r);
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    p.Window(2048, 768, {1024, 0, 2048, 768});
+    p.PointerAt(0, 0, 1500, 300);
+    p.Window(1024, 768, {0, 0, 1024, 768});
+    p.PointerAt(0, 0, 476, 300);
+    EXPECT_TRUE(r.events.empty());
+    p.PointerAt(0, 0, 480, 300);
+    EXPECT_EQ(r.events.size(), 1u) << "the user's own move after it counts";
+}
+
 TEST(DDrawControl, ButtonsAndKeysReachTheSceneOnlyWhileOpenFromAnyMonitor) {
     uint32_t now = 0;
     Presenter p(&now);

@@ -79,7 +79,7 @@ TEST(SceneLoad, NoTimerTicksBehindTheDisplayFailureMessage) {
     const int message = IndexOf(s.log, "Message(");
     ASSERT_GE(message, 0);
     EXPECT_EQ(s.log[message + 1], "UnloadSceneWindow") << Join(s.log);
-    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI", "Timer3"})
+    for (const char* name : {"Timer1", "Timer2", "TimerTotal", "TimerMIDI", "Timer3", "TimerSleep"})
         EXPECT_FALSE(s.timers.Enabled(name)) << name;
 }
 

@@ -1,10 +1,19 @@
 // The wave and music controls over fake audio devices and a fake clock.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <mutex>
 #include <set>
 
+#include "sound/midi_device_thread.h"
 #include "sound/music_control.h"
+#include "sound/threaded_music.h"
 #include "sound/wave_control.h"
 #include "support/fakes.h"
 #include "support/sound_bytes.h"
@@ -330,6 +339,106 @@ TEST(MusicControl, MissingOrBrokenFilesPlayNothing) {
     m.snd.PlayMidiFile("broken.mid", 0, -1);
     EXPECT_FALSE(m.snd.IsMidiPlaying());
     EXPECT_EQ(m.midi.openPorts, 0);
+}
+
+// -- the MIDI device on a thread of its own ------------------------------------------------
+
+// A synthesizer that opens only when the test lets it. Its state outlives it: a thread left
+// behind at the end may still be using it.
+struct SlowMidi : MidiOutput {
+    struct State {
+        std::mutex lock;
+        std::condition_variable opened;
+        bool mayOpen = false;
+        int openPorts = 0;
+        std::vector<uint32_t> sent;
+    };
+    struct Port : MidiPort {
+        explicit Port(std::shared_ptr<State> s) : state(std::move(s)) {}
+        ~Port() override {
+            std::lock_guard hold(state->lock);
+            --state->openPorts;
+        }
+        void Send(uint32_t message) override {
+            std::lock_guard hold(state->lock);
+            state->sent.push_back(message);
+        }
+        std::shared_ptr<State> state;
+    };
+    explicit SlowMidi(std::shared_ptr<State> s) : state(std::move(s)) {}
+    std::unique_ptr<MidiPort> Open() override {
+        std::unique_lock hold(state->lock);
+        state->opened.wait(hold, [&] { return state->mayOpen; });
+        ++state->openPorts;
+        return std::make_unique<Port>(state);
+    }
+    static void LetOpen(State& s) {
+        {
+            std::lock_guard hold(s.lock);
+            s.mayOpen = true;
+        }
+        s.opened.notify_all();
+    }
+    std::shared_ptr<State> state;
+};
+
+struct SettableClock : MonotonicClock {
+    int64_t NowUs() override { return now; }
+    std::atomic<int64_t> now{0};
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(MidiDeviceThread, ASlowDeviceHoldsUpNeitherPlayNorStopNorTheEnd) {
+    auto state = std::make_shared<SlowMidi::State>();
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("hg-slow-midi-" + std::to_string(getpid()) + ".mid");
+    {
+        const Bytes song =
+            Smf(0, 480, {Track(Cat({Event(0, {0x90, 60, 100}), Event(1920, {0x80, 60, 0})}))});
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(song.data()),
+                   static_cast<std::streamsize>(song.size()));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    {
+        ThreadedMusic music(std::make_unique<MidiDeviceThread>(std::make_unique<SlowMidi>(state)));
+        music.PlayMidiFile(path.string(), 0, -1);  // the device is still opening, for ever
+        EXPECT_TRUE(music.IsMidiPlaying());
+        music.StopMidi();
+        EXPECT_FALSE(music.IsMidiPlaying());
+        EXPECT_FALSE(music.Settle(50)) << "the device has not even opened";
+        EXPECT_LT(SecondsSince(start), 0.5) << "playing and stopping waited for the device";
+    }
+    EXPECT_LT(SecondsSince(start), MidiDeviceThread::kEndWaitMs / 1000.0 + 1)
+        << "the end waited for the device";
+    SlowMidi::LetOpen(*state);  // the thread left behind ends too
+    std::filesystem::remove(path);
+}
+
+TEST(MidiDeviceThread, NotesThatWaitedForTheDeviceAreDroppedTheRestArrivesInOrder) {
+    auto state = std::make_shared<SlowMidi::State>();
+    auto clock = std::make_shared<SettableClock>();
+    MidiDeviceThread out(std::make_unique<SlowMidi>(state), clock);
+    auto port = out.Open();
+    port->Send(0x643C90);  // note on, queued while the device opens
+    port->Send(0x01C0);    // program change
+    port->Send(0x3C80);    // note off
+    clock->now += MidiDeviceThread::kLateNoteUs + 1;
+    port->Send(0x643E90);  // note on, fresh when the device opens
+    SlowMidi::LetOpen(*state);
+    ASSERT_TRUE(out.Settle(5000));
+    {
+        std::lock_guard hold(state->lock);
+        EXPECT_EQ(state->sent, (std::vector<uint32_t>{0x01C0, 0x3C80, 0x643E90}));
+        EXPECT_EQ(state->openPorts, 1);
+    }
+    port.reset();
+    ASSERT_TRUE(out.Settle(5000));
+    std::lock_guard hold(state->lock);
+    EXPECT_EQ(state->openPorts, 0) << "closing the port lets the device go";
 }
 
 }  // namespace

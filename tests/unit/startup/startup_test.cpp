@@ -10,8 +10,9 @@ TEST(CommandLine, ModeIsTheFirstTwoCharactersAfterTrimAndLowerCase) {
     EXPECT_EQ(ModeOf(NormaliseCommandLine("/S")), Mode::Scene);
     EXPECT_EQ(ModeOf(NormaliseCommandLine("   /s   ")), Mode::Scene);
     EXPECT_EQ(ModeOf(NormaliseCommandLine("/s anything")), Mode::Scene);
-    EXPECT_EQ(ModeOf(NormaliseCommandLine("")), Mode::Scene);
-    EXPECT_EQ(ModeOf(NormaliseCommandLine("  ")), Mode::Scene);
+    // No switch is Explorer's Configure.
+    EXPECT_EQ(ModeOf(NormaliseCommandLine("")), Mode::Configure);
+    EXPECT_EQ(ModeOf(NormaliseCommandLine("  ")), Mode::Configure);
     EXPECT_EQ(ModeOf(NormaliseCommandLine("/p 1234")), Mode::Preview);
     EXPECT_EQ(ModeOf(NormaliseCommandLine("/c:5678")), Mode::Configure);
     EXPECT_EQ(ModeOf(NormaliseCommandLine("/C")), Mode::Configure);
@@ -22,32 +23,42 @@ TEST(CommandLine, ModeIsTheFirstTwoCharactersAfterTrimAndLowerCase) {
     EXPECT_EQ(ModeOf(NormaliseCommandLine("s")), Mode::None);
 }
 
-TEST(CommandLine, PreviewHandleIsTheLongestNumericTail) {
-    EXPECT_EQ(PreviewHandleOf("/p 1234"), 1234);
-    EXPECT_EQ(PreviewHandleOf("/p:1234"), 1234);
-    EXPECT_EQ(PreviewHandleOf("/p1234"), 1234);
-    EXPECT_EQ(PreviewHandleOf("/p -42"), -42);
-    EXPECT_EQ(PreviewHandleOf("/p 12.5"), 12);
-    EXPECT_EQ(PreviewHandleOf("/p 1e3"), 1000);
-    EXPECT_FALSE(PreviewHandleOf("/p").has_value());
-    EXPECT_FALSE(PreviewHandleOf("/p abc").has_value());
-    EXPECT_FALSE(PreviewHandleOf("").has_value());
+TEST(CommandLine, WindowHandleIsTheLongestNumericTail) {
+    EXPECT_EQ(WindowHandleOf("/p 1234"), 1234);
+    EXPECT_EQ(WindowHandleOf("/p:1234"), 1234);
+    EXPECT_EQ(WindowHandleOf("/p1234"), 1234);
+    EXPECT_EQ(WindowHandleOf("/p -42"), -42);
+    EXPECT_EQ(WindowHandleOf("/p 12.5"), 12);
+    EXPECT_EQ(WindowHandleOf("/p 1e3"), 1000);
+    EXPECT_FALSE(WindowHandleOf("/p").has_value());
+    EXPECT_FALSE(WindowHandleOf("/p abc").has_value());
+    EXPECT_FALSE(WindowHandleOf("").has_value());
     // Too big for a handle: no handle at all, not a shorter tail of it.
-    EXPECT_FALSE(PreviewHandleOf("/p 99999999999").has_value());
-    EXPECT_EQ(PreviewHandleOf("/p 2147483647"), 2147483647);
+    EXPECT_FALSE(WindowHandleOf("/p 99999999999").has_value());
+    EXPECT_EQ(WindowHandleOf("/p 2147483647"), 2147483647);
+    EXPECT_EQ(WindowHandleOf("/c:5678"), 5678);
 }
+
+// What the processes of one machine share; none of them ever ends.
+struct Machine {
+    int instances = 0;
+    bool sceneClaimed = false;
+};
 
 class FakeStartup : public StartupHost {
   public:
     std::string CommandLineArguments() override { return args; }
-    uintptr_t FindTopLevelWindow(const std::string& title) override {
-        log.push_back("Find(" + title + ")");
-        return title == openTitle ? 777 : 0;
-    }
     bool PreviousInstance() override {
-        if (instances) return (*instances)++ > 0;
+        if (machine) return machine->instances++ > 0;
         return previous;
     }
+    bool ClaimScene() override {
+        if (!machine) return !otherScene;
+        if (machine->sceneClaimed) return false;
+        machine->sceneClaimed = true;
+        return true;
+    }
+    bool SettingsWindowShowsUs() override { return shownBySettingsWindow; }
     Rect DesktopWindowRect() override { return {0, 0, 1920, 1080}; }
     bool IsWindow(int32_t h) override { return h == 1234; }
     bool GetClientRect(int32_t h, Rect& r) override {
@@ -68,24 +79,20 @@ class FakeStartup : public StartupHost {
         log.push_back("Preview(" + std::to_string(p) + "," + std::to_string(w) + "x" +
                       std::to_string(h) + ")");
     }
-    void ShowSetup() override { log.push_back("Setup"); }
+    void ShowSetup(int32_t owner) override {
+        log.push_back("Setup(" + std::to_string(owner) + ")");
+    }
     void RequestPasswordChange(uintptr_t owner) override {
         log.push_back("Password(" + std::to_string(owner) + ")");
     }
     void CloseDownScene() override { log.push_back("CloseDown"); }
 
     std::string args;
-    std::string openTitle;
     bool previous = false;
-    int* instances = nullptr;  // shared by the processes of one machine; none are ever ended
+    bool otherScene = false;
+    bool shownBySettingsWindow = false;
+    Machine* machine = nullptr;
     std::vector<std::string> log;
-
-    std::vector<std::string> Actions() const {
-        std::vector<std::string> out;
-        for (const auto& e : log)
-            if (e.rfind("Find(", 0) != 0) out.push_back(e);
-        return out;
-    }
 };
 
 std::vector<std::string> RunMain(FakeStartup& host, Module1State* stateOut = nullptr) {
@@ -93,7 +100,7 @@ std::vector<std::string> RunMain(FakeStartup& host, Module1State* stateOut = nul
     Module1 m(host, state);
     m.Main();
     if (stateOut) *stateOut = state;
-    return host.Actions();
+    return host.log;
 }
 
 TEST(Main, DispatchesEachMode) {
@@ -106,16 +113,20 @@ TEST(Main, DispatchesEachMode) {
 
     FakeStartup empty;
     empty.previous = true;  // an empty command line is never refused
-    EXPECT_EQ(RunMain(empty), (V{"LoadScene", "Topmost(1920x1080)", "Running"}));
+    EXPECT_EQ(RunMain(empty), (V{"Setup(0)"}));
 
     FakeStartup preview;
     preview.args = "/p 1234";
     EXPECT_EQ(RunMain(preview, &state), (V{"Preview(1234,152x112)"}));
     EXPECT_EQ(state.PreviewParent, 1234);
 
-    FakeStartup config;
-    config.args = "/c:4321";
-    EXPECT_EQ(RunMain(config), (V{"Setup"}));
+    // The dialog belongs to the window its command line names, and only to a window.
+    for (const auto& [args, owner] :
+         {std::pair{"/c:1234", 1234}, {"/c 1234", 1234}, {"/c:4321", 0}, {"/c", 0}, {"/c:x", 0}}) {
+        FakeStartup config;
+        config.args = args;
+        EXPECT_EQ(RunMain(config), (V{"Setup(" + std::to_string(owner) + ")"})) << args;
+    }
 
     FakeStartup password;
     password.args = "/a";
@@ -126,36 +137,46 @@ TEST(Main, DispatchesEachMode) {
     EXPECT_TRUE(RunMain(other).empty());
 }
 
-TEST(Main, SecondSceneIsRefusedUnlessASettingsWindowIsOpen) {
-    FakeStartup refused;
-    refused.args = "/s";
-    refused.previous = true;
-    EXPECT_TRUE(RunMain(refused).empty());
-    for (const char* title : {"Display Properties", "Screen Saver Settings"}) {
-        FakeStartup allowed;
-        allowed.args = "/s";
-        allowed.previous = true;
-        allowed.openTitle = title;
-        EXPECT_EQ(RunMain(allowed).front(), "LoadScene") << title;
-    }
+TEST(Main, ASceneBesideOursRunsOnlyWhileASettingsWindowShowsUs) {
+    FakeStartup alone;
+    alone.args = "/s";
+    alone.previous = true;
+    EXPECT_TRUE(RunMain(alone).empty());
+
+    // The Preview button beside our preview, or beside the dialog the settings window owns.
+    FakeStartup preview;
+    preview.args = "/s";
+    preview.previous = true;
+    preview.shownBySettingsWindow = true;
+    EXPECT_EQ(RunMain(preview).front(), "LoadScene");
+
+    // Never beside another scene, whatever window is open.
+    FakeStartup twice;
+    twice.args = "/s";
+    twice.previous = true;
+    twice.shownBySettingsWindow = true;
+    twice.otherScene = true;
+    EXPECT_TRUE(RunMain(twice).empty());
+
     // Only "/s" is subject to the rule.
     FakeStartup config;
     config.args = "/c";
     config.previous = true;
-    EXPECT_EQ(RunMain(config), std::vector<std::string>{"Setup"});
+    config.otherScene = true;
+    EXPECT_EQ(RunMain(config), std::vector<std::string>{"Setup(0)"});
 }
 
 // Windows starts "/s" on idle while another of our processes runs in some mode.
 TEST(Main, AScreenSaverStartFindsAnInstanceOfEveryMode) {
     for (const char* first : {"", "/s", "/c", "/p 1234", "/a"}) {
-        int instances = 0;
+        Machine machine;
         FakeStartup running;
         running.args = first;
-        running.instances = &instances;
+        running.machine = &machine;
         RunMain(running);
         FakeStartup idle;
         idle.args = "/s";
-        idle.instances = &instances;
+        idle.machine = &machine;
         EXPECT_TRUE(RunMain(idle).empty()) << "beside \"" << first << "\"";
     }
 }

@@ -123,6 +123,13 @@ class FakeHost : public SceneHost, public Clock {
         ended = true;
         if (timers) timers->Stop();
     }
+    // Power: the user was last seen at `lastInputMs` on the fake clock.
+    int64_t IdleMilliseconds() override { return (timers ? timers->Now() : 0) - lastInputMs; }
+    int64_t SleepTimeoutSeconds() override { return sleepTimeoutSeconds; }
+    void HoldDisplayAndSystem(bool hold) override {
+        log_.push_back(hold ? "HoldDisplayAndSystem(true)" : "HoldDisplayAndSystem(false)");
+        holdingPower = hold;
+    }
 
     // Clock: a settable time of day, or one that follows the fake timers.
     double TimeOfDay() override {
@@ -149,6 +156,9 @@ class FakeHost : public SceneHost, public Clock {
     bool ended = false;
     std::string messageTitle, messageText;
     std::function<void()> whileMessageShown;
+    int64_t lastInputMs = 0;
+    int64_t sleepTimeoutSeconds = 0;
+    bool holdingPower = false;
 
   private:
     CallLog& log_;
@@ -158,6 +168,9 @@ class FakeDDrw : public TegoDDrw {
   public:
     explicit FakeDDrw(CallLog& log) : log_(log) {}
     void SetVisible(bool visible) override { log_.push_back("DDrw.Visible"); }
+    void HoldFrames(bool held) override {
+        log_.push_back(held ? "HoldFrames(true)" : "HoldFrames(false)");
+    }
     bool OpenDisplay(int w, int h, int bpp, const std::string& s) override {
         log_.push_back("OpenDisplay(" + std::to_string(w) + "," + std::to_string(h) + "," +
                        std::to_string(bpp) + ",\"" + s + "\")");

@@ -257,6 +257,29 @@ TEST_F(AssetgenFiles, PreviewIsAn8BitPictureOf153By115) {
     EXPECT_GT(red, 2 * blue);
 }
 
+// The larger previews show the same hearth: shrunk to 153 x 115 they come close to the small one.
+TEST_F(AssetgenFiles, LargerPreviewsArePaintedAtTheirSizeWithTheSameHearth) {
+    const Decoded small = decode(resources_.at("preview.bmp"));
+    for (int k : {2, 3}) {
+        const std::string name = "preview" + std::to_string(k) + ".jpg";
+        const Decoded big = decode(resources_.at(name));
+        ASSERT_EQ(big.width, 153 * k) << name;
+        ASSERT_EQ(big.height, 115 * k) << name;
+        double difference = 0;
+        for (int y = 0; y < 115; ++y)
+            for (int x = 0; x < 153; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    double sum = 0;
+                    for (int dy = 0; dy < k; ++dy)
+                        for (int dx = 0; dx < k; ++dx)
+                            sum += big.rgb[(size_t(y * k + dy) * big.width + x * k + dx) * 3 + c];
+                    difference +=
+                        std::abs(sum / (k * k) - small.rgb[(size_t(y) * 153 + x) * 3 + c]);
+                }
+        EXPECT_LT(difference / (153 * 115 * 3), 8) << name;
+    }
+}
+
 // The wall's strip is solid, as tall as the screen, and mirror-symmetric: it joins itself
 // whether the program repeats it or mirrors it beside the hearth. (Painted alone: the fixture's
 // whole generation is not needed for one picture.)
