@@ -99,6 +99,9 @@ bool DDrawControl::UseDetail(int detail) {
         return false;
     }
     compositor_.UseBackBuffer(pixels, detail);
+    frame_.MeasureWith([this](const Picture& a, const Picture& b) {
+        return compositor_.DifferenceAsDrawn(a, b);
+    });
     compositor_.Clear(0);
     unsynced_.clear();
     Compose(kScreen, frame_.Drawn());
@@ -341,7 +344,8 @@ void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     while (first > 0) {
         const DrawOp& op = ops[--first];
         const bool hides = op.kind == DrawOp::Kind::Clear ||
-                           (op.kind == DrawOp::Kind::Picture && op.picture->Solid());
+                           (op.kind == DrawOp::Kind::Picture &&
+                            compositor_.HidesBeneath(*op.picture));
         if (hides && op.bounds.Intersect(within) == within) break;
     }
     for (size_t i = first; i < ops.size(); ++i) {
