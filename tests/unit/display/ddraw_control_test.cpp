@@ -426,10 +426,18 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
         p.SetSurfaceY(ring[r], 100 + 100 * r), reference.SetY(ring[r], 100 + 100 * r);
     }
     // A still picture whose middle changes every step, under a solid cover that hides it all
-    // but where the cover's twin has holes; both stay put.
-    const int32_t under = p.NewSurface(), cover = p.NewSurface();
+    // but where the cover's twin has holes; and one whose right half changes beside its still
+    // left half, the edge between two squares of 16. All stay put.
+    const int32_t under = p.NewSurface(), cover = p.NewSurface(), seam = p.NewSurface();
     EXPECT_EQ(under, reference.NewSurface());
     EXPECT_EQ(cover, reference.NewSurface());
+    EXPECT_EQ(seam, reference.NewSurface());
+    for (int k = 1; k <= 3; ++k)
+        setFrame(seam, k, BlockRgba(64, 48, Rgb(90, 90, 90), {32, 0, 64, 48}, Rgb(0, 70 * k, 0)),
+                 64, 48, false);
+    p.SetSurfaceSpeed(seam, 40), reference.SetSpeed(seam, 40);
+    p.SetSurfaceX(seam, 150), reference.SetX(seam, 150);
+    p.SetSurfaceY(seam, 520), reference.SetY(seam, 520);
     for (int k = 1; k <= 3; ++k)
         setFrame(under, k,
                  BlockRgba(100, 100, Rgb(30, 90, 150), {40, 40, 60, 60}, Rgb(250, 60 * k, 0)),
@@ -497,7 +505,7 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
         const Colour clear = frame % 97 == 96 ? Rgb(0, 0, 40) : 0;
         p.ClearBackBuffer(clear);
         reference.Clear(clear);
-        for (int32_t s : {ring[0], ring[1], under, cover}) {
+        for (int32_t s : {ring[0], ring[1], under, cover, seam}) {
             p.DrawSurface(s);
             reference.Draw(s);
         }
