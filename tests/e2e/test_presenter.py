@@ -304,25 +304,90 @@ DETAIL_CROPS = {"message": (95, 0, 210, 26), "calendar": (0, 505, 75, 95),
                 "flames": (250, 280, 300, 140)}
 
 
+# The calendar's texts by corner (CalPos): the top-left of each text's cell in the layout, its
+# cell height, its colour, and its ink's height in the layout's pixels (Arial's digits and
+# capitals are 0.64 of the cell; a weekday's y hangs below), as at 800 x 600.
+CALENDAR_TEXTS = {
+    0: {"day": (14, 36), "weekday": (10, 30), "time": (9, 18), "month": (27, 6)},
+    1: {"day": (14, 540), "weekday": (10, 534), "time": (9, 522), "month": (27, 510)},
+    2: {"day": (740, 36), "weekday": (735, 30), "time": (735, 18), "month": (752, 6)},
+    3: {"day": (740, 540), "weekday": (735, 534), "time": (732, 522), "month": (752, 510)},
+}
+TEXT_LOOKS = {  # cell height, width looked at, colour, ink height (least, most)
+    "day": (46, 56, "red", (26, 33)), "weekday": (12, 58, "red", (8, 12)),
+    "time": (14, 75, "blue", (7, 11)), "month": (16, 32, "red", (9, 13)),
+    "message": (18, 200, "yellow", (12, 17)),
+}
+INKS = {"red": lambda c: c[0] > 170 and c[1] < 90 and c[2] < 90,
+        "blue": lambda c: c[2] > 170 and c[0] < 90 and c[1] < 120,
+        "yellow": lambda c: c[0] > 200 and c[1] > 200 and c[2] < 90}
+
+
+def text_ink(shot, at, scale, x, y, looks):
+    """The tallest run of rows holding the text's ink inside its cell (widened a little), as
+    (left, top, bottom) in the layout's pixels, or None."""
+    cell, width, colour, _ = looks
+    box = at(x - 2, max(0, y - 2), width, cell + 3)
+    px = hg.pixels(shot, box)
+    inked = [[INKS[colour](px[r * box[2] + c]) for c in range(box[2])] for r in range(box[3])]
+    best, run = None, None
+    for r, row in enumerate(inked + [[False]]):
+        if any(row):
+            run = (run[0], r) if run else (r, r)
+        elif run:
+            if not best or run[1] - run[0] > best[1] - best[0]:
+                best = run
+            run = None
+    if not best:
+        return None
+    left = min(c for r in range(best[0], best[1] + 1) for c, v in enumerate(inked[r]) if v)
+    to_x = lambda sx: (box[0] + sx - at(0, 0, 0, 0)[0]) / scale  # noqa: E731
+    return (to_x(left), (box[1] + best[0]) / scale, (box[1] + best[1] + 1) / scale)
+
+
+def check_texts(shot, at, scale, corner):
+    """Every calendar text of `corner`, and the message, at its place and of its size."""
+    texts = dict(CALENDAR_TEXTS[corner], message=(100, 1))
+    faults = []
+    for name, (x, y) in texts.items():
+        looks = TEXT_LOOKS[name]
+        ink = text_ink(shot, at, scale, x, y, looks)
+        if ink is None:
+            faults.append(f"{name}: no {looks[2]} ink near ({x}, {y})")
+            continue
+        left, top, bottom = ink
+        least, most = looks[3]
+        if not (x - 0.5 <= left <= x + 6 and y - 0.5 <= top and bottom <= y + looks[0] + 1.5
+                and least <= bottom - top <= most):
+            faults.append(f"{name}: ink at x {left:.1f}, rows {top:.1f} to {bottom:.1f}; its cell "
+                          f"is {looks[0]} tall at ({x}, {y}), ink {least} to {most} tall")
+    return faults
+
+
 def test_large_screens_show_the_hearth_finer_than_an_800x600_picture_can(env):
     # An enlarged 800 x 600 picture loses about 0.2% of its pixels to the round trip through
     # 800 x 600 (smoothing at edges); the marble's veins and edges drawn at the screen's detail
-    # lose twice that at 1920 x 1080 and five times at 3840 x 2160.
+    # lose twice that at 1920 x 1080 and five times at 3840 x 2160. The calendar's texts, in
+    # each corner, and the message stand where and as large as on an 800 x 600 screen.
     for size, scale, left, finer in (("3840x2160", 3.6, 480, 0.5), ("1920x1080", 1.8, 240, 0.3)):
         with own_display(env, xvfb(size + "x24")):
-            p = start(env, Settings__Calendar="1")
-            shot = env.screenshot(f"detail_{size}")
-            assert p.poll() is None, (f"the scene ended by itself at {size}: "
-                                      f"{hg.stderr_of(p)}")
 
             def at(x, y, w, h):
                 return (left + round(x * scale), round(y * scale), round(w * scale),
                         round(h * scale))
 
-            lost = {name: round(hg.detail_beyond_800x600(shot, at(*box), scale,
-                                                          f"detail_{size}_{name}"), 2)
-                    for name, box in DETAIL_CROPS.items()}
-            surround = (lost["surround"] + lost["surround-left"]) / 2
-            assert surround > finer, f"no finer detail than 800 x 600 at {size}: {lost}"
-            assert hg.mean_colour(shot, at(250, 280, 300, 140))[0] > 120, "no fire"
-            env.kill_all()
+            for corner in (1, 0, 2, 3):
+                p = start(env, Settings__Calendar="1", Settings__CalPos=str(corner))
+                shot = env.screenshot(f"detail_{size}_corner{corner}")
+                assert p.poll() is None, (f"the scene ended by itself at {size}: "
+                                          f"{hg.stderr_of(p)}")
+                faults = check_texts(shot, at, scale, corner)
+                assert not faults, f"at {size}, calendar in corner {corner}: " + "; ".join(faults)
+                if corner == 1:
+                    lost = {name: round(hg.detail_beyond_800x600(shot, at(*box), scale,
+                                                                  f"detail_{size}_{name}"), 2)
+                            for name, box in DETAIL_CROPS.items()}
+                    surround = (lost["surround"] + lost["surround-left"]) / 2
+                    assert surround > finer, f"no finer detail than 800 x 600 at {size}: {lost}"
+                    assert hg.mean_colour(shot, at(250, 280, 300, 140))[0] > 120, "no fire"
+                env.kill_all()
