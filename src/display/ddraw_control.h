@@ -158,6 +158,12 @@ class DDrawControl : public TegoDDrw {
         // same: a clock's text in a bridged gap may have changed since.
         std::vector<Area> keptFrom;  // logical areas
         std::vector<DrawOp> keptDrawn;
+        // What the tiles of `changed` held once it was composed, at this detail, and the
+        // drawings over them then: the same drawings compose the same pixels again, so a step
+        // seen before needs no hashing, only its hashes put back.
+        std::vector<TileHash> hashes;
+        std::vector<DrawOp> hashedDrawn;
+        int hashedDetail = 0;
         size_t KeptBytes() const;
     };
     static constexpr size_t kMaxKnownChanges = 32;
@@ -168,6 +174,8 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     bool Rehash(int tx, int ty);
     void Remember(const std::vector<Area>& changed);
+    void RecordHashes(KnownChange& change);
+    bool RestoreHashes(const KnownChange& change);
     KnownChange* FindKnownChange(const KnownChange& change);
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
     void ScaleIntoWindow(const Area& area);
