@@ -594,6 +594,40 @@ TEST(DDrawControl, KeptPixelsAreNotShownBesideAChangedNeighbour) {
     EXPECT_EQ(p.display, p.screen);
 }
 
+// A step seen before puts back what its squares showed then, but only while the drawings over
+// them are the same: a text in one of them that changed since makes them hashed anew, or its
+// return to the old text would be taken for no change.
+TEST(DDrawControl, AStepSeenBeforeBesideATextThatChangedIsNotTakenForWhatItShowedThen) {
+    uint32_t now = 0;
+    auto show = [&](Presenter& p, int32_t flame, int f, const std::string& text) {
+        p.SetSurfaceFrame(flame, f);
+        p.ClearBackBuffer(0);
+        p.DrawSurface(flame);
+        p.SetTextFont("Arial", 4, 30, false, false, false);
+        p.DrawTextAt(text, 27, 0, Rgb(0, 0, 255));
+        p.FlipDisplay();
+    };
+    auto open = [&](Presenter& p) {
+        EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        const int32_t flame = p.NewSurface();
+        // The two frames differ in one square of 16, which lies across two squares of the
+        // screen's; the text stands in the second, beyond the change's reach.
+        p.Pixels().SetFramePicture(flame, 1, Block(16, 16, Rgb(200, 0, 0)));
+        p.Pixels().SetFramePicture(flame, 2, Block(16, 16, Rgb(0, 200, 0)));
+        p.SetSurfaceSpeed(flame, 1 << 30);
+        p.SetSurfaceX(flame, 8);
+        p.Window(880, 660);
+        return flame;
+    };
+    Presenter p(&now), whole(&now);
+    const int32_t flame = open(p);
+    for (const auto& [f, text] : std::vector<std::pair<int, std::string>>{
+             {1, "a"}, {2, "a"}, {1, "a"}, {1, "b"}, {2, "b"}, {2, "a"}})
+        show(p, flame, f, text);
+    show(whole, open(whole), 2, "a");
+    EXPECT_EQ(p.display, whole.display);
+}
+
 // Frames come when the next flame frame is due. Even with a timer that only fires on ticks of
 // 15.6 ms, as Windows' does, every flame frame is shown at every pace the dialog offers.
 TEST(DDrawControl, FramesComeSoEveryFlameFrameIsShownAtEveryPace) {
