@@ -21,8 +21,9 @@
 //   switch could take away. IsSurfaceLost is always false, RestoreSurface does nothing.
 // - A picture that is missing or unreadable leaves an empty frame that draws nothing.
 // - SetTextFont(face, size, n, bold, italic, underline): size is the character cell's height
-//   in logical pixels; n (30 for the calendar, 1 for the message) reads as neither weight,
-//   width nor angle and is ignored.
+//   in logical pixels (TextHeight: 16 when not positive, at most 600), so a text takes the same
+//   share of every screen on both platforms; n (30 for the calendar, 1 for the message) reads
+//   as neither weight, width nor angle and is ignored.
 // - DrawTextAt(text, x, y, colour): (x, y) is the top-left of the character cell; the
 //   background stays transparent.
 // - FrameDue comes when the next flame frame is due, at most as often as the screen refreshes
