@@ -99,9 +99,8 @@ bool DDrawControl::UseDetail(int detail) {
         return false;
     }
     compositor_.UseBackBuffer(pixels, detail);
-    frame_.MeasureWith([this](const Picture& a, const Picture& b) {
-        return compositor_.DifferenceAsDrawn(a, b);
-    });
+    frame_.MeasureWith(
+        [this](const Picture& a, const Picture& b) { return compositor_.DifferenceAsDrawn(a, b); });
     compositor_.Clear(0);
     unsynced_.clear();
     Compose(kScreen, frame_.Drawn());
@@ -347,9 +346,9 @@ void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     size_t first = ops.size();
     while (first > 0) {
         const DrawOp& op = ops[--first];
-        const bool hides = op.kind == DrawOp::Kind::Clear ||
-                           (op.kind == DrawOp::Kind::Picture &&
-                            compositor_.HidesBeneath(*op.picture));
+        const bool hides =
+            op.kind == DrawOp::Kind::Clear ||
+            (op.kind == DrawOp::Kind::Picture && compositor_.HidesBeneath(*op.picture));
         if (hides && op.bounds.Intersect(within) == within) break;
     }
     for (size_t i = first; i < ops.size(); ++i) {

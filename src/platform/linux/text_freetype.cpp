@@ -205,9 +205,7 @@ std::string TextPainter::FontFile(const TextFont& font) {
 
 namespace {
 
-int CellOf(const TextFont& font) {
-    return std::clamp(font.size, 1, kMaxCellHeight);
-}
+int CellOf(const TextFont& font) { return std::clamp(font.size, 1, kMaxCellHeight); }
 
 }  // namespace
 
