@@ -163,6 +163,7 @@ std::shared_ptr<const DetailPicture> DetailPicture::FromRgba(const uint8_t* rgba
     }
     p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
     p->rgb_.push_back(0);
+    p->solid_ = opaque == static_cast<size_t>(p->width_) * p->height_;
     return p;
 }
 
@@ -496,6 +497,64 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
     }
     detailed_.push_back(std::move(made));
     return detailed_.back().picture.get();
+}
+
+std::shared_ptr<const DetailPicture> Compositor::HeldAtDetail(const Picture& p) {
+    const DetailPicture* fine = AtDetail(p);
+    if (!fine) return nullptr;
+    if (held_.get() == fine) return held_;
+    for (const Detailed& d : detailed_)
+        if (d.picture.get() == fine) return d.picture;
+    return nullptr;
+}
+
+bool Compositor::HidesBeneath(const Picture& p) {
+    if (detail_ == 1) return p.Solid();
+    const DetailPicture* fine = AtDetail(p);
+    return fine && fine->Solid();
+}
+
+std::vector<Area> Compositor::DifferenceAsDrawn(const Picture& a, const Picture& b) {
+    if (detail_ == 1) return PictureDifference(a, b);
+    const int w = std::min(a.Width(), b.Width()), h = std::min(a.Height(), b.Height());
+    const auto fa = HeldAtDetail(a), fb = HeldAtDetail(b);
+    if (!fa || !fb || fa->Width() != fb->Width() || fa->Height() != fb->Height())
+        return {{0, 0, std::max(a.Width(), b.Width()), std::max(a.Height(), b.Height())}};
+    const int k = detail_, fineWidth = fa->Width();
+    constexpr int kTile = 16;
+    // A row as opaque pixels with a bit above the colour, holes as 0.
+    auto unpack = [fineWidth](const DetailPicture& p, int y, std::vector<uint32_t>& out) {
+        std::fill(out.begin(), out.end(), 0);
+        const uint8_t* src = p.RowPixels(y);
+        for (const Picture::Run* r = p.RunsBegin(y); r != p.RunsEnd(y); ++r)
+            for (int x = r->x; x < r->x + r->length && x < fineWidth; ++x, src += 3)
+                out[static_cast<size_t>(x)] = 0x1000000u | src[0] | src[1] << 8 | src[2] << 16;
+    };
+    std::vector<uint32_t> rowA(static_cast<size_t>(fineWidth)), rowB(rowA.size());
+    std::vector<uint8_t> tiles(static_cast<size_t>((w + kTile - 1) / kTile));
+    std::vector<Area> runs;
+    for (int top = 0; top < h; top += kTile) {
+        std::fill(tiles.begin(), tiles.end(), 0);
+        for (int y = top * k; y < std::min(h, top + kTile) * k && y < fa->Height(); ++y) {
+            unpack(*fa, y, rowA);
+            unpack(*fb, y, rowB);
+            for (int x = 0; x < std::min(fineWidth, w * k); ++x)
+                if (rowA[static_cast<size_t>(x)] != rowB[static_cast<size_t>(x)])
+                    tiles[static_cast<size_t>(x / (kTile * k))] = 1;
+        }
+        for (size_t t = 0; t < tiles.size();) {
+            if (!tiles[t]) {
+                ++t;
+                continue;
+            }
+            size_t e = t;
+            while (e < tiles.size() && tiles[e]) ++e;
+            runs.push_back({static_cast<int>(t) * kTile, top,
+                            std::min(w, static_cast<int>(e) * kTile), std::min(h, top + kTile)});
+            t = e;
+        }
+    }
+    return StackRuns(std::move(runs));
 }
 
 size_t Compositor::PictureBytes() const {

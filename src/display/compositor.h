@@ -99,10 +99,13 @@ class DetailPicture {
     const Picture::Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
     // The pixels of row y's runs, one after the other.
     const uint8_t* RowPixels(int y) const { return rgb_.data() + rowPixels_[y] * size_t{3}; }
+    // Every pixel opaque: drawing it hides whatever lay beneath.
+    bool Solid() const { return solid_; }
     size_t Bytes() const;
 
   private:
     int width_ = 0, height_ = 0;
+    bool solid_ = false;
     std::vector<uint8_t> rgb_;  // and one spare byte: a pixel is read as four
     std::vector<Picture::Run> runs_;
     std::vector<uint32_t> rowRuns_;    // height + 1 offsets into runs_
@@ -179,6 +182,14 @@ class Compositor {
     void DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within);
     // Memory held by pictures made for the detail.
     size_t DetailBytes() const { return detailBytes_; }
+    // Whether drawing the picture hides all beneath it at the back buffer's detail: decided on
+    // what is drawn there, which may be a twin with holes of its own.
+    bool HidesBeneath(const Picture& p);
+    // Where two pictures of one size, drawn at one place, give different pixels at the back
+    // buffer's detail: squares of 16 logical pixels from their top-left, as PictureDifference
+    // gives at 1. A smooth enlargement blends each pixel with its neighbours, and a twin differs
+    // from its picture, so at a finer detail only what is drawn can tell.
+    std::vector<Area> DifferenceAsDrawn(const Picture& a, const Picture& b);
     // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
     int64_t MsUntilNextStep();
 
@@ -206,6 +217,8 @@ class Compositor {
     // has one that matches it, else the picture itself enlarged smoothly. Made on first use;
     // null when there is no memory for it.
     const DetailPicture* AtDetail(const Picture& p);
+    // The same, held: another AtDetail may let the one given before go.
+    std::shared_ptr<const DetailPicture> HeldAtDetail(const Picture& p);
     void DrawAtDetail(const DetailPicture& p, int64_t x, int64_t y, const Area& clip);
 
     MillisecondClock clock_;

@@ -99,6 +99,8 @@ bool DDrawControl::UseDetail(int detail) {
         return false;
     }
     compositor_.UseBackBuffer(pixels, detail);
+    frame_.MeasureWith(
+        [this](const Picture& a, const Picture& b) { return compositor_.DifferenceAsDrawn(a, b); });
     compositor_.Clear(0);
     unsynced_.clear();
     Compose(kScreen, frame_.Drawn());
@@ -200,7 +202,10 @@ void DDrawControl::FlipDisplay() {
             if (known->kept.empty() || !image_.pixels) {
                 Sync(frame_.Before());
                 for (const Area& a : known->changed) Compose(a, frame_.Drawn());
-                Remember(known->changed);
+                if (!RestoreHashes(*known)) {
+                    Remember(known->changed);
+                    RecordHashes(*known);
+                }
                 Keep(*known, ScaleAndShow(known->changed));
                 return;
             }
@@ -221,6 +226,7 @@ void DDrawControl::FlipDisplay() {
     change.changed = ChangedTiles(change.dirty);
     const std::vector<Area> shown = ScaleAndShow(change.changed);
     if (!pure) return;
+    RecordHashes(change);
     if (known_.size() >= kMaxKnownChanges) {
         keptBytes_ -= known_.front().KeptBytes();
         known_.erase(known_.begin());
@@ -340,8 +346,9 @@ void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     size_t first = ops.size();
     while (first > 0) {
         const DrawOp& op = ops[--first];
-        const bool hides = op.kind == DrawOp::Kind::Clear ||
-                           (op.kind == DrawOp::Kind::Picture && op.picture->Solid());
+        const bool hides =
+            op.kind == DrawOp::Kind::Clear ||
+            (op.kind == DrawOp::Kind::Picture && compositor_.HidesBeneath(*op.picture));
         if (hides && op.bounds.Intersect(within) == within) break;
     }
     for (size_t i = first; i < ops.size(); ++i) {
@@ -408,6 +415,46 @@ void DDrawControl::Remember(const std::vector<Area>& changed) {
         for (int ty = c.top / kTile; ty * kTile < c.bottom; ++ty)
             for (int tx = c.left / kTile; tx * kTile < c.right; ++tx) Rehash(tx, ty);
     }
+}
+
+namespace {
+
+// Calls visit(tx, ty) for every tile of `areas`, in the same order for the same areas.
+template <typename Visit>
+void ForEachTile(const std::vector<Area>& areas, Visit visit) {
+    for (const Area& area : areas) {
+        const Area c = area.Intersect(kScreen);
+        for (int ty = c.top / DDrawControl::kTile; ty * DDrawControl::kTile < c.bottom; ++ty)
+            for (int tx = c.left / DDrawControl::kTile; tx * DDrawControl::kTile < c.right; ++tx)
+                visit(tx, ty);
+    }
+}
+
+}  // namespace
+
+// The hashes of the change's tiles as they stand now, just composed and shown.
+void DDrawControl::RecordHashes(KnownChange& change) {
+    change.hashes.clear();
+    ForEachTile(change.changed, [&](int tx, int ty) {
+        change.hashes.push_back(shown_[static_cast<size_t>(ty) * kTilesAcross + tx]);
+    });
+    change.hashedDrawn = Touching(frame_.Drawn(), change.changed, 0);
+    change.hashedDetail = Detail();
+}
+
+// What was shown of the change's tiles, when the drawings over them are those they were
+// hashed with; false when they must be hashed anew.
+bool DDrawControl::RestoreHashes(const KnownChange& change) {
+    if (change.hashedDetail != Detail() ||
+        !SameDrawings(change.hashedDrawn, Touching(frame_.Drawn(), change.changed, 0)))
+        return false;
+    size_t i = 0;
+    ForEachTile(change.changed, [&](int tx, int ty) {
+        if (i < change.hashes.size())
+            shown_[static_cast<size_t>(ty) * kTilesAcross + tx] = change.hashes[i];
+        ++i;
+    });
+    return i == change.hashes.size();
 }
 
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas

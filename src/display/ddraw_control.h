@@ -21,8 +21,9 @@
 //   switch could take away. IsSurfaceLost is always false, RestoreSurface does nothing.
 // - A picture that is missing or unreadable leaves an empty frame that draws nothing.
 // - SetTextFont(face, size, n, bold, italic, underline): size is the character cell's height
-//   in logical pixels; n (30 for the calendar, 1 for the message) reads as neither weight,
-//   width nor angle and is ignored.
+//   in logical pixels (TextHeight: 16 when not positive, at most 600), so a text takes the same
+//   share of every screen on both platforms; n (30 for the calendar, 1 for the message) reads
+//   as neither weight, width nor angle and is ignored.
 // - DrawTextAt(text, x, y, colour): (x, y) is the top-left of the character cell; the
 //   background stays transparent.
 // - FrameDue comes when the next flame frame is due, at most as often as the screen refreshes
@@ -158,6 +159,12 @@ class DDrawControl : public TegoDDrw {
         // same: a clock's text in a bridged gap may have changed since.
         std::vector<Area> keptFrom;  // logical areas
         std::vector<DrawOp> keptDrawn;
+        // What the tiles of `changed` held once it was composed, at this detail, and the
+        // drawings over them then: the same drawings compose the same pixels again, so a step
+        // seen before needs no hashing, only its hashes put back.
+        std::vector<TileHash> hashes;
+        std::vector<DrawOp> hashedDrawn;
+        int hashedDetail = 0;
         size_t KeptBytes() const;
     };
     static constexpr size_t kMaxKnownChanges = 32;
@@ -168,6 +175,8 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     bool Rehash(int tx, int ty);
     void Remember(const std::vector<Area>& changed);
+    void RecordHashes(KnownChange& change);
+    bool RestoreHashes(const KnownChange& change);
     KnownChange* FindKnownChange(const KnownChange& change);
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
     void ScaleIntoWindow(const Area& area);

@@ -36,12 +36,13 @@ int PlaceAtDetail(int32_t place, int detail) {
     return static_cast<int>(std::clamp<int64_t>(int64_t{place} * detail, -(1 << 24), 1 << 24));
 }
 
+int TextHeight(int32_t size) {
+    return size <= 0 ? kDefaultTextHeight : std::min<int32_t>(size, Compositor::kHeight);
+}
+
 TextFont FontAtDetail(const TextFont& font, int detail) {
     TextFont f = font;
-    if (font.size > 0)
-        f.size = std::min(font.size, Compositor::kHeight) * std::max(1, detail);
-    else if (detail > 1)
-        f.size = kDefaultTextHeight * detail;
+    f.size = TextHeight(font.size) * std::max(1, detail);
     return f;
 }
 

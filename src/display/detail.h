@@ -37,11 +37,14 @@ Area ToDetail(const Area& area, int detail);
 // A logical place at `detail`, held within 2^24 either way: a hand-placed text far off the
 // screen stays far off without overflowing what a text renderer takes.
 int PlaceAtDetail(int32_t place, int detail);
-// The font that draws at `detail` what `font` draws at 1: its cell `detail` times as tall. A
-// size that is not positive (the platform's default, about 16 pixels) is made explicit first,
-// and a hand-edited one is held to the display's height.
-TextFont FontAtDetail(const TextFont& font, int detail);
+// The height of a text's character cell in logical pixels, the same on every screen and
+// platform: a size that is not positive (only a hand-edited store holds one) is the usual
+// default of 16, and none is taller than the whole display.
+int TextHeight(int32_t size);
 constexpr int kDefaultTextHeight = 16;
+// The font that draws at `detail` what `font` draws on an 800 x 600 screen: its cell TextHeight
+// times `detail` pixels tall.
+TextFont FontAtDetail(const TextFont& font, int detail);
 
 // Four bytes a pixel (r, g, b, a), rows without padding.
 struct RgbaImage {

@@ -118,7 +118,7 @@ const std::vector<Area>& RetainedFrame::Differences(const std::shared_ptr<const 
     for (const Difference& d : differences_)
         if ((d.a == a && d.b == b) || (d.a == b && d.b == a)) return d.areas;
     if (differences_.size() >= kMaxDifferences) differences_.erase(differences_.begin());
-    differences_.push_back({a, b, PictureDifference(*a, *b)});
+    differences_.push_back({a, b, measure_ ? measure_(*a, *b) : PictureDifference(*a, *b)});
     return differences_.back().areas;
 }
 

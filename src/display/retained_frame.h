@@ -3,6 +3,7 @@
 // everything every frame; most of it is the same as last time, and only the areas where the two
 // lists of drawing differ need composing and showing again.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,13 @@ class RetainedFrame {
     // The frame before that one; empty when Finish compared with none.
     const std::vector<DrawOp>& Before() const { return before_; }
     void Forget() { havePrevious_ = false; }
+    // How two pictures of one size drawn at one place differ on the screen, as PictureDifference
+    // gives; that itself when none is given. What was measured before is forgotten.
+    using Measure = std::function<std::vector<Area>(const Picture&, const Picture&)>;
+    void MeasureWith(Measure measure) {
+        measure_ = std::move(measure);
+        differences_.clear();
+    }
 
   private:
     // Pairs of pictures compared at most, kept from frame to frame: the flame's ten frames
@@ -66,6 +74,7 @@ class RetainedFrame {
     std::vector<DrawOp> before_, previous_, current_;
     bool havePrevious_ = false;
     std::vector<Difference> differences_;
+    Measure measure_;
 };
 
 // Where two pictures of the same size differ, in pixels or in what is transparent: squares of

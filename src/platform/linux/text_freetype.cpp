@@ -14,10 +14,9 @@ namespace hg {
 
 namespace {
 
-// A hand-edited font size must not ask for a font taller than the whole display at its finest
-// detail; zero or less is GDI's default size, about this tall.
-constexpr int kMaxCellHeight = Compositor::kHeight * kMaxDetail;
-constexpr int kDefaultCellHeight = 16;
+// Sizes come through FontAtDetail, already in the display's bounds; this only keeps FreeType
+// from ever being asked for more than the finest display is tall.
+constexpr int kMaxCellHeight = Compositor::kHeight * Compositor::kFinestDetail;
 // The calendar and the message use a few dozen glyphs; this bounds a pathological message.
 constexpr size_t kMaxCachedGlyphs = 4096;
 
@@ -206,9 +205,7 @@ std::string TextPainter::FontFile(const TextFont& font) {
 
 namespace {
 
-int CellOf(const TextFont& font) {
-    return font.size <= 0 ? kDefaultCellHeight : std::min(font.size, kMaxCellHeight);
-}
+int CellOf(const TextFont& font) { return std::clamp(font.size, 1, kMaxCellHeight); }
 
 }  // namespace
 

@@ -11,8 +11,9 @@ namespace hg {
 namespace {
 
 constexpr size_t kMaxCachedFonts = 16;
-// A hand-edited font size must not ask GDI for a font taller than the whole display.
-constexpr int32_t kMaxFontHeight = Compositor::kHeight * kMaxDetail;
+// Sizes come through FontAtDetail, already in the display's bounds; this only keeps GDI from
+// ever being asked for more than the finest display is tall.
+constexpr int32_t kMaxFontHeight = Compositor::kHeight * Compositor::kFinestDetail;
 
 int ShiftState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
@@ -199,7 +200,7 @@ void Win32DDraw::ShowPixels(const Area& at, const uint8_t* pixels) {
 }
 
 HFONT Win32DDraw::FontFor(const TextFont& font) {
-    const int32_t height = font.size <= 0 ? 0 : std::min(font.size, kMaxFontHeight);
+    const int32_t height = std::clamp(font.size, 1, kMaxFontHeight);
     auto key = std::make_tuple(font.face, height, font.bold, font.italic, font.underline);
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
     if (fonts_.size() >= kMaxCachedFonts) {
@@ -208,7 +209,7 @@ HFONT Win32DDraw::FontFor(const TextFont& font) {
         for (auto& [k, f] : fonts_) DeleteObject(f);
         fonts_.clear();
     }
-    // A positive height asks for the character cell's height; zero is GDI's default size.
+    // A positive height asks for the character cell's height.
     HFONT made = CreateFontW(
         height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic ? TRUE : FALSE,
         font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,

@@ -5,10 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <vector>
+
+#include "display/detail.h"
 
 namespace hg {
 namespace {
@@ -126,21 +133,72 @@ struct Recorder : TegoDDrwEvents {
     }
 };
 
-// A picture of one colour with a hole in its middle row, and a patch of another colour (with
-// holes of its own) where `patch` says.
-std::shared_ptr<const Picture> Block(int w, int h, Colour c, Area patch = {}, Colour ink = 0) {
+// A picture of one colour with a hole in its middle row (unless solid), and a patch of another
+// colour (with holes of its own) where `patch` says; four bytes a pixel (r, g, b, a).
+std::vector<uint8_t> BlockRgba(int w, int h, Colour c, Area patch = {}, Colour ink = 0,
+                               bool solid = false) {
     std::vector<uint8_t> rgba;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const bool inPatch =
                 x >= patch.left && x < patch.right && y >= patch.top && y < patch.bottom;
             const Colour p = inPatch ? ink : c;
-            const bool hole = (y == h / 2 && x % 3 == 1) || (inPatch && (x + y) % 7 == 0);
+            const bool hole =
+                !solid && ((y == h / 2 && x % 3 == 1) || (inPatch && (x + y) % 7 == 0));
             rgba.insert(rgba.end(),
                         {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16), uint8_t(hole ? 0 : 255)});
         }
-    return Picture::FromRgba(rgba.data(), w, h, -1);
+    return rgba;
 }
+
+std::shared_ptr<const Picture> Block(int w, int h, Colour c, Area patch = {}, Colour ink = 0) {
+    return Picture::FromRgba(BlockRgba(w, h, c, patch, ink).data(), w, h, -1);
+}
+
+// Picture files with twins beside them that match, as a generator's do: the same design three
+// times as fine, every pixel a little off its picture's in its own way (so two twins differ
+// where their pictures do not), and, when `holes`, a few holes the picture does not have.
+class PictureFolder {
+  public:
+    explicit PictureFolder(const std::string& name)
+        : dir_(std::filesystem::temp_directory_path() / name) {
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_ / "HighDetail");
+    }
+    ~PictureFolder() { std::filesystem::remove_all(dir_); }
+
+    std::string Write(const std::vector<uint8_t>& rgba, int w, int h, bool twin, bool holes,
+                      std::mt19937& rng) {
+        const std::string name = "p" + std::to_string(count_++) + ".png";
+        const std::string path = (dir_ / name).string();
+        EXPECT_TRUE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4));
+        if (!twin) return path;
+        const int k = kTwinDetail, tw = w * k, th = h * k;
+        std::vector<uint8_t> fine(static_cast<size_t>(tw) * th * 4);
+        for (int y = 0; y < th; ++y)
+            for (int x = 0; x < tw; ++x) {
+                const uint8_t* from = &rgba[(static_cast<size_t>(y / k) * w + x / k) * 4];
+                uint8_t* to = &fine[(static_cast<size_t>(y) * tw + x) * 4];
+                for (int c = 0; c < 3; ++c)
+                    to[c] = static_cast<uint8_t>(std::clamp(from[c] + int(rng() % 9) - 4, 0, 254));
+                to[3] = from[3];
+            }
+        // A hole the size of a logical pixel in about one in a hundred.
+        for (int i = 0; holes && i < w * h / 100 + 1; ++i) {
+            const int hx = static_cast<int>(rng() % w), hy = static_cast<int>(rng() % h);
+            for (int y = hy * k; y < hy * k + k; ++y)
+                for (int x = hx * k; x < hx * k + k; ++x)
+                    fine[(static_cast<size_t>(y) * tw + x) * 4 + 3] = 0;
+        }
+        const std::string twinPath = (dir_ / "HighDetail" / name).string();
+        EXPECT_TRUE(stbi_write_png(twinPath.c_str(), tw, th, 4, fine.data(), tw * 4));
+        return path;
+    }
+
+  private:
+    std::filesystem::path dir_;
+    int count_ = 0;
+};
 
 TEST(Stage, FitsTheHearthToThePrimaryMonitorAndMapsPointsBack) {
     auto hearth = [](int w, int h, Area primary = {}) {
@@ -298,11 +356,15 @@ TEST(DDrawControl, AnUnchangedFrameShowsNothingAndAChangedOneOnlyWhatChanged) {
 
 // The stale-pixel test: over a long random run of frames (pictures stepping and moving, texts
 // changing, drawings added, dropped and reordered, the window resized), what is shown through
-// the changed areas alone equals, pixel for pixel, a full composition of the same frame.
-// With `showsPixels`, changes seen before are shown from their kept pixels, and the window's
-// picture is brought up to date only when it is painted from.
-void ShowOnlyTheChanges(bool showsPixels) {
-    SCOPED_TRACE(showsPixels ? "with kept pixels" : "scaling only");
+// the changed areas alone equals, pixel for pixel, a full composition of the same frame, at the
+// detail the window calls for. With `showsPixels`, changes seen before are shown from their kept
+// pixels, and the window's picture is brought up to date only when it is painted from. With
+// `twins`, half the pictures are files with twins beside them, and a solid picture whose twin
+// has holes stands over a picture that changes only beneath it.
+void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int frames) {
+    SCOPED_TRACE(std::string(showsPixels ? "with kept pixels" : "scaling only") + " at " +
+                 std::to_string(width) + "x" + std::to_string(height) +
+                 (twins ? " with twins" : ""));
     uint32_t now = 0;
     Presenter p(&now);
     p.showsPixels = showsPixels;
@@ -310,23 +372,39 @@ void ShowOnlyTheChanges(bool showsPixels) {
     ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
     std::mt19937 rng(7);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    PictureFolder folder("hg_stale_pixels");
+    // Into frame k of surface s of both, from memory or from a file (then perhaps with a twin).
+    auto setFrame = [&](int32_t s, int k, const std::vector<uint8_t>& rgba, int w, int h,
+                        bool twin, bool holes = false) {
+        if (!twins) {
+            auto pic = Picture::FromRgba(rgba.data(), w, h, -1);
+            p.Pixels().SetFramePicture(s, k, pic);
+            reference.SetFramePicture(s, k, pic);
+            return;
+        }
+        const std::string path = folder.Write(rgba, w, h, twin, holes, rng);
+        p.LoadSurfaceFrame(s, k, path, -1);
+        reference.LoadFrame(s, k, path, -1);
+    };
+    // Pictures enlarged three times take long to make under the sanitizers: smaller ones at a
+    // finer detail keep the test's time.
+    const int wide = width < 1000 ? 300 : 160, tall = width < 1000 ? 250 : 130;
     std::vector<int32_t> surfaces;
     for (int s = 0; s < 8; ++s) {
         const int32_t a = p.NewSurface(), b = reference.NewSurface();
         EXPECT_EQ(a, b);
         // Most strips keep one size and change only a patch from frame to frame, as the
         // flames do (sometimes only in what is transparent); the others change size too.
-        const int frames = pick(1, 4);
-        const bool oneSize = pick(0, 3) > 0;
-        const int w = pick(5, 300), h = pick(5, 250);
+        const int count = pick(1, 4);
+        const bool oneSize = pick(0, 3) > 0, twin = pick(0, 1) == 1;
+        const int w = pick(5, wide), h = pick(5, tall);
         const Colour base = Rgb(pick(0, 255), pick(0, 255), 99);
-        for (int k = 1; k <= frames; ++k) {
-            const int pw = oneSize ? w : pick(5, 300), ph = oneSize ? h : pick(5, 250);
+        for (int k = 1; k <= count; ++k) {
+            const int pw = oneSize ? w : pick(5, wide), ph = oneSize ? h : pick(5, tall);
             const int px = pick(-10, pw), py = pick(-10, ph);
-            auto pic = Block(pw, ph, base, {px, py, px + pick(1, 80), py + pick(1, 80)},
-                             pick(0, 2) ? Rgb(pick(0, 255), k * 40, pick(0, 255)) : base);
-            p.Pixels().SetFramePicture(a, k, pic);
-            reference.SetFramePicture(a, k, pic);
+            const Area patch{px, py, px + pick(1, 80), py + pick(1, 80)};
+            const Colour ink = pick(0, 2) ? Rgb(pick(0, 255), k * 40, pick(0, 255)) : base;
+            setFrame(a, k, BlockRgba(pw, ph, base, patch, ink), pw, ph, twin);
         }
         const int ms = pick(25, 250);
         p.SetSurfaceSpeed(a, ms);
@@ -340,25 +418,48 @@ void ShowOnlyTheChanges(bool showsPixels) {
     for (int r = 0; r < 2; ++r) {
         ring[r] = p.NewSurface();
         EXPECT_EQ(ring[r], reference.NewSurface());
-        for (int k = 1; k <= 2; ++k) {
-            auto pic = Block(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30));
-            p.Pixels().SetFramePicture(ring[r], k, pic);
-            reference.SetFramePicture(ring[r], k, pic);
-        }
+        for (int k = 1; k <= 2; ++k)
+            setFrame(ring[r], k, BlockRgba(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30)), 100,
+                     100, r == 1);
         p.SetSurfaceSpeed(ring[r], 25), reference.SetSpeed(ring[r], 25);
         p.SetSurfaceX(ring[r], 500 + 100 * r), reference.SetX(ring[r], 500 + 100 * r);
         p.SetSurfaceY(ring[r], 100 + 100 * r), reference.SetY(ring[r], 100 + 100 * r);
     }
+    // A still picture whose middle changes every step, under a solid cover that hides it all
+    // but where the cover's twin has holes; and one whose right half changes beside its still
+    // left half, the edge between two squares of 16. All stay put.
+    const int32_t under = p.NewSurface(), cover = p.NewSurface(), seam = p.NewSurface();
+    EXPECT_EQ(under, reference.NewSurface());
+    EXPECT_EQ(cover, reference.NewSurface());
+    EXPECT_EQ(seam, reference.NewSurface());
+    for (int k = 1; k <= 3; ++k)
+        setFrame(seam, k, BlockRgba(64, 48, Rgb(90, 90, 90), {32, 0, 64, 48}, Rgb(0, 70 * k, 0)),
+                 64, 48, false);
+    p.SetSurfaceSpeed(seam, 40), reference.SetSpeed(seam, 40);
+    p.SetSurfaceX(seam, 150), reference.SetX(seam, 150);
+    p.SetSurfaceY(seam, 520), reference.SetY(seam, 520);
+    for (int k = 1; k <= 3; ++k)
+        setFrame(under, k,
+                 BlockRgba(100, 100, Rgb(30, 90, 150), {40, 40, 60, 60}, Rgb(250, 60 * k, 0)),
+                 100, 100, false);
+    setFrame(cover, 1, BlockRgba(40, 40, Rgb(200, 200, 20), {}, 0, true), 40, 40, true, true);
+    p.SetSurfaceSpeed(under, 30), reference.SetSpeed(under, 30);
+    for (int32_t s : {under, cover}) {
+        const int at = s == under ? 300 : 330;
+        p.SetSurfaceX(s, at), reference.SetX(s, at);
+        p.SetSurfaceY(s, at + 100), reference.SetY(s, at + 100);
+    }
     std::string between = "Dec";
     const auto wall = Block(40, 600, Rgb(120, 30, 30));
     p.SetWall(wall);
-    p.Window(960, 660);
+    p.Window(width, height);
+    ASSERT_EQ(p.Pixels().Detail(), width < 1000 ? 1 : width < 2000 ? 2 : 3);
     std::vector<uint32_t> want;
     Stage wanted;
     const std::string words[] = {"10:00:00", "10:00:01", "Monday", "7", "Dec", "Merry"};
     std::vector<int32_t> order = surfaces;
     std::vector<std::pair<std::string, std::pair<int, int>>> texts = {{"10:00:00", {700, 520}}};
-    for (int frame = 0; frame < 300; ++frame) {
+    for (int frame = 0; frame < frames; ++frame) {
         now += static_cast<uint32_t>(pick(0, 60));
         switch (pick(0, 9)) {
             case 0: {  // a surface moves
@@ -387,8 +488,10 @@ void ShowOnlyTheChanges(bool showsPixels) {
                 p.SetSurfaceFrame(s, 1), reference.SetFrame(s, 1);
                 break;
             }
-            case 5:
-                if (pick(0, 9) == 0) p.Window(pick(0, 1) ? 960 : 880, pick(0, 1) ? 660 : 620);
+            case 5:  // a little smaller now and then, at the same detail
+                if (pick(0, 9) == 0)
+                    p.Window(pick(0, 1) ? width : width * 11 / 12,
+                             pick(0, 1) ? height : height * 31 / 33);
                 break;
             case 6:
                 between = words[pick(0, 5)];
@@ -396,10 +499,13 @@ void ShowOnlyTheChanges(bool showsPixels) {
             default:
                 break;
         }
+        // A smaller window may call for a lower detail; the reference follows.
+        if (reference.Detail() != p.Pixels().Detail())
+            reference.UseBackBuffer(nullptr, p.Pixels().Detail());
         const Colour clear = frame % 97 == 96 ? Rgb(0, 0, 40) : 0;
         p.ClearBackBuffer(clear);
         reference.Clear(clear);
-        for (int32_t s : ring) {
+        for (int32_t s : {ring[0], ring[1], under, cover, seam}) {
             p.DrawSurface(s);
             reference.Draw(s);
         }
@@ -413,8 +519,8 @@ void ShowOnlyTheChanges(bool showsPixels) {
             const TextFont font{"Arial", 14};
             p.SetTextFont(font.face, font.size, 30, false, false, false);
             p.DrawTextAt(text, at.first, at.second, Rgb(0, 0, 255));
-            FakePaint(reference.BackBuffer(), 1, font, text, at.first, at.second, Rgb(0, 0, 255),
-                      {0, 0, kW, kH});
+            FakePaint(reference.BackBuffer(), reference.Detail(), font, text, at.first,
+                      at.second, Rgb(0, 0, 255), {0, 0, kW, kH});
         }
         p.FlipDisplay();
         // The window as a whole composition would show it: wall, then the whole picture scaled.
@@ -427,7 +533,7 @@ void ShowOnlyTheChanges(bool showsPixels) {
             PaintWall(wall.get(), stage, {want.data(), stage.width, stage.height, stage.width});
         }
         const Area& h = stage.hearth;
-        Scaler(kW, kH, h.Width(), h.Height())
+        Scaler(reference.Width(), reference.Height(), h.Width(), h.Height())
             .Scale(reference.BackBuffer(), want.data() + h.top * stage.width + h.left, stage.width,
                    {0, 0, h.Width(), h.Height()});
         ASSERT_EQ(want, p.display) << "screen differs after frame " << frame;
@@ -441,8 +547,19 @@ void ShowOnlyTheChanges(bool showsPixels) {
 }
 
 TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverything) {
-    ShowOnlyTheChanges(false);
-    ShowOnlyTheChanges(true);
+    ShowOnlyTheChanges(false, 960, 660, false, 300);
+    ShowOnlyTheChanges(true, 960, 660, false, 300);
+}
+
+// At detail 2 and 3 a picture without a twin is enlarged smoothly, each fine pixel blending
+// its neighbours across the squares changes are found in; a twin draws pixels of its own.
+TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverythingAtEveryDetail) {
+    for (bool twins : {false, true}) {
+        ShowOnlyTheChanges(false, 1200, 900, twins, 48);
+        ShowOnlyTheChanges(true, 1200, 900, twins, 48);
+        ShowOnlyTheChanges(false, 2200, 1650, twins, 32);
+        ShowOnlyTheChanges(true, 2200, 1650, twins, 32);
+    }
 }
 
 // A change seen before is shown from its kept pixels only while what lies around it is the
@@ -475,6 +592,40 @@ TEST(DDrawControl, KeptPixelsAreNotShownBesideAChangedNeighbour) {
     frame(1, 1), frame(2, 1), frame(1, 1), frame(1, 2), frame(2, 2);
     p.Refresh();
     EXPECT_EQ(p.display, p.screen);
+}
+
+// A step seen before puts back what its squares showed then, but only while the drawings over
+// them are the same: a text in one of them that changed since makes them hashed anew, or its
+// return to the old text would be taken for no change.
+TEST(DDrawControl, AStepSeenBeforeBesideATextThatChangedIsNotTakenForWhatItShowedThen) {
+    uint32_t now = 0;
+    auto show = [&](Presenter& p, int32_t flame, int f, const std::string& text) {
+        p.SetSurfaceFrame(flame, f);
+        p.ClearBackBuffer(0);
+        p.DrawSurface(flame);
+        p.SetTextFont("Arial", 4, 30, false, false, false);
+        p.DrawTextAt(text, 27, 0, Rgb(0, 0, 255));
+        p.FlipDisplay();
+    };
+    auto open = [&](Presenter& p) {
+        EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        const int32_t flame = p.NewSurface();
+        // The two frames differ in one square of 16, which lies across two squares of the
+        // screen's; the text stands in the second, beyond the change's reach.
+        p.Pixels().SetFramePicture(flame, 1, Block(16, 16, Rgb(200, 0, 0)));
+        p.Pixels().SetFramePicture(flame, 2, Block(16, 16, Rgb(0, 200, 0)));
+        p.SetSurfaceSpeed(flame, 1 << 30);
+        p.SetSurfaceX(flame, 8);
+        p.Window(880, 660);
+        return flame;
+    };
+    Presenter p(&now), whole(&now);
+    const int32_t flame = open(p);
+    for (const auto& [f, text] : std::vector<std::pair<int, std::string>>{
+             {1, "a"}, {2, "a"}, {1, "a"}, {1, "b"}, {2, "b"}, {2, "a"}})
+        show(p, flame, f, text);
+    show(whole, open(whole), 2, "a");
+    EXPECT_EQ(p.display, whole.display);
 }
 
 // Frames come when the next flame frame is due. Even with a timer that only fires on ticks of

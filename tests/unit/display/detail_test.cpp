@@ -101,6 +101,17 @@ TEST(Detail, CompositionAtADetailIsTheLayoutsCompositionOnlyFiner) {
     EXPECT_LT(difference / (800.0 * 600 * 4 * 3), 30.0);
 }
 
+// A text's size is logical: the same share of the screen at every detail, also for sizes only a
+// hand-edited store holds (none or less is the usual 16, none taller than the display).
+TEST(Detail, ATextIsAsTallInLogicalPixelsAtEveryDetail) {
+    const std::pair<int32_t, int> sizes[] = {{18, 18}, {1, 1},     {0, 16},    {-7, 16},
+                                              {600, 600}, {601, 600}, {32767, 600}};
+    for (const auto& [size, height] : sizes)
+        for (int detail = 1; detail <= kMaxDetail; ++detail)
+            EXPECT_EQ(FontAtDetail({"Arial", size}, detail).size, height * detail)
+                << "size " << size << " at detail " << detail;
+}
+
 // A picture file and beside it, in HighDetail, a twin: the design is two colours split at a
 // line between pixels 10 and 11 of the small picture, with a transparent corner.
 class Twins : public ::testing::Test {

@@ -169,6 +169,22 @@ TEST(DrawFrame, EveryLayerBackToFront) {
     EXPECT_EQ(scene.Frame().substr(0, 43), "Clear(0) IsLost(10) Restore(10) Draw(10) Dr");
 }
 
+// The clock is read anew in every frame, nothing of it kept from the one before: the time of
+// day each second, the date at midnight.
+TEST(DrawFrame, EveryFrameShowsTheClockAsItIsThen) {
+    Loaded scene(kOnlyStyle3, {{"Settings\\CalPos", "0"}, {"Settings\\Calendar", "1"}});
+    const std::string first = scene.Frame();
+    EXPECT_NE(first.find("Text(5:21:31 AM,9,18,16711680)"), std::string::npos) << first;
+    scene.host.longTime = "5:21:32 AM";
+    EXPECT_NE(scene.Frame().find("Text(5:21:32 AM,9,18,16711680)"), std::string::npos);
+    scene.host.longTime = "12:00:00 AM";
+    scene.host.weekday = "Tuesday", scene.host.day = "8";
+    const std::string midnight = scene.Frame();
+    for (const char* text : {"Text(8,14,36,255)", "Text(Tuesday,10,30,255)",
+                             "Text(12:00:00 AM,9,18,16711680)", "Text(Dec,27,6,255)"})
+        EXPECT_NE(midnight.find(text), std::string::npos) << text << " in " << midnight;
+}
+
 TEST(DrawFrame, OnlyExactlyOneSwitchesALayerOn) {
     // Read as numbers: blanks and a decimal point still make 1; words and 2 do not.
     const Values odd = {

@@ -140,11 +140,13 @@ class FakeHost : public SceneHost, public Clock {
         }
         return timeOfDay;
     }
-    std::string WeekdayText() override { return "Monday"; }
-    std::string DayText() override { return "7"; }
-    std::string MonthText() override { return "Dec"; }
-    std::string LongTimeText() override { return "5:21:31 AM"; }
+    std::string WeekdayText() override { return weekday; }
+    std::string DayText() override { return day; }
+    std::string MonthText() override { return month; }
+    std::string LongTimeText() override { return longTime; }
 
+    // The calendar's texts as the system would give them now; a test moves them on.
+    std::string weekday = "Monday", day = "7", month = "Dec", longTime = "5:21:31 AM";
     Form1* form = nullptr;
     FakeTimers* timers = nullptr;
     bool followTimers = true;
