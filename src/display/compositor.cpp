@@ -131,39 +131,58 @@ size_t Picture::Bytes() const {
            rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
 }
 
+DetailPicture::Builder::Builder(int width, int height, int maxWidth, int maxHeight,
+                               size_t expectedOpaque)
+    : p_(std::make_shared<DetailPicture>()) {
+    if (width <= 0 || height <= 0) return;
+    p_->width_ = std::clamp(maxWidth, 0, width);
+    p_->height_ = std::clamp(maxHeight, 0, height);
+    p_->rgb_.reserve(expectedOpaque * 3 + 1);
+    p_->rowRuns_.reserve(static_cast<size_t>(p_->height_) + 1);
+    p_->rowPixels_.reserve(static_cast<size_t>(p_->height_));
+}
+
+void DetailPicture::Builder::AddRow(const uint8_t* src) {
+    if (!p_ || rows_ >= p_->height_) return;
+    ++rows_;
+    DetailPicture& p = *p_;
+    p.rowRuns_.push_back(static_cast<uint32_t>(p.runs_.size()));
+    p.rowPixels_.push_back(static_cast<uint32_t>(p.rgb_.size() / 3));
+    int runStart = -1;
+    for (int x = 0; x <= p.width_; ++x) {
+        const bool opaqueHere = x < p.width_ && src[x * 4 + 3] >= 128;
+        if (opaqueHere) p.rgb_.insert(p.rgb_.end(), {src[x * 4 + 2], src[x * 4 + 1], src[x * 4]});
+        if (opaqueHere && runStart < 0) runStart = x;
+        if (!opaqueHere && runStart >= 0) {
+            p.runs_.push_back(
+                {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
+            runStart = -1;
+        }
+    }
+}
+
+std::shared_ptr<const DetailPicture> DetailPicture::Builder::Finish() {
+    if (!p_ || rows_ < p_->height_) return nullptr;
+    p_->rowRuns_.push_back(static_cast<uint32_t>(p_->runs_.size()));
+    p_->rgb_.push_back(0);
+    // A guess beyond what came is given back; a picture is kept for the whole run.
+    if (p_->rgb_.capacity() > p_->rgb_.size() + p_->rgb_.size() / 8) p_->rgb_.shrink_to_fit();
+    p_->runs_.shrink_to_fit();
+    return std::move(p_);
+}
+
 std::shared_ptr<const DetailPicture> DetailPicture::FromRgba(const uint8_t* rgba, int width,
                                                              int height, int maxWidth,
                                                              int maxHeight) {
-    auto p = std::make_shared<DetailPicture>();
-    if (!rgba || width <= 0 || height <= 0) return p;
+    if (!rgba || width <= 0 || height <= 0) return std::make_shared<DetailPicture>();
     const size_t sourceStride = static_cast<size_t>(width) * 4;
-    p->width_ = std::min(width, maxWidth);
-    p->height_ = std::min(height, maxHeight);
+    const int w = std::min(width, maxWidth), h = std::min(height, maxHeight);
     size_t opaque = 0;
-    for (int y = 0; y < p->height_; ++y)
-        for (int x = 0; x < p->width_; ++x) opaque += rgba[y * sourceStride + x * 4 + 3] >= 128;
-    p->rgb_.reserve(opaque * 3 + 1);
-    p->rowRuns_.reserve(static_cast<size_t>(p->height_) + 1);
-    p->rowPixels_.reserve(static_cast<size_t>(p->height_));
-    for (int y = 0; y < p->height_; ++y) {
-        p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
-        p->rowPixels_.push_back(static_cast<uint32_t>(p->rgb_.size() / 3));
-        const uint8_t* src = rgba + y * sourceStride;
-        int runStart = -1;
-        for (int x = 0; x <= p->width_; ++x) {
-            const bool opaqueHere = x < p->width_ && src[x * 4 + 3] >= 128;
-            if (opaqueHere) p->rgb_.insert(p->rgb_.end(), {src[x * 4 + 2], src[x * 4 + 1], src[x * 4]});
-            if (opaqueHere && runStart < 0) runStart = x;
-            if (!opaqueHere && runStart >= 0) {
-                p->runs_.push_back(
-                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
-                runStart = -1;
-            }
-        }
-    }
-    p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
-    p->rgb_.push_back(0);
-    return p;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) opaque += rgba[y * sourceStride + x * 4 + 3] >= 128;
+    Builder b(width, height, maxWidth, maxHeight, opaque);
+    for (int y = 0; y < h; ++y) b.AddRow(rgba + y * sourceStride);
+    return b.Finish();
 }
 
 size_t DetailPicture::Bytes() const {

@@ -92,6 +92,21 @@ class DetailPicture {
     // maxHeight it is cropped.
     static std::shared_ptr<const DetailPicture> FromRgba(const uint8_t* rgba, int width,
                                                          int height, int maxWidth, int maxHeight);
+    // The same, a row at a time: a picture is made from what a decoder or an enlargement gives
+    // row by row, and no copy of four bytes a pixel is ever held whole.
+    class Builder {
+      public:
+        // `expectedOpaque` reserves the pixels' memory up front, when known.
+        Builder(int width, int height, int maxWidth, int maxHeight, size_t expectedOpaque = 0);
+        // Row after row, `width` pixels of (r, g, b, a); rows beyond the crop are ignored.
+        void AddRow(const uint8_t* rgba);
+        // Null until every kept row has come.
+        std::shared_ptr<const DetailPicture> Finish();
+
+      private:
+        std::shared_ptr<DetailPicture> p_;
+        int rows_ = 0;
+    };
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "art.h"
+#include "twin_correction.h"
 
 namespace assetgen {
 
@@ -145,7 +146,7 @@ Image composeScene(int style, bool mantel, bool decorations, PictureCache& cache
 
 std::string highDetailName(const std::string& file) {
     const size_t dot = file.rfind('.');
-    return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".png";
+    return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".hgtc";
 }
 
 std::vector<OutputJob> installJobs(const PictureCache* painted) {
@@ -159,8 +160,25 @@ std::vector<OutputJob> installJobs(const PictureCache* painted) {
             jobs.push_back({a.file, [&a] { return encodeBmp24(a.paint(1)); }});
         }
     }
-    for (const SceneAsset& a : sceneAssets())
-        jobs.push_back({highDetailName(a.file), [&a] { return encodePng(a.paint(kHighDetail)); }});
+    for (const SceneAsset& a : sceneAssets()) {
+        const Image* picture = nullptr;
+        if (painted)
+            if (auto it = painted->find(a.file); it != painted->end()) picture = &it->second;
+        jobs.push_back({highDetailName(a.file), [&a, picture] {
+                            const Image one = picture ? *picture : a.paint(1);
+                            const Image twin = a.paint(kHighDetail);
+                            // The coarsest step that keeps the painting, checked as the
+                            // program will read it: a twin that strays is never shipped.
+                            for (int step = kTwinStep + 1; step >= 1; --step) {
+                                Bytes file = encodeTwinCorrection(twin, one, step);
+                                const TwinFidelity f = twinFidelity(file, twin, one);
+                                if (f.read && f.holesExact && f.psnr >= kMinTwinPsnr + 0.1)
+                                    return file;
+                            }
+                            throw std::runtime_error("the twin of " + a.file +
+                                                     " strays from its painting");
+                        }});
+    }
     return jobs;
 }
 

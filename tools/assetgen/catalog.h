@@ -13,7 +13,8 @@
 namespace assetgen {
 
 // Beside every picture the install folder holds its twin painted at this detail, for large
-// screens: a PNG of the same stem in the folder HighDetail, exactly kHighDetail times the size.
+// screens: of the same stem in the folder HighDetail, exactly kHighDetail times the size, as a
+// correction of the picture enlarged (twin_correction.h).
 constexpr int kHighDetail = 3;
 constexpr const char* kHighDetailFolder = "HighDetail";
 
@@ -27,7 +28,7 @@ struct SceneAsset {
 // The 41 bitmaps of the install folder.
 const std::vector<SceneAsset>& sceneAssets();
 
-// "HighDetail/Flame1.png" for "Flame1.bmp".
+// "HighDetail/Flame1.hgtc" for "Flame1.bmp".
 std::string highDetailName(const std::string& file);
 
 // The pictures at detail 1, by file name.
