@@ -9,6 +9,7 @@
 #include <set>
 
 #include "display/detail.h"
+#include "display/twin_file.h"
 #include "media/byte_reader.h"
 
 namespace hg {
@@ -431,8 +432,8 @@ void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, co
 
 namespace {
 
-// A twin decoded as four bytes a pixel, or null when there is none of exactly this size (told
-// by its header, before anything is decoded).
+// A user's own twin, a PNG, decoded as four bytes a pixel (stb decodes it whole), or null when
+// there is none of exactly this size (told by its header, before anything is decoded).
 struct Twin {
     std::unique_ptr<uint8_t, void (*)(void*)> rgba{nullptr, stbi_image_free};
     int width = 0, height = 0;
@@ -453,6 +454,84 @@ Twin ReadTwin(const std::string& path, int width, int height) {
     return twin;
 }
 
+// The picture at `detail` from its twin's rows, given one after the other: kept as they come
+// at the twin's own detail, shrunk for a smaller one. Null unless the twin turns out to be its
+// picture's.
+class FromTwinRows {
+  public:
+    FromTwinRows(const Picture& p, int detail)
+        : matcher_(p),
+          builder_(p.Width() * detail, p.Height() * detail, Picture::kMaxWidth * detail,
+                   Picture::kMaxHeight * detail, p.OpaquePixels() * detail * detail) {
+        if (detail != kTwinDetail)
+            shrinker_.emplace(p.Width() * kTwinDetail, p.Height() * kTwinDetail, -1,
+                              p.Width() * detail, p.Height() * detail,
+                              [this](int, const uint8_t* row) { builder_.AddRow(row); });
+    }
+    void Add(const uint8_t* rgba) {
+        matcher_.Add(rgba);
+        if (shrinker_)
+            shrinker_->Add(rgba);
+        else
+            builder_.AddRow(rgba);
+    }
+    std::shared_ptr<const DetailPicture> Finish() {
+        return matcher_.Matches() ? builder_.Finish() : nullptr;
+    }
+
+  private:
+    TwinMatcher matcher_;
+    DetailPicture::Builder builder_;
+    std::optional<RowShrinker> shrinker_;
+};
+
+// From a user's own PNG twin beside the picture, else from the shipped correction; null when
+// neither is there or either is not the picture's.
+std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
+                                              int64_t key, int detail) {
+    const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
+    if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
+        FromTwinRows made(p, detail);
+        for (int y = 0; y < h; ++y) {
+            // The twin's own colours decide its holes, as for its picture.
+            uint8_t* row = twin.rgba.get() + static_cast<size_t>(y) * w * 4;
+            for (int x = 0; x < w; ++x) {
+                uint8_t* px = row + x * 4;
+                if (static_cast<int64_t>(px[0] | (px[1] << 8) | (px[2] << 16)) == key) px[3] = 0;
+            }
+            made.Add(row);
+        }
+        twin.rgba.reset();
+        return made.Finish();
+    }
+    auto bytes = ReadFileBytes(TwinCorrectionPath(path), Compositor::kMaxPictureFileBytes);
+    if (!bytes) return nullptr;
+    auto reader = TwinCorrectionReader::Open(std::move(*bytes), w, h, p);
+    if (!reader) return nullptr;
+    const Enlarger enlarged(p, kTwinDetail);
+    std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
+    FromTwinRows made(p, detail);
+    for (int y = 0; y < h; ++y) {
+        enlarged.Row(y, predicted.data());
+        if (!reader->NextRow(predicted.data(), row.data())) return nullptr;
+        made.Add(row.data());
+    }
+    return made.Finish();
+}
+
+std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail) {
+    const Enlarger enlarged(p, detail);
+    DetailPicture::Builder builder(enlarged.Width(), enlarged.Height(),
+                                   Picture::kMaxWidth * detail, Picture::kMaxHeight * detail,
+                                   p.OpaquePixels() * detail * detail);
+    std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
+    for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
+        enlarged.Row(y, row.data());
+        builder.AddRow(row.data());
+    }
+    return builder.Finish();
+}
+
 }  // namespace
 
 const DetailPicture* Compositor::AtDetail(const Picture& p) {
@@ -468,33 +547,11 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         const Cached* file = nullptr;
         for (const Cached& c : cache_)
             if (c.picture.get() == &p) file = &c;
-        Twin twin;
-        if (file)
-            twin = ReadTwin(TwinPath(file->path), p.Width() * kTwinDetail,
-                            p.Height() * kTwinDetail);
-        if (twin.rgba) {
-            // The twin's own colours decide its holes, as for its picture.
-            const int64_t key = KeyColour(file->key);
-            uint8_t* px = twin.rgba.get();
-            for (size_t i = 0; i < size_t{4} * twin.width * twin.height; i += 4)
-                if (static_cast<int64_t>(px[i] | (px[i + 1] << 8) | (px[i + 2] << 16)) == key)
-                    px[i + 3] = 0;
-            if (!TwinMatches(twin.rgba.get(), twin.width, twin.height, p)) twin.rgba.reset();
-        }
-        RgbaImage at;
-        if (!twin.rgba) {
-            at = Enlarged(p, k);
-        } else if (k == kTwinDetail) {
-            made.picture = DetailPicture::FromRgba(twin.rgba.get(), twin.width, twin.height,
-                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
-        } else {
-            at = Resampled(twin.rgba.get(), twin.width, twin.height, -1, p.Width() * k,
-                           p.Height() * k);
-        }
-        twin.rgba.reset();
-        if (!made.picture)
-            made.picture = DetailPicture::FromRgba(at.pixels.data(), at.width, at.height,
-                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+        // A twin is made finer than it was painted by no one: beyond its detail the picture
+        // is enlarged as it would be without one.
+        if (file && k <= kTwinDetail)
+            made.picture = FromTwin(p, file->path, KeyColour(file->key), k);
+        if (!made.picture) made.picture = EnlargedAtDetail(p, k);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/compositor.h"
+
 namespace hg {
 
 namespace {
@@ -23,8 +25,22 @@ std::string TwinCorrectionPath(const std::string& path) {
     return folder + "HighDetail" + separator + name + ".hgtc";
 }
 
+uint32_t PictureChecksum(const Picture& picture) {
+    uint32_t h = 2166136261u;
+    auto add = [&h](uint32_t v) {
+        for (int i = 0; i < 4; ++i) h = (h ^ ((v >> (8 * i)) & 255)) * 16777619u;
+    };
+    add(static_cast<uint32_t>(picture.Width()));
+    add(static_cast<uint32_t>(picture.Height()));
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            add(picture.Opaque(x, y) ? picture.Row(y)[x] : 0xFF000000u);
+    return h;
+}
+
 std::optional<TwinCorrectionReader> TwinCorrectionReader::Open(std::vector<uint8_t> bytes,
-                                                               int width, int height) {
+                                                               int width, int height,
+                                                               const Picture& picture) {
     using F = TwinCorrectionFormat;
     if (bytes.size() < F::kHeaderBytes || std::memcmp(bytes.data(), F::kMagic, 4) != 0 ||
         bytes[4] != F::kVersion)
@@ -32,7 +48,8 @@ std::optional<TwinCorrectionReader> TwinCorrectionReader::Open(std::vector<uint8
     const int step = bytes[6], bandRows = bytes[7];
     const int w = U16(&bytes[8]), h = U16(&bytes[10]);
     if (w != width || h != height || w <= 0 || h <= 0 || w > F::kMaxSide || h > F::kMaxSide ||
-        step < 1 || bandRows < 1 || bandRows > F::kMaxBandRows)
+        step < 1 || bandRows < 1 || bandRows > F::kMaxBandRows ||
+        U32(&bytes[12]) != PictureChecksum(picture))
         return std::nullopt;
     TwinCorrectionReader r;
     r.bytes_ = std::move(bytes);

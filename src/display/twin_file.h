@@ -6,7 +6,9 @@
 // pixels, and the setup shrinks by half. The twin's holes are kept exactly, as runs.
 //
 // The file, little-endian:
-//   "HGTC", version 1, detail, step, rows a band, width (u16), height (u16);
+//   "HGTC", version 1, detail, step, rows a band, width (u16), height (u16), the checksum of
+//   the picture it corrects (u32, PictureChecksum): a picture replaced by a user's own never
+//   gets the old picture's grain;
 //   then for each band of rows: its length (u32) and a zlib stream holding, for each row,
 //   the number of runs (u16), each run's x and length (u16 each), then for the pixels of the
 //   runs in order three planes of signed bytes: green's steps, then red's and blue's less
@@ -24,7 +26,7 @@ class Picture;
 struct TwinCorrectionFormat {
     static constexpr char kMagic[4] = {'H', 'G', 'T', 'C'};
     static constexpr uint8_t kVersion = 1;
-    static constexpr size_t kHeaderBytes = 12;
+    static constexpr size_t kHeaderBytes = 16;
     // The largest twin: of an 800 x 600 picture (as drawn) at 3, and some room.
     static constexpr int kMaxSide = 4096;
     static constexpr int kMaxBandRows = 64;
@@ -34,14 +36,17 @@ struct TwinCorrectionFormat {
 // ".hgtc". A plain PNG twin beside it (TwinPath) is read first.
 std::string TwinCorrectionPath(const std::string& path);
 
+// FNV-1a over the picture's pixels, a hole counting as one value of its own.
+uint32_t PictureChecksum(const Picture& picture);
+
 // Reads a twin correction row by row. Every count, run and length in the file is checked
 // against the header and the bytes there are; a file found wrong at any point gives no more
 // rows.
 class TwinCorrectionReader {
   public:
-    // Null unless `bytes` start a correction of exactly `width` x `height` pixels.
+    // Null unless `bytes` start a correction of `picture` at exactly `width` x `height` pixels.
     static std::optional<TwinCorrectionReader> Open(std::vector<uint8_t> bytes, int width,
-                                                    int height);
+                                                    int height, const Picture& picture);
     int Width() const { return width_; }
     int Height() const { return height_; }
     // The next row of the twin into `rgba` (Width() pixels of r, g, b, a; holes all zero),

@@ -169,7 +169,7 @@ std::vector<OutputJob> installJobs(const PictureCache* painted) {
                             const Image twin = a.paint(kHighDetail);
                             // The coarsest step that keeps the painting, checked as the
                             // program will read it: a twin that strays is never shipped.
-                            for (int step = kTwinStep + 1; step >= 1; --step) {
+                            for (int step = kMaxTwinStep; step >= 1; --step) {
                                 Bytes file = encodeTwinCorrection(twin, one, step);
                                 const TwinFidelity f = twinFidelity(file, twin, one);
                                 if (f.read && f.holesExact && f.psnr >= kMinTwinPsnr + 0.1)

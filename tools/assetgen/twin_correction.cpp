@@ -52,6 +52,8 @@ Bytes encodeTwinCorrection(const Image& twin, const Image& picture, int step) {
     out.push_back(uint8_t(kTwinBandRows));
     put16(out, uint32_t(w));
     put16(out, uint32_t(h));
+    const uint32_t checksum = hg::PictureChecksum(*program);
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(checksum >> (8 * i)));
     std::vector<uint8_t> predicted(size_t(w) * 4);
     for (int top = 0; top < h; top += kTwinBandRows) {
         Bytes band;
@@ -101,9 +103,9 @@ Bytes encodeTwinCorrection(const Image& twin, const Image& picture, int step) {
 
 Image decodeTwinCorrection(const Bytes& file, const Image& picture, int detail) {
     const int w = picture.width() * detail, h = picture.height() * detail;
-    auto reader = hg::TwinCorrectionReader::Open(file, w, h);
-    if (!reader) return {};
     const auto program = asProgramReadsIt(picture);
+    auto reader = hg::TwinCorrectionReader::Open(file, w, h, *program);
+    if (!reader) return {};
     const hg::Enlarger enlarger(*program, detail);
     std::vector<uint8_t> predicted(size_t(w) * 4), row(size_t(w) * 4);
     Image out(w, h);
