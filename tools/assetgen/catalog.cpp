@@ -149,6 +149,17 @@ std::string highDetailName(const std::string& file) {
     return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".hgtc";
 }
 
+Bytes shippedTwin(const std::string& file, const Image& twin, const Image& picture) {
+    // The coarsest step that keeps the painting, checked as the program will read it: a twin
+    // that strays is never shipped.
+    for (int step = coarsestTwinStep(twin, picture, kMinTwinPsnr + 0.1); step >= 1; --step) {
+        Bytes bytes = encodeTwinCorrection(twin, picture, step);
+        const TwinFidelity f = twinFidelity(bytes, twin, picture);
+        if (f.read && f.holesExact && f.psnr >= kMinTwinPsnr + 0.1) return bytes;
+    }
+    throw std::runtime_error("the twin of " + file + " strays from its painting");
+}
+
 std::vector<OutputJob> installJobs(const PictureCache* painted) {
     std::vector<OutputJob> jobs;
     for (const SceneAsset& a : sceneAssets()) {
@@ -165,18 +176,8 @@ std::vector<OutputJob> installJobs(const PictureCache* painted) {
         if (painted)
             if (auto it = painted->find(a.file); it != painted->end()) picture = &it->second;
         jobs.push_back({highDetailName(a.file), [&a, picture] {
-                            const Image one = picture ? *picture : a.paint(1);
-                            const Image twin = a.paint(kHighDetail);
-                            // The coarsest step that keeps the painting, checked as the
-                            // program will read it: a twin that strays is never shipped.
-                            for (int step = kMaxTwinStep; step >= 1; --step) {
-                                Bytes file = encodeTwinCorrection(twin, one, step);
-                                const TwinFidelity f = twinFidelity(file, twin, one);
-                                if (f.read && f.holesExact && f.psnr >= kMinTwinPsnr + 0.1)
-                                    return file;
-                            }
-                            throw std::runtime_error("the twin of " + a.file +
-                                                     " strays from its painting");
+                            return shippedTwin(a.file, a.paint(kHighDetail),
+                                               picture ? *picture : a.paint(1));
                         }});
     }
     return jobs;

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -99,6 +100,40 @@ Bytes encodeTwinCorrection(const Image& twin, const Image& picture, int step) {
         out.insert(out.end(), packed.begin(), packed.end());
     }
     return out;
+}
+
+int coarsestTwinStep(const Image& twin, const Image& picture, double minPsnr, int maxStep) {
+    const int w = twin.width(), h = twin.height();
+    const int detail = picture.width() ? w / picture.width() : 0;
+    if (detail < 1) return 1;
+    const auto program = asProgramReadsIt(picture);
+    const hg::Enlarger enlarger(*program, detail);
+    // How often each difference occurs, so each step's error is counted without encoding.
+    std::vector<uint64_t> counts(511, 0);
+    std::vector<uint8_t> predicted(size_t(w) * 4);
+    uint64_t channels = 0;
+    for (int y = 0; y < h; ++y) {
+        enlarger.Row(y, predicted.data());
+        for (int x = 0; x < w; ++x) {
+            if (!twin.opaque(x, y)) continue;
+            for (int c = 0; c < 3; ++c)
+                ++counts[size_t(int(twin.bytes(x, y)[c]) - predicted[x * 4 + c] + 255)];
+            channels += 3;
+        }
+    }
+    for (int step = maxStep; step > 1; --step) {
+        double squares = 0;
+        for (int d = -255; d <= 255; ++d) {
+            // As the encoder codes it; the reader's clamp to 0..255 can only lessen the error.
+            const long code = std::clamp(std::lround(double(d) / step), -63L, 63L);
+            const double e = double(d - code * step);
+            squares += e * e * double(counts[size_t(d + 255)]);
+        }
+        if (channels == 0 || squares == 0 ||
+            10 * std::log10(255.0 * 255.0 * double(channels) / squares) >= minPsnr)
+            return step;
+    }
+    return 1;
 }
 
 Image decodeTwinCorrection(const Bytes& file, const Image& picture, int detail) {

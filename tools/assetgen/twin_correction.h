@@ -22,6 +22,10 @@ constexpr double kMinTwinPsnr = 45.0;
 // `twin` encoded against `picture` (its painting at detail 1, as the bitmap ships it).
 Bytes encodeTwinCorrection(const Image& twin, const Image& picture, int step = kTwinStep);
 
+// The coarsest step, up to `maxStep`, at which `twin` encoded against `picture` keeps `minPsnr`.
+int coarsestTwinStep(const Image& twin, const Image& picture, double minPsnr,
+                     int maxStep = kMaxTwinStep);
+
 // How the twin that `file` gives, read as the program reads it, compares with the painting.
 struct TwinFidelity {
     bool read = false;        // the program's reader gave every row

@@ -1,6 +1,8 @@
 // The scene composed at a finer detail: which detail a screen gets, that nothing of the layout
 // moves when pictures are enlarged for it, and when a picture's high-detail twin is used.
 #include "display/detail.h"
+#include "display/twin_file.h"
+#include "assetgen/twin_correction.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,40 @@ TEST_F(Twins, WithoutATwinOrWithOneThatIsNotItsTwinThePictureIsEnlargedSmoothly)
               "C:\\Tallowmere\\hrthglow\\\\HighDetail\\Calendar.png");
     EXPECT_EQ(TwinPath("/usr/share/hearthglow/Flame1.bmp"),
               "/usr/share/hearthglow/HighDetail/Flame1.png");
+}
+
+// The twin as the setup ships it: a correction of the picture enlarged. Read, it is drawn as
+// the twin itself; beside a picture the user replaced it is not used at all, though its holes
+// and sizes would fit.
+TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
+    auto design = [](int detail, Colour left, Colour right) {
+        assetgen::Image image(kW * detail, kH * detail);
+        for (int y = 0; y < kH * detail; ++y)
+            for (int x = 0; x < kW * detail; ++x) {
+                const double fx = (x + 0.5) / detail - 0.5, fy = (y + 0.5) / detail - 0.5;
+                const Colour c = fx < 10.5 ? left : right;
+                if (!(fx < 3.6 && fy < 3.6))
+                    image.set(x, y, {float(c & 255), float((c >> 8) & 255), float(c >> 16)});
+            }
+        return image;
+    };
+    const Colour red = Rgb(200, 40, 20), blue = Rgb(20, 60, 200);
+    ASSERT_TRUE(assetgen::writeFile(
+        (dir / "HighDetail" / "Pic.hgtc").string(),
+        assetgen::encodeTwinCorrection(design(kTwinDetail, red, blue), design(1, red, blue), 1)));
+    const Drawn three = Draw(3), two = Draw(2);
+    EXPECT_EQ(Blended(three), 0);
+    EXPECT_EQ(three.row[32], ToPixel(red));
+    EXPECT_EQ(three.row[33], ToPixel(blue));
+    EXPECT_EQ(Blended(two), 0);
+    EXPECT_TRUE(three.cornerClear);
+    // The user's own picture of the same shape: enlarged, never given the old one's detail.
+    Write(small, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
+    const Drawn replaced = Draw(3);
+    std::filesystem::remove(dir / "HighDetail" / "Pic.hgtc");
+    EXPECT_EQ(replaced.row, Draw(3).row);
+    EXPECT_EQ(TwinCorrectionPath("/usr/share/hearthglow/Flame1.bmp"),
+              "/usr/share/hearthglow/HighDetail/Flame1.hgtc");
 }
 
 }  // namespace
