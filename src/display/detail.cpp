@@ -81,9 +81,23 @@ void Enlarger::Row(int y, uint8_t* rgba) const {
     const Tap ty = ys_[static_cast<size_t>(y)];
     const int y1 = std::min(ty.at + 1, h - 1);
     const int ny = y / detail_;
+    // Which pixels of the rows read are opaque, from their runs once rather than a search a
+    // pixel: this runs for every row of every picture made at the detail.
+    auto mask = [this](int row, std::vector<uint8_t>& m) {
+        m.assign(static_cast<size_t>(p_.Width()), 0);
+        for (const Picture::Run* r = p_.RunsBegin(row); r != p_.RunsEnd(row); ++r)
+            std::fill_n(m.begin() + r->x, r->length, uint8_t{1});
+    };
+    std::vector<uint8_t> own, top, bottom;
+    mask(ny, own);
+    mask(ty.at, top);
+    mask(y1, bottom);
+    auto opaque = [&](int px, int py) {
+        return (py == ty.at ? top : py == y1 ? bottom : own)[static_cast<size_t>(px)] != 0;
+    };
     uint8_t* dst = rgba;
     for (int x = 0; x < width_; ++x, dst += 4) {
-        if (!p_.Opaque(x / detail_, ny)) continue;
+        if (!own[static_cast<size_t>(x / detail_)]) continue;
         const Tap tx = xs_[static_cast<size_t>(x)];
         const int x1 = std::min(tx.at + 1, w - 1);
         const int px[4] = {tx.at, x1, tx.at, x1};
@@ -93,7 +107,7 @@ void Enlarger::Row(int y, uint8_t* rgba) const {
                                 tx.weight * ty.weight};
         uint64_t r = 0, g = 0, b = 0, total = 0;
         for (int i = 0; i < 4; ++i) {
-            if (wt[i] == 0 || !p_.Opaque(px[i], py[i])) continue;
+            if (wt[i] == 0 || !opaque(px[i], py[i])) continue;
             const uint32_t c = p_.Row(py[i])[px[i]];
             r += uint64_t{(c >> 16) & 255} * wt[i];
             g += uint64_t{(c >> 8) & 255} * wt[i];
