@@ -377,6 +377,7 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
                          {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k});
         return;
     }
+    if (!HavePixels(picture)) return;
     const Picture& p = picture;
     const int64_t px = x, py = y;
     const int64_t left = std::max<int64_t>(clip.left, px);
@@ -540,6 +541,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
             std::rotate(d, d + 1, detailed_.end());
             return detailed_.back().picture.get();
         }
+    if (!HavePixels(p)) return nullptr;
     Detailed made;
     made.source = p.weak_from_this().lock();
     const int k = detail_;
@@ -571,7 +573,41 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         return held_.get();
     }
     detailed_.push_back(std::move(made));
+    LetPixelsGo(p);
     return detailed_.back().picture.get();
+}
+
+bool Compositor::HavePixels(const Picture& p) {
+    if (p.HasPixels()) return true;
+    for (const Cached& c : cache_) {
+        if (c.picture.get() != &p) continue;
+        try {
+            auto bytes = ReadFileBytes(c.path, kMaxPictureFileBytes);
+            auto again = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, c.key);
+            if (again->width_ == p.width_ && again->height_ == p.height_ &&
+                again->runs_.size() == p.runs_.size() && again->rowRuns_ == p.rowRuns_ &&
+                std::equal(again->runs_.begin(), again->runs_.end(), p.runs_.begin(),
+                           [](const Picture::Run& a, const Picture::Run& b) {
+                               return a.x == b.x && a.length == b.length;
+                           }))
+                p.pixels_ = std::move(again->pixels_);
+        } catch (const std::bad_alloc&) {
+        }
+        break;
+    }
+    return p.HasPixels();
+}
+
+void Compositor::LetPixelsGo(const Picture& p) {
+    if (detail_ < 2 || p.Empty()) return;
+    bool fromFile = false;
+    for (const Cached& c : cache_) fromFile |= c.picture.get() == &p;
+    if (!fromFile) return;
+    for (const Surface& s : surfaces_)
+        if (s.frames.size() > 1)
+            for (const auto& f : s.frames)
+                if (f.get() == &p) return;
+    std::vector<uint32_t>().swap(p.pixels_);
 }
 
 size_t Compositor::PictureBytes() const {

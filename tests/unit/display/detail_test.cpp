@@ -193,6 +193,35 @@ TEST_F(Twins, WithoutATwinOrWithOneThatIsNotItsTwinThePictureIsEnlargedSmoothly)
               "/usr/share/hearthglow/HighDetail/Flame1.png");
 }
 
+// Held at the detail, a picture lets its own pixels go, unless it is a frame of a stepping
+// surface (whose frames are compared pixel by pixel); at detail 1 again they come back from the
+// file, and it draws as before.
+TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
+    const std::string other = (dir / "Other.png").string(), third = (dir / "Third.png").string();
+    Write(other, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
+    Write(third, 1, Rgb(90, 90, 90), Rgb(240, 240, 240));
+    Compositor c([] { return 0u; });
+    c.UseBackBuffer(nullptr, 1);
+    const int32_t still = c.NewSurface(), stepping = c.NewSurface();
+    c.LoadFrame(still, 1, small, -1);
+    c.LoadFrame(stepping, 1, other, -1);
+    c.LoadFrame(stepping, 2, third, -1);
+    c.SetX(stepping, 100);
+    auto compose = [&] {
+        c.Clear(0);
+        c.Draw(still);
+        c.Draw(stepping);
+        return std::vector<uint32_t>(c.BackBuffer(), c.BackBuffer() + c.Width() * c.Height());
+    };
+    const std::vector<uint32_t> before = compose();
+    c.UseBackBuffer(nullptr, 3);
+    compose();
+    EXPECT_FALSE(c.Showing(still).picture->HasPixels());
+    EXPECT_TRUE(c.Showing(stepping).picture->HasPixels()) << "a frame of a stepping surface";
+    c.UseBackBuffer(nullptr, 1);
+    EXPECT_EQ(compose(), before);
+}
+
 // The twin as the setup ships it: a correction of the picture enlarged. Read, it is drawn as
 // the twin itself; beside a picture the user replaced it is not used at all, though its holes
 // and sizes would fit.
