@@ -3,7 +3,7 @@ ARGS ?= /s
 JOBS ?= 2
 
 .PHONY: all setup tools assets win32 win64 native linux run run-native install-linux test unit e2e \
-	e2e-native measure dist clean
+	e2e-native measure measure-twins dist clean
 
 all: win32
 
@@ -82,6 +82,10 @@ test: unit e2e e2e-native
 # What showing the hearth costs, beside the baseline build; not part of the tests.
 measure: win32 win64
 	@python3 scripts/measure.py $(MEASURE_ARGS)
+
+# How far each shipped twin strays from its painting, and what the setup program weighs.
+measure-twins: assets dist
+	@$(ASSETGEN) -j$(JOBS) --twins build/assets/install
 
 clean:
 	rm -rf build

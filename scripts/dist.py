@@ -191,6 +191,8 @@ def main():
     write_sums([setup, portable])
     print(f"dist: {os.path.relpath(setup, ROOT)}, {os.path.relpath(portable, ROOT)}, "
           f"SHA256SUMS ({len(files)} asset files and hrthglow.scr)")
+    print(f"dist: the setup program takes {os.path.getsize(setup) / 1e6:.1f} MB, the portable "
+          f"zip {os.path.getsize(portable) / 1e6:.1f} MB")
 
 
 if __name__ == "__main__":

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "display/detail.h"
+#include "display/twin_file.h"
 #include "media/byte_reader.h"
 
 namespace hg {
@@ -131,40 +132,59 @@ size_t Picture::Bytes() const {
            rowRuns_.size() * sizeof(uint32_t) + sizeof(Picture);
 }
 
+DetailPicture::Builder::Builder(int width, int height, int maxWidth, int maxHeight,
+                               size_t expectedOpaque)
+    : p_(std::make_shared<DetailPicture>()) {
+    if (width <= 0 || height <= 0) return;
+    p_->width_ = std::clamp(maxWidth, 0, width);
+    p_->height_ = std::clamp(maxHeight, 0, height);
+    p_->rgb_.reserve(expectedOpaque * 3 + 1);
+    p_->rowRuns_.reserve(static_cast<size_t>(p_->height_) + 1);
+    p_->rowPixels_.reserve(static_cast<size_t>(p_->height_));
+}
+
+void DetailPicture::Builder::AddRow(const uint8_t* src) {
+    if (!p_ || rows_ >= p_->height_) return;
+    ++rows_;
+    DetailPicture& p = *p_;
+    p.rowRuns_.push_back(static_cast<uint32_t>(p.runs_.size()));
+    p.rowPixels_.push_back(static_cast<uint32_t>(p.rgb_.size() / 3));
+    int runStart = -1;
+    for (int x = 0; x <= p.width_; ++x) {
+        const bool opaqueHere = x < p.width_ && src[x * 4 + 3] >= 128;
+        if (opaqueHere) p.rgb_.insert(p.rgb_.end(), {src[x * 4 + 2], src[x * 4 + 1], src[x * 4]});
+        if (opaqueHere && runStart < 0) runStart = x;
+        if (!opaqueHere && runStart >= 0) {
+            p.runs_.push_back(
+                {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
+            runStart = -1;
+        }
+    }
+}
+
+std::shared_ptr<const DetailPicture> DetailPicture::Builder::Finish() {
+    if (!p_ || rows_ < p_->height_) return nullptr;
+    p_->rowRuns_.push_back(static_cast<uint32_t>(p_->runs_.size()));
+    p_->solid_ = p_->rgb_.size() == size_t{3} * p_->width_ * p_->height_;
+    p_->rgb_.push_back(0);
+    // A guess beyond what came is given back; a picture is kept for the whole run.
+    if (p_->rgb_.capacity() > p_->rgb_.size() + p_->rgb_.size() / 8) p_->rgb_.shrink_to_fit();
+    p_->runs_.shrink_to_fit();
+    return std::move(p_);
+}
+
 std::shared_ptr<const DetailPicture> DetailPicture::FromRgba(const uint8_t* rgba, int width,
                                                              int height, int maxWidth,
                                                              int maxHeight) {
-    auto p = std::make_shared<DetailPicture>();
-    if (!rgba || width <= 0 || height <= 0) return p;
+    if (!rgba || width <= 0 || height <= 0) return std::make_shared<DetailPicture>();
     const size_t sourceStride = static_cast<size_t>(width) * 4;
-    p->width_ = std::min(width, maxWidth);
-    p->height_ = std::min(height, maxHeight);
+    const int w = std::min(width, maxWidth), h = std::min(height, maxHeight);
     size_t opaque = 0;
-    for (int y = 0; y < p->height_; ++y)
-        for (int x = 0; x < p->width_; ++x) opaque += rgba[y * sourceStride + x * 4 + 3] >= 128;
-    p->rgb_.reserve(opaque * 3 + 1);
-    p->rowRuns_.reserve(static_cast<size_t>(p->height_) + 1);
-    p->rowPixels_.reserve(static_cast<size_t>(p->height_));
-    for (int y = 0; y < p->height_; ++y) {
-        p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
-        p->rowPixels_.push_back(static_cast<uint32_t>(p->rgb_.size() / 3));
-        const uint8_t* src = rgba + y * sourceStride;
-        int runStart = -1;
-        for (int x = 0; x <= p->width_; ++x) {
-            const bool opaqueHere = x < p->width_ && src[x * 4 + 3] >= 128;
-            if (opaqueHere) p->rgb_.insert(p->rgb_.end(), {src[x * 4 + 2], src[x * 4 + 1], src[x * 4]});
-            if (opaqueHere && runStart < 0) runStart = x;
-            if (!opaqueHere && runStart >= 0) {
-                p->runs_.push_back(
-                    {static_cast<uint16_t>(runStart), static_cast<uint16_t>(x - runStart)});
-                runStart = -1;
-            }
-        }
-    }
-    p->rowRuns_.push_back(static_cast<uint32_t>(p->runs_.size()));
-    p->rgb_.push_back(0);
-    p->solid_ = opaque == static_cast<size_t>(p->width_) * p->height_;
-    return p;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) opaque += rgba[y * sourceStride + x * 4 + 3] >= 128;
+    Builder b(width, height, maxWidth, maxHeight, opaque);
+    for (int y = 0; y < h; ++y) b.AddRow(rgba + y * sourceStride);
+    return b.Finish();
 }
 
 size_t DetailPicture::Bytes() const {
@@ -358,6 +378,7 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
                          {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k});
         return;
     }
+    if (!HavePixels(picture)) return;
     const Picture& p = picture;
     const int64_t px = x, py = y;
     const int64_t left = std::max<int64_t>(clip.left, px);
@@ -413,8 +434,8 @@ void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, co
 
 namespace {
 
-// A twin decoded as four bytes a pixel, or null when there is none of exactly this size (told
-// by its header, before anything is decoded).
+// A user's own twin, a PNG, decoded as four bytes a pixel (stb decodes it whole), or null when
+// there is none of exactly this size (told by its header, before anything is decoded).
 struct Twin {
     std::unique_ptr<uint8_t, void (*)(void*)> rgba{nullptr, stbi_image_free};
     int width = 0, height = 0;
@@ -435,6 +456,84 @@ Twin ReadTwin(const std::string& path, int width, int height) {
     return twin;
 }
 
+// The picture at `detail` from its twin's rows, given one after the other: kept as they come
+// at the twin's own detail, shrunk for a smaller one. Null unless the twin turns out to be its
+// picture's.
+class FromTwinRows {
+  public:
+    FromTwinRows(const Picture& p, int detail)
+        : matcher_(p),
+          builder_(p.Width() * detail, p.Height() * detail, Picture::kMaxWidth * detail,
+                   Picture::kMaxHeight * detail, p.OpaquePixels() * detail * detail) {
+        if (detail != kTwinDetail)
+            shrinker_.emplace(p.Width() * kTwinDetail, p.Height() * kTwinDetail, -1,
+                              p.Width() * detail, p.Height() * detail,
+                              [this](int, const uint8_t* row) { builder_.AddRow(row); });
+    }
+    void Add(const uint8_t* rgba) {
+        matcher_.Add(rgba);
+        if (shrinker_)
+            shrinker_->Add(rgba);
+        else
+            builder_.AddRow(rgba);
+    }
+    std::shared_ptr<const DetailPicture> Finish() {
+        return matcher_.Matches() ? builder_.Finish() : nullptr;
+    }
+
+  private:
+    TwinMatcher matcher_;
+    DetailPicture::Builder builder_;
+    std::optional<RowShrinker> shrinker_;
+};
+
+// From a user's own PNG twin beside the picture, else from the shipped correction; null when
+// neither is there or either is not the picture's.
+std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
+                                              int64_t key, int detail) {
+    const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
+    if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
+        FromTwinRows made(p, detail);
+        for (int y = 0; y < h; ++y) {
+            // The twin's own colours decide its holes, as for its picture.
+            uint8_t* row = twin.rgba.get() + static_cast<size_t>(y) * w * 4;
+            for (int x = 0; x < w; ++x) {
+                uint8_t* px = row + x * 4;
+                if (static_cast<int64_t>(px[0] | (px[1] << 8) | (px[2] << 16)) == key) px[3] = 0;
+            }
+            made.Add(row);
+        }
+        twin.rgba.reset();
+        return made.Finish();
+    }
+    auto bytes = ReadFileBytes(TwinCorrectionPath(path), Compositor::kMaxPictureFileBytes);
+    if (!bytes) return nullptr;
+    auto reader = TwinCorrectionReader::Open(std::move(*bytes), w, h, p);
+    if (!reader) return nullptr;
+    const Enlarger enlarged(p, kTwinDetail);
+    std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
+    FromTwinRows made(p, detail);
+    for (int y = 0; y < h; ++y) {
+        enlarged.Row(y, predicted.data());
+        if (!reader->NextRow(predicted.data(), row.data())) return nullptr;
+        made.Add(row.data());
+    }
+    return made.Finish();
+}
+
+std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail) {
+    const Enlarger enlarged(p, detail);
+    DetailPicture::Builder builder(enlarged.Width(), enlarged.Height(),
+                                   Picture::kMaxWidth * detail, Picture::kMaxHeight * detail,
+                                   p.OpaquePixels() * detail * detail);
+    std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
+    for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
+        enlarged.Row(y, row.data());
+        builder.AddRow(row.data());
+    }
+    return builder.Finish();
+}
+
 }  // namespace
 
 const DetailPicture* Compositor::AtDetail(const Picture& p) {
@@ -443,6 +542,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
             std::rotate(d, d + 1, detailed_.end());
             return detailed_.back().picture.get();
         }
+    if (!HavePixels(p)) return nullptr;
     Detailed made;
     made.source = p.weak_from_this().lock();
     const int k = detail_;
@@ -450,33 +550,11 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         const Cached* file = nullptr;
         for (const Cached& c : cache_)
             if (c.picture.get() == &p) file = &c;
-        Twin twin;
-        if (file)
-            twin = ReadTwin(TwinPath(file->path), p.Width() * kTwinDetail,
-                            p.Height() * kTwinDetail);
-        if (twin.rgba) {
-            // The twin's own colours decide its holes, as for its picture.
-            const int64_t key = KeyColour(file->key);
-            uint8_t* px = twin.rgba.get();
-            for (size_t i = 0; i < size_t{4} * twin.width * twin.height; i += 4)
-                if (static_cast<int64_t>(px[i] | (px[i + 1] << 8) | (px[i + 2] << 16)) == key)
-                    px[i + 3] = 0;
-            if (!TwinMatches(twin.rgba.get(), twin.width, twin.height, p)) twin.rgba.reset();
-        }
-        RgbaImage at;
-        if (!twin.rgba) {
-            at = Enlarged(p, k);
-        } else if (k == kTwinDetail) {
-            made.picture = DetailPicture::FromRgba(twin.rgba.get(), twin.width, twin.height,
-                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
-        } else {
-            at = Resampled(twin.rgba.get(), twin.width, twin.height, -1, p.Width() * k,
-                           p.Height() * k);
-        }
-        twin.rgba.reset();
-        if (!made.picture)
-            made.picture = DetailPicture::FromRgba(at.pixels.data(), at.width, at.height,
-                                                   Picture::kMaxWidth * k, Picture::kMaxHeight * k);
+        // A twin is made finer than it was painted by no one: beyond its detail the picture
+        // is enlarged as it would be without one.
+        if (file && k <= kTwinDetail)
+            made.picture = FromTwin(p, file->path, KeyColour(file->key), k);
+        if (!made.picture) made.picture = EnlargedAtDetail(p, k);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }
@@ -496,6 +574,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         return held_.get();
     }
     detailed_.push_back(std::move(made));
+    LetPixelsGo(p);
     return detailed_.back().picture.get();
 }
 
@@ -555,6 +634,39 @@ std::vector<Area> Compositor::DifferenceAsDrawn(const Picture& a, const Picture&
         }
     }
     return StackRuns(std::move(runs));
+}
+
+bool Compositor::HavePixels(const Picture& p) {
+    if (p.HasPixels()) return true;
+    for (const Cached& c : cache_) {
+        if (c.picture.get() != &p) continue;
+        try {
+            auto bytes = ReadFileBytes(c.path, kMaxPictureFileBytes);
+            auto again = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, c.key);
+            if (again->width_ == p.width_ && again->height_ == p.height_ &&
+                again->runs_.size() == p.runs_.size() && again->rowRuns_ == p.rowRuns_ &&
+                std::equal(again->runs_.begin(), again->runs_.end(), p.runs_.begin(),
+                           [](const Picture::Run& a, const Picture::Run& b) {
+                               return a.x == b.x && a.length == b.length;
+                           }))
+                p.pixels_ = std::move(again->pixels_);
+        } catch (const std::bad_alloc&) {
+        }
+        break;
+    }
+    return p.HasPixels();
+}
+
+void Compositor::LetPixelsGo(const Picture& p) {
+    if (detail_ < 2 || p.Empty()) return;
+    bool fromFile = false;
+    for (const Cached& c : cache_) fromFile |= c.picture.get() == &p;
+    if (!fromFile) return;
+    for (const Surface& s : surfaces_)
+        if (s.frames.size() > 1)
+            for (const auto& f : s.frames)
+                if (f.get() == &p) return;
+    std::vector<uint32_t>().swap(p.pixels_);
 }
 
 size_t Compositor::PictureBytes() const {

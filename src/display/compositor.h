@@ -65,7 +65,10 @@ class Picture : public std::enable_shared_from_this<Picture> {
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
+    // Only while HasPixels(): at a detail above 1 a picture's own pixels are let go once it is
+    // held at the detail, and read again from its file when they are needed.
     const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+    bool HasPixels() const { return pixels_.size() == static_cast<size_t>(width_) * height_; }
     bool Opaque(int x, int y) const;
     const Run* RunsBegin(int y) const { return runs_.data() + rowRuns_[y]; }
     const Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
@@ -75,10 +78,13 @@ class Picture : public std::enable_shared_from_this<Picture> {
     size_t Bytes() const;
 
   private:
+    friend class Compositor;
     int width_ = 0;
     int height_ = 0;
     bool solid_ = false;
-    std::vector<uint32_t> pixels_;
+    // Pixels, not shape: letting them go and taking them back from the file changes nothing a
+    // holder of the picture sees but whether Row() may be read.
+    mutable std::vector<uint32_t> pixels_;
     std::vector<Run> runs_;
     std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_
 };
@@ -92,6 +98,21 @@ class DetailPicture {
     // maxHeight it is cropped.
     static std::shared_ptr<const DetailPicture> FromRgba(const uint8_t* rgba, int width,
                                                          int height, int maxWidth, int maxHeight);
+    // The same, a row at a time: a picture is made from what a decoder or an enlargement gives
+    // row by row, and no copy of four bytes a pixel is ever held whole.
+    class Builder {
+      public:
+        // `expectedOpaque` reserves the pixels' memory up front, when known.
+        Builder(int width, int height, int maxWidth, int maxHeight, size_t expectedOpaque = 0);
+        // Row after row, `width` pixels of (r, g, b, a); rows beyond the crop are ignored.
+        void AddRow(const uint8_t* rgba);
+        // Null until every kept row has come.
+        std::shared_ptr<const DetailPicture> Finish();
+
+      private:
+        std::shared_ptr<DetailPicture> p_;
+        int rows_ = 0;
+    };
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
@@ -219,6 +240,13 @@ class Compositor {
     const DetailPicture* AtDetail(const Picture& p);
     // The same, held: another AtDetail may let the one given before go.
     std::shared_ptr<const DetailPicture> HeldAtDetail(const Picture& p);
+    // A picture's own pixels, read again from its file if they were let go; false when they
+    // cannot be had (the file is gone or now holds another picture).
+    bool HavePixels(const Picture& p);
+    // Lets go of a picture's own pixels once it is held at the detail, when nothing will read
+    // them: it came from a file and steps in no surface of several frames (whose frames are
+    // compared pixel by pixel to find what a step changes).
+    void LetPixelsGo(const Picture& p);
     void DrawAtDetail(const DetailPicture& p, int64_t x, int64_t y, const Area& clip);
 
     MillisecondClock clock_;

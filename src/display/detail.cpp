@@ -55,78 +55,103 @@ std::string TwinPath(const std::string& path) {
     return folder + "HighDetail" + separator + name + ".png";
 }
 
-RgbaImage Enlarged(const Picture& p, int detail) {
-    RgbaImage out;
-    if (p.Empty() || detail < 1) return out;
-    const int w = p.Width(), h = p.Height();
-    out.width = w * detail;
-    out.height = h * detail;
-    out.pixels.assign(static_cast<size_t>(out.width) * out.height * 4, 0);
+Enlarger::Enlarger(const Picture& picture, int detail)
+    : p_(picture),
+      detail_(std::max(detail, 1)),
+      width_(picture.Empty() ? 0 : picture.Width() * detail_),
+      height_(picture.Empty() ? 0 : picture.Height() * detail_) {
     // Each new pixel's centre in the picture's pixels, as a pixel and a weight of the next in
     // 1/256ths; the same for every row and column of the same phase.
-    struct Tap {
-        int at;
-        uint32_t weight;
-    };
-    auto taps = [detail](int size) {
-        std::vector<Tap> t(static_cast<size_t>(size) * detail);
+    auto taps = [this](int size, int count) {
+        std::vector<Tap> t(static_cast<size_t>(count));
         for (size_t i = 0; i < t.size(); ++i) {
-            const int twice = (2 * static_cast<int>(i) + 1) - detail;  // 2 * detail * position
-            const int pos = twice <= 0 ? 0 : twice * 128 / detail;
+            const int twice = (2 * static_cast<int>(i) + 1) - detail_;  // 2 * detail * position
+            const int pos = twice <= 0 ? 0 : twice * 128 / detail_;
             t[i] = {std::min(pos >> 8, size - 1), static_cast<uint32_t>(pos & 255)};
         }
         return t;
     };
-    const std::vector<Tap> xs = taps(w), ys = taps(h);
-    for (int y = 0; y < out.height; ++y) {
-        const Tap ty = ys[static_cast<size_t>(y)];
-        const int y1 = std::min(ty.at + 1, h - 1);
-        const int ny = y / detail;
-        uint8_t* dst = out.pixels.data() + static_cast<size_t>(y) * out.width * 4;
-        for (int x = 0; x < out.width; ++x, dst += 4) {
-            if (!p.Opaque(x / detail, ny)) continue;
-            const Tap tx = xs[static_cast<size_t>(x)];
-            const int x1 = std::min(tx.at + 1, w - 1);
-            const int px[4] = {tx.at, x1, tx.at, x1};
-            const int py[4] = {ty.at, ty.at, y1, y1};
-            const uint32_t wt[4] = {(256 - tx.weight) * (256 - ty.weight),
-                                    tx.weight * (256 - ty.weight), (256 - tx.weight) * ty.weight,
-                                    tx.weight * ty.weight};
-            uint64_t r = 0, g = 0, b = 0, total = 0;
-            for (int i = 0; i < 4; ++i) {
-                if (wt[i] == 0 || !p.Opaque(px[i], py[i])) continue;
-                const uint32_t c = p.Row(py[i])[px[i]];
-                r += uint64_t{(c >> 16) & 255} * wt[i];
-                g += uint64_t{(c >> 8) & 255} * wt[i];
-                b += uint64_t{c & 255} * wt[i];
-                total += wt[i];
-            }
-            if (total == 0) {  // only its own pixel, which weighs nothing at this phase
-                const uint32_t c = p.Row(ny)[x / detail];
-                r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255, total = 1;
-            }
-            dst[0] = static_cast<uint8_t>((r + total / 2) / total);
-            dst[1] = static_cast<uint8_t>((g + total / 2) / total);
-            dst[2] = static_cast<uint8_t>((b + total / 2) / total);
-            dst[3] = 255;
+    xs_ = taps(p_.Width(), width_);
+    ys_ = taps(p_.Height(), height_);
+}
+
+void Enlarger::Row(int y, uint8_t* rgba) const {
+    std::fill_n(rgba, static_cast<size_t>(width_) * 4, uint8_t{0});
+    if (y < 0 || y >= height_) return;
+    const int w = p_.Width(), h = p_.Height();
+    const Tap ty = ys_[static_cast<size_t>(y)];
+    const int y1 = std::min(ty.at + 1, h - 1);
+    const int ny = y / detail_;
+    // Which pixels of the rows read are opaque, from their runs once rather than a search a
+    // pixel: this runs for every row of every picture made at the detail.
+    auto mask = [this](int row, std::vector<uint8_t>& m) {
+        m.assign(static_cast<size_t>(p_.Width()), 0);
+        for (const Picture::Run* r = p_.RunsBegin(row); r != p_.RunsEnd(row); ++r)
+            std::fill_n(m.begin() + r->x, r->length, uint8_t{1});
+    };
+    std::vector<uint8_t> own, top, bottom;
+    mask(ny, own);
+    mask(ty.at, top);
+    mask(y1, bottom);
+    auto opaque = [&](int px, int py) {
+        return (py == ty.at ? top : py == y1 ? bottom : own)[static_cast<size_t>(px)] != 0;
+    };
+    uint8_t* dst = rgba;
+    for (int x = 0; x < width_; ++x, dst += 4) {
+        if (!own[static_cast<size_t>(x / detail_)]) continue;
+        const Tap tx = xs_[static_cast<size_t>(x)];
+        const int x1 = std::min(tx.at + 1, w - 1);
+        const int px[4] = {tx.at, x1, tx.at, x1};
+        const int py[4] = {ty.at, ty.at, y1, y1};
+        const uint32_t wt[4] = {(256 - tx.weight) * (256 - ty.weight),
+                                tx.weight * (256 - ty.weight), (256 - tx.weight) * ty.weight,
+                                tx.weight * ty.weight};
+        uint64_t r = 0, g = 0, b = 0, total = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (wt[i] == 0 || !opaque(px[i], py[i])) continue;
+            const uint32_t c = p_.Row(py[i])[px[i]];
+            r += uint64_t{(c >> 16) & 255} * wt[i];
+            g += uint64_t{(c >> 8) & 255} * wt[i];
+            b += uint64_t{c & 255} * wt[i];
+            total += wt[i];
         }
+        if (total == 0) {  // only its own pixel, which weighs nothing at this phase
+            const uint32_t c = p_.Row(ny)[x / detail_];
+            r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255, total = 1;
+        }
+        dst[0] = static_cast<uint8_t>((r + total / 2) / total);
+        dst[1] = static_cast<uint8_t>((g + total / 2) / total);
+        dst[2] = static_cast<uint8_t>((b + total / 2) / total);
+        dst[3] = 255;
     }
+}
+
+RgbaImage Enlarged(const Picture& p, int detail) {
+    RgbaImage out;
+    if (p.Empty() || detail < 1) return out;
+    const Enlarger e(p, detail);
+    out.width = e.Width();
+    out.height = e.Height();
+    out.pixels.assign(static_cast<size_t>(out.width) * out.height * 4, 0);
+    for (int y = 0; y < out.height; ++y)
+        e.Row(y, out.pixels.data() + static_cast<size_t>(y) * out.width * 4);
     return out;
 }
 
-RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColour, int toWidth,
-                    int toHeight) {
-    RgbaImage out;
-    if (!rgba || width <= 0 || height <= 0 || toWidth <= 0 || toHeight <= 0) return out;
-    out.width = toWidth;
-    out.height = toHeight;
-    out.pixels.assign(static_cast<size_t>(toWidth) * toHeight * 4, 0);
+RowShrinker::RowShrinker(int width, int height, int64_t keyColour, int toWidth, int toHeight,
+                         Emit emit)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      toWidth_(std::clamp(toWidth, 0, width_)),
+      toHeight_(std::clamp(toHeight, 0, height_)),
+      key_(keyColour),
+      emit_(std::move(emit)) {
+    if (toWidth_ == 0 || toHeight_ == 0) {
+        toWidth_ = toHeight_ = 0;
+        return;
+    }
     // Which source pixels a new one covers and by how much, in units of 1 / (to size): a new
     // pixel spans `size` of them, a source pixel `to` of them.
-    struct Cover {
-        int first;
-        std::vector<uint32_t> weights;
-    };
     auto covers = [](int size, int to) {
         std::vector<Cover> c(static_cast<size_t>(to));
         for (int d = 0; d < to; ++d) {
@@ -139,57 +164,119 @@ RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColou
         }
         return c;
     };
-    const std::vector<Cover> xs = covers(width, toWidth), ys = covers(height, toHeight);
-    const uint64_t area = uint64_t(width) * uint64_t(height);  // a new pixel's, in those units
-    for (int y = 0; y < toHeight; ++y) {
-        const Cover& cy = ys[static_cast<size_t>(y)];
-        for (int x = 0; x < toWidth; ++x) {
-            const Cover& cx = xs[static_cast<size_t>(x)];
-            uint64_t r = 0, g = 0, b = 0, covered = 0;
-            for (size_t j = 0; j < cy.weights.size(); ++j) {
-                const uint8_t* row =
-                    rgba + (static_cast<size_t>(cy.first) + j) * static_cast<size_t>(width) * 4;
-                for (size_t i = 0; i < cx.weights.size(); ++i) {
-                    const uint8_t* px = row + (static_cast<size_t>(cx.first) + i) * 4;
-                    const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
-                    if (px[3] < 128 || static_cast<int64_t>(colour) == keyColour) continue;
-                    const uint64_t wgt = uint64_t{cx.weights[i]} * cy.weights[j];
-                    r += px[0] * wgt, g += px[1] * wgt, b += px[2] * wgt, covered += wgt;
-                }
-            }
-            if (covered * 2 < area) continue;
-            uint8_t* dst = out.pixels.data() + (static_cast<size_t>(y) * toWidth + x) * 4;
-            dst[0] = static_cast<uint8_t>((r + covered / 2) / covered);
-            dst[1] = static_cast<uint8_t>((g + covered / 2) / covered);
-            dst[2] = static_cast<uint8_t>((b + covered / 2) / covered);
+    xs_ = covers(width_, toWidth_);
+    ys_ = covers(height_, toHeight_);
+    for (Sums* s : {&current_, &next_})
+        for (auto* v : {&s->r, &s->g, &s->b, &s->covered}) v->assign(toWidth_, 0);
+    out_.assign(static_cast<size_t>(toWidth_) * 4, 0);
+}
+
+void RowShrinker::Accumulate(Sums& into, const uint8_t* rgba, uint64_t rowWeight) {
+    for (int x = 0; x < toWidth_; ++x) {
+        const Cover& cx = xs_[static_cast<size_t>(x)];
+        uint64_t r = 0, g = 0, b = 0, covered = 0;
+        for (size_t i = 0; i < cx.weights.size(); ++i) {
+            const uint8_t* px = rgba + (static_cast<size_t>(cx.first) + i) * 4;
+            const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
+            if (px[3] < 128 || static_cast<int64_t>(colour) == key_) continue;
+            const uint64_t wgt = uint64_t{cx.weights[i]} * rowWeight;
+            r += px[0] * wgt, g += px[1] * wgt, b += px[2] * wgt, covered += wgt;
+        }
+        into.r[x] += r, into.g[x] += g, into.b[x] += b, into.covered[x] += covered;
+    }
+}
+
+void RowShrinker::Finish(Sums& s, int y) {
+    const uint64_t area = uint64_t(width_) * uint64_t(height_);  // a new pixel's, in those units
+    std::fill(out_.begin(), out_.end(), uint8_t{0});
+    for (int x = 0; x < toWidth_; ++x) {
+        const uint64_t covered = s.covered[x];
+        if (covered * 2 >= area && covered > 0) {
+            uint8_t* dst = out_.data() + static_cast<size_t>(x) * 4;
+            dst[0] = static_cast<uint8_t>((s.r[x] + covered / 2) / covered);
+            dst[1] = static_cast<uint8_t>((s.g[x] + covered / 2) / covered);
+            dst[2] = static_cast<uint8_t>((s.b[x] + covered / 2) / covered);
             dst[3] = 255;
         }
+        s.r[x] = s.g[x] = s.b[x] = s.covered[x] = 0;
     }
+    emit_(y, out_.data());
+}
+
+void RowShrinker::Add(const uint8_t* rgba) {
+    if (sourceRow_ >= height_) return;
+    const int s = sourceRow_++;
+    if (toHeight_ == 0) return;
+    // A source row lies in at most two new rows, since no new one is smaller than it: the one
+    // being summed and the next.
+    for (int d = nextOut_; d < toHeight_ && d <= nextOut_ + 1; ++d) {
+        const Cover& cy = ys_[static_cast<size_t>(d)];
+        if (s < cy.first || s >= cy.first + static_cast<int>(cy.weights.size())) continue;
+        Accumulate(d == nextOut_ ? current_ : next_, rgba,
+                   cy.weights[static_cast<size_t>(s - cy.first)]);
+    }
+    const Cover& cur = ys_[static_cast<size_t>(nextOut_)];
+    if (s == cur.first + static_cast<int>(cur.weights.size()) - 1) {
+        Finish(current_, nextOut_++);
+        std::swap(current_, next_);
+    }
+}
+
+RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColour, int toWidth,
+                    int toHeight) {
+    RgbaImage out;
+    if (!rgba || width <= 0 || height <= 0 || toWidth <= 0 || toHeight <= 0 || toWidth > width ||
+        toHeight > height)
+        return out;
+    out.width = toWidth;
+    out.height = toHeight;
+    out.pixels.assign(static_cast<size_t>(toWidth) * toHeight * 4, 0);
+    RowShrinker shrink(width, height, keyColour, toWidth, toHeight,
+                       [&out](int y, const uint8_t* row) {
+                           std::copy_n(row, static_cast<size_t>(out.width) * 4,
+                                       out.pixels.data() + static_cast<size_t>(y) * out.width * 4);
+                       });
+    for (int y = 0; y < height; ++y) shrink.Add(rgba + static_cast<size_t>(y) * width * 4);
     return out;
+}
+
+TwinMatcher::TwinMatcher(const Picture& picture)
+    : p_(picture),
+      shrinker_(picture.Width() * kTwinDetail, picture.Height() * kTwinDetail, -1,
+                picture.Width(), picture.Height(), [this](int y, const uint8_t* back) {
+                    for (int x = 0; x < p_.Width(); ++x) {
+                        const uint8_t* t = back + static_cast<size_t>(x) * 4;
+                        const bool opaque = p_.Opaque(x, y);
+                        if (opaque != (t[3] != 0)) {
+                            ++disagree_;
+                            continue;
+                        }
+                        if (!opaque) continue;
+                        const uint32_t c = p_.Row(y)[x];
+                        difference_ += std::abs(int((c >> 16) & 255) - t[0]) +
+                                       std::abs(int((c >> 8) & 255) - t[1]) +
+                                       std::abs(int(c & 255) - t[2]);
+                        ++both_;
+                    }
+                    ++rows_;
+                }) {}
+
+void TwinMatcher::Add(const uint8_t* rgba) { shrinker_.Add(rgba); }
+
+bool TwinMatcher::Matches() const {
+    const int w = p_.Width(), h = p_.Height();
+    return !p_.Empty() && rows_ == h &&
+           disagree_ * 100 <= uint64_t(w) * h * kMatchHoleDisagreement &&
+           difference_ <= both_ * 3 * kMatchMeanDifference;
 }
 
 bool TwinMatches(const uint8_t* rgba, int width, int height, const Picture& picture) {
     const int w = picture.Width(), h = picture.Height();
     if (!rgba || picture.Empty() || width != w * kTwinDetail || height != h * kTwinDetail)
         return false;
-    const RgbaImage back = Resampled(rgba, width, height, -1, w, h);
-    uint64_t difference = 0, both = 0, disagree = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* t = back.pixels.data() + (static_cast<size_t>(y) * w + x) * 4;
-            const bool opaque = picture.Opaque(x, y);
-            if (opaque != (t[3] != 0)) {
-                ++disagree;
-                continue;
-            }
-            if (!opaque) continue;
-            const uint32_t c = picture.Row(y)[x];
-            difference += std::abs(int((c >> 16) & 255) - t[0]) +
-                          std::abs(int((c >> 8) & 255) - t[1]) + std::abs(int(c & 255) - t[2]);
-            ++both;
-        }
-    return disagree * 100 <= uint64_t(w) * h * kMatchHoleDisagreement &&
-           difference <= both * 3 * kMatchMeanDifference;
+    TwinMatcher m(picture);
+    for (int y = 0; y < height; ++y) m.Add(rgba + static_cast<size_t>(y) * width * 4);
+    return m.Matches();
 }
 
 }  // namespace hg

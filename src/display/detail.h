@@ -3,6 +3,7 @@
 // 800 x 600; on a large screen each logical pixel becomes a square of `detail` pixels a side, so
 // the final enlargement onto the screen stays small and the picture stays sharp.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,18 +55,75 @@ struct RgbaImage {
 
 // The picture enlarged `detail` times: colours blended smoothly between the opaque pixels
 // around each new one, transparency that of the nearest pixel, so edges stay where they were
-// and no key colour bleeds in.
+// and no key colour bleeds in. Made a row at a time, so no enlarged copy need be held whole.
+class Enlarger {
+  public:
+    Enlarger(const Picture& picture, int detail);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Row y (0 to Height() - 1) of the enlarged picture into `rgba`, Width() pixels.
+    void Row(int y, uint8_t* rgba) const;
+
+  private:
+    struct Tap {
+        int at;
+        uint32_t weight;  // of the next pixel, in 1/256ths
+    };
+    const Picture& p_;
+    int detail_, width_, height_;
+    std::vector<Tap> xs_, ys_;
+};
 RgbaImage Enlarged(const Picture& picture, int detail);
 
+// Shrinks rows given one after the other by area to `toWidth` x `toHeight` (no larger than the
+// source either way): each new pixel averages the opaque ones it covers (alpha at least one
+// half and not `keyColour`) and is opaque when they cover at least half of it. A new row is
+// handed to `emit` as soon as its last source row has come, so only two rows of sums are held.
+class RowShrinker {
+  public:
+    using Emit = std::function<void(int y, const uint8_t* rgba)>;
+    RowShrinker(int width, int height, int64_t keyColour, int toWidth, int toHeight, Emit emit);
+    void Add(const uint8_t* rgba);
+
+  private:
+    struct Cover {
+        int first;
+        std::vector<uint32_t> weights;
+    };
+    struct Sums {
+        std::vector<uint64_t> r, g, b, covered;
+    };
+    void Accumulate(Sums& into, const uint8_t* rgba, uint64_t rowWeight);
+    void Finish(Sums& sums, int y);
+    int width_, height_, toWidth_, toHeight_;
+    int64_t key_;
+    Emit emit_;
+    std::vector<Cover> xs_, ys_;
+    int sourceRow_ = 0, nextOut_ = 0;
+    Sums current_, next_;
+    std::vector<uint8_t> out_;
+};
+
 // A twin (transparent where `keyColour` or alpha below one half) resampled by area to
-// `width` x `height`: each new pixel averages the opaque ones it covers and is opaque when they
-// cover at least half of it.
+// `width` x `height`.
 RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColour, int toWidth,
                     int toHeight);
 
 // Whether a twin shows the same picture: exactly kTwinDetail times its size, and, shrunk back,
 // close in colour and in what is transparent. A picture replaced by a user's own keeps the old
-// twin beside it, which must then not be shown.
+// twin beside it, which must then not be shown. The twin's rows are given one after the other.
+class TwinMatcher {
+  public:
+    explicit TwinMatcher(const Picture& picture);
+    void Add(const uint8_t* rgba);
+    bool Matches() const;
+
+  private:
+    const Picture& p_;
+    RowShrinker shrinker_;
+    uint64_t difference_ = 0, both_ = 0, disagree_ = 0;
+    int rows_ = 0;
+};
 bool TwinMatches(const uint8_t* rgba, int width, int height, const Picture& picture);
 
 }  // namespace hg

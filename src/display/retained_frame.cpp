@@ -124,6 +124,8 @@ const std::vector<Area>& RetainedFrame::Differences(const std::shared_ptr<const 
 
 std::vector<Area> PictureDifference(const Picture& a, const Picture& b) {
     const int w = std::min(a.Width(), b.Width()), h = std::min(a.Height(), b.Height());
+    // A picture held only at the detail has let its own pixels go: all of it may differ.
+    if (!a.HasPixels() || !b.HasPixels()) return {Area{0, 0, w, h}};
     constexpr int kTile = 16;
     std::vector<Area> runs;
     std::vector<uint8_t> opaqueA(static_cast<size_t>(w)), opaqueB(static_cast<size_t>(w));

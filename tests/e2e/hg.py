@@ -77,7 +77,8 @@ class Env:
 
     # -- display and prefix -------------------------------------------------------------
     def start(self):
-        n = 90
+        # HG_FIRST_DISPLAY: where a machine shared by several runs gives this one its own numbers.
+        n = int(os.environ.get("HG_FIRST_DISPLAY", "90"))
         while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
             n += 1
         # -noreset: an Xvfb that resets when its last client leaves refuses the clients that

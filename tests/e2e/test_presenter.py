@@ -56,7 +56,7 @@ EndSection
 
 
 def free_display():
-    n = 140
+    n = int(os.environ.get("HG_FIRST_DISPLAY", "139")) + 1
     while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
         n += 1
     return n

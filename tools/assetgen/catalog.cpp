@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "art.h"
+#include "twin_correction.h"
 
 namespace assetgen {
 
@@ -145,7 +146,18 @@ Image composeScene(int style, bool mantel, bool decorations, PictureCache& cache
 
 std::string highDetailName(const std::string& file) {
     const size_t dot = file.rfind('.');
-    return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".png";
+    return std::string(kHighDetailFolder) + "/" + file.substr(0, dot) + ".hgtc";
+}
+
+Bytes shippedTwin(const std::string& file, const Image& twin, const Image& picture) {
+    // The coarsest step that keeps the painting, checked as the program will read it: a twin
+    // that strays is never shipped.
+    for (int step = coarsestTwinStep(twin, picture, kMinTwinPsnr + 0.1); step >= 1; --step) {
+        Bytes bytes = encodeTwinCorrection(twin, picture, step);
+        const TwinFidelity f = twinFidelity(bytes, twin, picture);
+        if (f.read && f.holesExact && f.psnr >= kMinTwinPsnr + 0.1) return bytes;
+    }
+    throw std::runtime_error("the twin of " + file + " strays from its painting");
 }
 
 std::vector<OutputJob> installJobs(const PictureCache* painted) {
@@ -159,8 +171,15 @@ std::vector<OutputJob> installJobs(const PictureCache* painted) {
             jobs.push_back({a.file, [&a] { return encodeBmp24(a.paint(1)); }});
         }
     }
-    for (const SceneAsset& a : sceneAssets())
-        jobs.push_back({highDetailName(a.file), [&a] { return encodePng(a.paint(kHighDetail)); }});
+    for (const SceneAsset& a : sceneAssets()) {
+        const Image* picture = nullptr;
+        if (painted)
+            if (auto it = painted->find(a.file); it != painted->end()) picture = &it->second;
+        jobs.push_back({highDetailName(a.file), [&a, picture] {
+                            return shippedTwin(a.file, a.paint(kHighDetail),
+                                               picture ? *picture : a.paint(1));
+                        }});
+    }
     return jobs;
 }
 

@@ -13,7 +13,8 @@
 namespace assetgen {
 
 // Beside every picture the install folder holds its twin painted at this detail, for large
-// screens: a PNG of the same stem in the folder HighDetail, exactly kHighDetail times the size.
+// screens: of the same stem in the folder HighDetail, exactly kHighDetail times the size, as a
+// correction of the picture enlarged (twin_correction.h).
 constexpr int kHighDetail = 3;
 constexpr const char* kHighDetailFolder = "HighDetail";
 
@@ -27,7 +28,7 @@ struct SceneAsset {
 // The 41 bitmaps of the install folder.
 const std::vector<SceneAsset>& sceneAssets();
 
-// "HighDetail/Flame1.png" for "Flame1.bmp".
+// "HighDetail/Flame1.hgtc" for "Flame1.bmp".
 std::string highDetailName(const std::string& file);
 
 // The pictures at detail 1, by file name.
@@ -47,6 +48,9 @@ struct OutputJob {
 // The install folder: the 41 bitmaps, then their high-detail twins. A bitmap whose picture is
 // in `painted` is encoded from it rather than painted again.
 std::vector<OutputJob> installJobs(const PictureCache* painted = nullptr);
+// The file of a twin as it ships: a correction of the picture enlarged (twin_correction.h) at
+// the coarsest step that keeps it to the eye; throws when none does.
+Bytes shippedTwin(const std::string& file, const Image& twin, const Image& picture);
 // Makes the files on up to `threads` threads: the same bytes in the same order however many.
 std::vector<OutputFile> makeFiles(const std::vector<OutputJob>& jobs, int threads);
 // The pictures built into the program: the preview (and its larger twins, twice and three

@@ -1,6 +1,8 @@
 // The scene composed at a finer detail: which detail a screen gets, that nothing of the layout
 // moves when pictures are enlarged for it, and when a picture's high-detail twin is used.
 #include "display/detail.h"
+#include "display/twin_file.h"
+#include "assetgen/twin_correction.h"
 
 #include <gtest/gtest.h>
 
@@ -200,6 +202,69 @@ TEST_F(Twins, WithoutATwinOrWithOneThatIsNotItsTwinThePictureIsEnlargedSmoothly)
               "C:\\Tallowmere\\hrthglow\\\\HighDetail\\Calendar.png");
     EXPECT_EQ(TwinPath("/usr/share/hearthglow/Flame1.bmp"),
               "/usr/share/hearthglow/HighDetail/Flame1.png");
+}
+
+// Held at the detail, a picture lets its own pixels go, unless it is a frame of a stepping
+// surface (whose frames are compared pixel by pixel); at detail 1 again they come back from the
+// file, and it draws as before.
+TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
+    const std::string other = (dir / "Other.png").string(), third = (dir / "Third.png").string();
+    Write(other, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
+    Write(third, 1, Rgb(90, 90, 90), Rgb(240, 240, 240));
+    Compositor c([] { return 0u; });
+    c.UseBackBuffer(nullptr, 1);
+    const int32_t still = c.NewSurface(), stepping = c.NewSurface();
+    c.LoadFrame(still, 1, small, -1);
+    c.LoadFrame(stepping, 1, other, -1);
+    c.LoadFrame(stepping, 2, third, -1);
+    c.SetX(stepping, 100);
+    auto compose = [&] {
+        c.Clear(0);
+        c.Draw(still);
+        c.Draw(stepping);
+        return std::vector<uint32_t>(c.BackBuffer(), c.BackBuffer() + c.Width() * c.Height());
+    };
+    const std::vector<uint32_t> before = compose();
+    c.UseBackBuffer(nullptr, 3);
+    compose();
+    EXPECT_FALSE(c.Showing(still).picture->HasPixels());
+    EXPECT_TRUE(c.Showing(stepping).picture->HasPixels()) << "a frame of a stepping surface";
+    c.UseBackBuffer(nullptr, 1);
+    EXPECT_EQ(compose(), before);
+}
+
+// The twin as the setup ships it: a correction of the picture enlarged. Read, it is drawn as
+// the twin itself; beside a picture the user replaced it is not used at all, though its holes
+// and sizes would fit.
+TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
+    auto design = [](int detail, Colour left, Colour right) {
+        assetgen::Image image(kW * detail, kH * detail);
+        for (int y = 0; y < kH * detail; ++y)
+            for (int x = 0; x < kW * detail; ++x) {
+                const double fx = (x + 0.5) / detail - 0.5, fy = (y + 0.5) / detail - 0.5;
+                const Colour c = fx < 10.5 ? left : right;
+                if (!(fx < 3.6 && fy < 3.6))
+                    image.set(x, y, {float(c & 255), float((c >> 8) & 255), float(c >> 16)});
+            }
+        return image;
+    };
+    const Colour red = Rgb(200, 40, 20), blue = Rgb(20, 60, 200);
+    ASSERT_TRUE(assetgen::writeFile(
+        (dir / "HighDetail" / "Pic.hgtc").string(),
+        assetgen::encodeTwinCorrection(design(kTwinDetail, red, blue), design(1, red, blue), 1)));
+    const Drawn three = Draw(3), two = Draw(2);
+    EXPECT_EQ(Blended(three), 0);
+    EXPECT_EQ(three.row[32], ToPixel(red));
+    EXPECT_EQ(three.row[33], ToPixel(blue));
+    EXPECT_EQ(Blended(two), 0);
+    EXPECT_TRUE(three.cornerClear);
+    // The user's own picture of the same shape: enlarged, never given the old one's detail.
+    Write(small, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
+    const Drawn replaced = Draw(3);
+    std::filesystem::remove(dir / "HighDetail" / "Pic.hgtc");
+    EXPECT_EQ(replaced.row, Draw(3).row);
+    EXPECT_EQ(TwinCorrectionPath("/usr/share/hearthglow/Flame1.bmp"),
+              "/usr/share/hearthglow/HighDetail/Flame1.hgtc");
 }
 
 }  // namespace
