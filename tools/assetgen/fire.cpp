@@ -43,8 +43,8 @@ Rgb flameColour(float t) {
 // simulating the gas, keeps the flames in one body (a simulation breaks up into puffs) and
 // lets the finer pictures show the same flames at their own detail.
 constexpr float kRoot = 450;  // the ember bed's line, hidden behind the back log
-constexpr float kGrowth[kFlameFrames] = {0.56f, 0.65f, 0.74f, 0.83f, 0.92f,
-                                         1.00f, 0.68f, 0.55f, 0.50f, 0.51f};
+constexpr float kGrowth[kFlameFrames] = {0.52f, 0.62f, 0.72f, 0.82f, 0.91f,
+                                         1.00f, 0.64f, 0.50f, 0.45f, 0.46f};
 constexpr int kTallest = 5;  // the picture of kGrowth whose tip breaks off
 
 struct Tongue {
@@ -84,10 +84,10 @@ struct TongueNow {
 TongueNow tongueAt(const Tongue& t, int frame) {
     const float turn = 2 * kPi * float(frame) / kFlameFrames;
     // The whole fire breathes too, so the light on the firebox flickers.
-    const float breath = 1 + 0.12f * std::sin(turn) + 0.06f * std::sin(2 * turn + 1.0f);
+    const float breath = 1 + 0.15f * std::sin(turn) + 0.07f * std::sin(2 * turn + 1.0f);
     const float growth = kGrowth[(frame + t.offset) % kFlameFrames];
-    return {t.x + 5 * std::sin(turn + t.phase), t.height * growth * breath,
-            t.halfWidth * (0.9f + 0.1f * growth), t.lean, t.swayAmp, t.wavelength,
+    return {t.x + 8 * std::sin(2 * turn + t.phase), t.height * growth * breath,
+            t.halfWidth * (0.9f + 0.1f * growth), t.lean, 1.5f * t.swayAmp, t.wavelength,
             2 * turn + t.phase};
 }
 
@@ -143,7 +143,7 @@ public:
                 for (int i = 0; i < kTongueCount; ++i) {
                     const TongueNow& t = tongues[i];
                     const float ly = kRoot - 0.35f * t.height, lx = t.axis(0.35f * t.height);
-                    const float power = std::pow(t.height / 250.0f, 1.5f) * t.halfWidth / 45.0f;
+                    const float power = std::pow(t.height / 250.0f, 2.0f) * t.halfWidth / 40.0f;
                     const float dist = std::hypot(x - lx, (y - ly) * 1.2f);
                     light += power * (0.32f * std::exp(-dist / 160) + 0.2f * std::exp(-dist / 40));
                 }
@@ -245,7 +245,7 @@ Image paintFlame(int frame, int detail) {
     }
     const FireLight light(tongues);
     // The stirring noise rises one period (kRise cells) in the ten pictures.
-    constexpr int kRise = 6, kSwirl = 10;
+    constexpr int kRise = 8, kSwirl = 10;
     const float rise = float(kRise * frame) / kFlameFrames;
     const float swirl = float(kSwirl * frame) / kFlameFrames;
     const int octaves = 4 + extra;
