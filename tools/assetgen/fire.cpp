@@ -96,6 +96,13 @@ struct Wisp {
     float x, y, rx, ry, heat;
 };
 
+// A spark thrown up from a tongue's tip: a speck a pixel or two across on the screen, so the
+// finer pictures show it as a dot where the 800 x 600 one has a glint.
+struct Spark {
+    float x, y, heat;
+};
+constexpr float kSparkRadius = 1.1f;
+
 // How hot the fire is at a point of the picture (already displaced by the stirring noise).
 float heatAt(float fx, float fy, const TongueNow* tongues, const Wisp* wisps, int wispCount) {
     const float up = kRoot - fy;
@@ -243,6 +250,22 @@ Image paintFlame(int frame, int detail) {
         else
             wisps[wispCount++] = {x + 3 * tallest.lean * 40, y - 60, 10, 16, 0.33f};
     }
+    // Sparks live three pictures, each born at a tongue's tip; where and when is drawn once
+    // from a fixed seed, so every run throws the same ones.
+    Spark sparks[16];
+    int sparkCount = 0;
+    Prng sparkRandom(29);
+    for (int j = 0; j < 16; ++j) {
+        const int tongue = sparkRandom.range(2, kTongueCount - 3);
+        const int born = sparkRandom.range(0, kFlameFrames - 1);
+        const float drift = sparkRandom.uniform(-9, 9), climb = sparkRandom.uniform(28, 44);
+        const int age = (frame - born + kFlameFrames) % kFlameFrames;
+        if (age > 2) continue;
+        const TongueNow t = tongueAt(kTongues[tongue], born);
+        const float tipUp = 0.82f * t.height;
+        sparks[sparkCount++] = {t.axis(tipUp) + drift * float(age) + 2 * float(age * age),
+                                kRoot - tipUp - 12 - climb * float(age), 1.0f - 0.18f * float(age)};
+    }
     const FireLight light(tongues);
     // The stirring noise rises one period (kRise cells) in the ten pictures.
     constexpr int kRise = 8, kSwirl = 10;
@@ -265,6 +288,12 @@ Image paintFlame(int frame, int detail) {
             Rgb c = fireboxColour(fx, fy, light.at(fx, fy), extra);
             const float opacity = smoothstep(0.06f, 0.42f, heat);
             if (opacity > 0) c = mix(c, flameColour(heat), opacity);
+            for (int i = 0; i < sparkCount; ++i) {
+                const float dx = (fx - sparks[i].x) / kSparkRadius;
+                const float dy = (fy - sparks[i].y) / (1.6f * kSparkRadius);
+                const float d2 = dx * dx + dy * dy;
+                if (d2 < 9) c = mix(c, flameColour(sparks[i].heat), std::exp(-d2));
+            }
             img.set(x, y, c);
         }
     return img;
