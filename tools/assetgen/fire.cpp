@@ -25,8 +25,8 @@ Rgb fireColour(float i) {
 // The colour of flame gas at temperature t (0 cold .. 1 the hottest, at the root), as a
 // glowing black body goes: deep red, orange, yellow, then nearly white.
 Rgb flameColour(float t) {
-    static const Rgb stops[] = {{70, 6, 0},      {176, 30, 2},    {232, 84, 8},
-                                {255, 148, 28},  {255, 212, 86},  {255, 248, 212}};
+    static const Rgb stops[] = {{70, 6, 0},      {170, 24, 2},    {222, 62, 6},
+                                {252, 132, 24},  {255, 206, 80},  {255, 248, 212}};
     static const float at[] = {0.0f, 0.25f, 0.42f, 0.62f, 0.80f, 1.0f};
     t = clamp01(t);
     for (int s = 1; s < 6; ++s)
@@ -243,10 +243,10 @@ Image paintFlame(int frame, int detail) {
         const int age = (frame + t.offset - kTallest + 2 * kFlameFrames) % kFlameFrames;
         if (age < 1 || age > 2) continue;
         const TongueNow tallest = tongueAt(t, (frame - age + kFlameFrames) % kFlameFrames);
-        const float tipUp = 0.8f * tallest.height;
+        const float tipUp = 0.76f * tallest.height;
         const float x = tallest.axis(tipUp), y = kRoot - tipUp;
         if (age == 1)
-            wisps[wispCount++] = {x + 2 * tallest.lean * 40, y - 14, 8.5f, 14, 0.68f};
+            wisps[wispCount++] = {x + 2 * tallest.lean * 40, y - 12, 8.5f, 14, 0.7f};
         else
             wisps[wispCount++] = {x + 3 * tallest.lean * 40, y - 60, 10, 16, 0.33f};
     }
