@@ -268,8 +268,9 @@ Image paintFlame(int frame, int detail) {
     }
     const FireLight light(tongues);
     // The stirring noise rises one period (kRise cells) in the ten pictures.
-    constexpr int kRise = 8, kSwirl = 10;
+    constexpr int kRise = 8, kSwirl = 10, kTear = 20;
     const float rise = float(kRise * frame) / kFlameFrames;
+    const float tearRise = float(kTear * frame) / kFlameFrames;
     const float swirl = float(kSwirl * frame) / kFlameFrames;
     const int octaves = 4 + extra;
     for (int y = 0; y < img.height(); ++y)
@@ -280,7 +281,10 @@ Image paintFlame(int frame, int detail) {
             const float stir = 0.2f + 0.8f * smoothstep(0, 220, up);
             const float wx = fbm(fx / 38, fy / 46 + rise, 24, octaves, 0, kRise) - 0.5f;
             const float wy = fbm(fx / 38 + 31.5f, fy / 46 + rise, 25, octaves, 0, kRise) - 0.5f;
-            const float sx = fx + 34 * wx * stir, sy = fy + 20 * wy * stir;
+            // Finer eddies tear at the upper flames only.
+            const float tear = 9 * smoothstep(90, 260, up);
+            const float ex = fbm(fx / 13, fy / 16 + tearRise, 27, octaves - 1, 0, kTear) - 0.5f;
+            const float sx = fx + 34 * wx * stir + tear * ex, sy = fy + 20 * wy * stir;
             float heat = heatAt(sx, sy, tongues, wisps, wispCount);
             // Hotter and cooler gas rising through the body of the flames.
             const float mottle = fbm(fx / 26, fy / 34 + swirl, 26, 3, 0, kSwirl);
