@@ -55,16 +55,16 @@ struct Tongue {
 const Tongue kTongues[] = {
     {112, 140, 36, -0.12f, 14, 150, 0.3f, 2, false},
     {150, 120, 26, -0.08f, 12, 120, 3.3f, 7, false},
-    {178, 205, 42, -0.07f, 18, 170, 2.1f, 5, true},
-    {228, 265, 46, -0.04f, 21, 160, 4.0f, 9, true},
-    {258, 150, 26, 0.06f, 14, 130, 0.2f, 4, false},
-    {284, 225, 38, 0.02f, 19, 180, 1.2f, 1, false},
+    {178, 205, 42, -0.07f, 18, 170, 2.1f, 9, true},
+    {228, 265, 46, -0.04f, 21, 160, 4.0f, 2, true},
+    {258, 150, 26, 0.06f, 14, 130, 0.2f, 1, false},
+    {284, 225, 38, 0.02f, 19, 180, 1.2f, 7, false},
     {330, 325, 50, -0.01f, 24, 175, 5.1f, 0, true},
-    {356, 190, 28, 0.05f, 16, 140, 2.9f, 6, false},
-    {384, 290, 46, 0.03f, 22, 165, 2.7f, 3, true},
+    {356, 190, 28, 0.05f, 16, 140, 2.9f, 4, false},
+    {384, 290, 46, 0.03f, 22, 165, 2.7f, 5, true},
     {432, 250, 42, 0.06f, 20, 185, 0.8f, 8, false},
-    {458, 160, 26, -0.04f, 14, 125, 4.4f, 2, false},
-    {484, 270, 42, 0.05f, 20, 160, 3.6f, 7, true},
+    {458, 160, 26, -0.04f, 14, 125, 4.4f, 6, false},
+    {484, 270, 42, 0.05f, 20, 160, 3.6f, 3, true},
     {528, 200, 38, 0.08f, 17, 150, 5.6f, 4, false},
     {568, 135, 34, 0.13f, 13, 140, 1.9f, 9, false},
 };
@@ -84,10 +84,10 @@ struct TongueNow {
 TongueNow tongueAt(const Tongue& t, int frame) {
     const float turn = 2 * kPi * float(frame) / kFlameFrames;
     // The whole fire breathes too, so the light on the firebox flickers.
-    const float breath = 1 + 0.15f * std::sin(turn) + 0.07f * std::sin(2 * turn + 1.0f);
+    const float breath = 1 + 0.05f * std::sin(turn) + 0.04f * std::sin(2 * turn + 1.0f);
     const float growth = kGrowth[(frame + t.offset) % kFlameFrames];
-    return {t.x + 8 * std::sin(2 * turn + t.phase), t.height * growth * breath,
-            t.halfWidth * (0.9f + 0.1f * growth), t.lean, 1.5f * t.swayAmp, t.wavelength,
+    return {t.x + 12 * std::sin(2 * turn + t.phase), t.height * growth * breath,
+            t.halfWidth * (0.9f + 0.1f * growth), t.lean, 1.8f * t.swayAmp, t.wavelength,
             2 * turn + t.phase};
 }
 
@@ -154,6 +154,9 @@ public:
                     const float dist = std::hypot(x - lx, (y - ly) * 1.2f);
                     light += power * (0.32f * std::exp(-dist / 160) + 0.2f * std::exp(-dist / 40));
                 }
+                // The ember bed glows whatever the flames do.
+                const float bed = std::hypot(std::max(0.0f, std::fabs(x - 340) - 220), (y - kRoot) * 1.2f);
+                light += 0.45f * std::exp(-bed / 150);
                 grid_[size_t(r) * size_t(cols_) + size_t(c)] = light;
             }
     }
