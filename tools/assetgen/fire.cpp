@@ -43,8 +43,8 @@ Rgb flameColour(float t) {
 // simulating the gas, keeps the flames in one body (a simulation breaks up into puffs) and
 // lets the finer pictures show the same flames at their own detail.
 constexpr float kRoot = 450;  // the ember bed's line, hidden behind the back log
-constexpr float kGrowth[kFlameFrames] = {0.52f, 0.62f, 0.72f, 0.82f, 0.91f,
-                                         1.00f, 0.64f, 0.50f, 0.45f, 0.46f};
+constexpr float kGrowth[kFlameFrames] = {0.56f, 0.65f, 0.74f, 0.83f, 0.92f,
+                                         1.00f, 0.68f, 0.56f, 0.51f, 0.52f};
 constexpr int kTallest = 5;  // the picture of kGrowth whose tip breaks off
 
 struct Tongue {
@@ -86,7 +86,7 @@ TongueNow tongueAt(const Tongue& t, int frame) {
     // The whole fire breathes too, so the light on the firebox flickers.
     const float breath = 1 + 0.05f * std::sin(turn) + 0.04f * std::sin(2 * turn + 1.0f);
     const float growth = kGrowth[(frame + t.offset) % kFlameFrames];
-    return {t.x + 12 * std::sin(2 * turn + t.phase), t.height * growth * breath,
+    return {t.x + 12 * std::sin(2 * turn + t.phase), 1.15f * t.height * growth * breath,
             t.halfWidth * (0.9f + 0.1f * growth), t.lean, 1.8f * t.swayAmp, t.wavelength,
             2 * turn + t.phase};
 }
@@ -150,7 +150,7 @@ public:
                 for (int i = 0; i < kTongueCount; ++i) {
                     const TongueNow& t = tongues[i];
                     const float ly = kRoot - 0.35f * t.height, lx = t.axis(0.35f * t.height);
-                    const float power = std::pow(t.height / 250.0f, 2.0f) * t.halfWidth / 40.0f;
+                    const float power = std::pow(t.height / 290.0f, 2.0f) * t.halfWidth / 40.0f;
                     const float dist = std::hypot(x - lx, (y - ly) * 1.2f);
                     light += power * (0.32f * std::exp(-dist / 160) + 0.2f * std::exp(-dist / 40));
                 }
@@ -281,11 +281,11 @@ Image paintFlame(int frame, int detail) {
             const float fx = designAt(x, detail), fy = designAt(y, detail);
             const float up = kRoot - fy;
             // Stirring grows with height: the root is steady, the tips are torn about.
-            const float stir = 0.2f + 0.8f * smoothstep(0, 220, up);
+            const float stir = 0.2f + 0.8f * smoothstep(0, 250, up);
             const float wx = fbm(fx / 38, fy / 46 + rise, 24, octaves, 0, kRise) - 0.5f;
             const float wy = fbm(fx / 38 + 31.5f, fy / 46 + rise, 25, octaves, 0, kRise) - 0.5f;
             // Finer eddies tear at the upper flames only.
-            const float tear = 9 * smoothstep(90, 260, up);
+            const float tear = 7 * smoothstep(100, 300, up);
             const float ex = fbm(fx / 13, fy / 16 + tearRise, 27, octaves - 1, 0, kTear) - 0.5f;
             const float sx = fx + 34 * wx * stir + tear * ex, sy = fy + 20 * wy * stir;
             float heat = heatAt(sx, sy, tongues, wisps, wispCount);
