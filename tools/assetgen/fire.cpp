@@ -25,8 +25,8 @@ Rgb fireColour(float i) {
 // The colour of flame gas at temperature t (0 cold .. 1 the hottest, at the root), as a
 // glowing black body goes: deep red, orange, yellow, then nearly white.
 Rgb flameColour(float t) {
-    static const Rgb stops[] = {{70, 6, 0},      {170, 24, 2},    {222, 62, 6},
-                                {252, 132, 24},  {255, 206, 80},  {255, 248, 212}};
+    static const Rgb stops[] = {{70, 6, 0},     {170, 24, 2},   {222, 62, 6},
+                                {252, 132, 24}, {255, 206, 80}, {255, 248, 212}};
     static const float at[] = {0.0f, 0.25f, 0.42f, 0.62f, 0.80f, 1.0f};
     t = clamp01(t);
     for (int s = 1; s < 6; ++s)
@@ -53,20 +53,20 @@ struct Tongue {
     bool wisp;   // whether its broken tip rises on visibly
 };
 const Tongue kTongues[] = {
-    {112, 140, 36, -0.12f, 14, 150, 0.3f, 2, false},
-    {150, 120, 26, -0.08f, 12, 120, 3.3f, 7, false},
-    {178, 205, 42, -0.07f, 18, 170, 2.1f, 9, true},
-    {228, 265, 46, -0.04f, 21, 160, 4.0f, 2, true},
-    {258, 150, 26, 0.06f, 14, 130, 0.2f, 1, false},
-    {284, 225, 38, 0.02f, 19, 180, 1.2f, 7, false},
-    {330, 325, 50, -0.01f, 24, 175, 5.1f, 0, true},
-    {356, 190, 28, 0.05f, 16, 140, 2.9f, 4, false},
-    {384, 290, 46, 0.03f, 22, 165, 2.7f, 5, true},
-    {432, 250, 42, 0.06f, 20, 185, 0.8f, 8, false},
-    {458, 160, 26, -0.04f, 14, 125, 4.4f, 6, false},
-    {484, 270, 42, 0.05f, 20, 160, 3.6f, 3, true},
-    {528, 200, 38, 0.08f, 17, 150, 5.6f, 4, false},
-    {568, 135, 34, 0.13f, 13, 140, 1.9f, 9, false},
+    {112, 161, 36, -0.12f, 25, 150, 0.3f, 2, false},
+    {150, 138, 26, -0.08f, 22, 120, 3.3f, 7, false},
+    {178, 236, 42, -0.07f, 32, 170, 2.1f, 9, true},
+    {228, 305, 46, -0.04f, 38, 160, 4.0f, 2, true},
+    {258, 172, 26, 0.06f, 25, 130, 0.2f, 1, false},
+    {284, 259, 38, 0.02f, 34, 180, 1.2f, 7, false},
+    {330, 374, 50, -0.01f, 43, 175, 5.1f, 0, true},
+    {356, 218, 28, 0.05f, 29, 140, 2.9f, 4, false},
+    {384, 333, 46, 0.03f, 40, 165, 2.7f, 5, true},
+    {432, 288, 42, 0.06f, 36, 185, 0.8f, 8, false},
+    {458, 184, 26, -0.04f, 25, 125, 4.4f, 6, false},
+    {484, 310, 42, 0.05f, 36, 160, 3.6f, 3, true},
+    {528, 230, 38, 0.08f, 31, 150, 5.6f, 4, false},
+    {568, 155, 34, 0.13f, 23, 140, 1.9f, 9, false},
 };
 constexpr int kTongueCount = int(sizeof(kTongues) / sizeof(kTongues[0]));
 
@@ -86,8 +86,12 @@ TongueNow tongueAt(const Tongue& t, int frame) {
     // The whole fire breathes too, so the light on the firebox flickers.
     const float breath = 1 + 0.05f * std::sin(turn) + 0.04f * std::sin(2 * turn + 1.0f);
     const float growth = kGrowth[(frame + t.offset) % kFlameFrames];
-    return {t.x + 12 * std::sin(2 * turn + t.phase), 1.15f * t.height * growth * breath,
-            t.halfWidth * (0.9f + 0.1f * growth), t.lean, 1.8f * t.swayAmp, t.wavelength,
+    return {t.x + 12 * std::sin(2 * turn + t.phase),
+            t.height * growth * breath,
+            t.halfWidth * (0.9f + 0.1f * growth),
+            t.lean,
+            t.swayAmp,
+            t.wavelength,
             2 * turn + t.phase};
 }
 
@@ -137,7 +141,7 @@ float heatAt(float fx, float fy, const TongueNow* tongues, const Wisp* wisps, in
 // The light the flames of one picture throw on the firebox, on a coarse grid: each tongue
 // is a lamp as strong as it is big, standing at a third of its height.
 class FireLight {
-public:
+  public:
     static constexpr int kStep = 6;
     explicit FireLight(const TongueNow* tongues) {
         cols_ = kFlameW / kStep + 2;
@@ -152,11 +156,15 @@ public:
                     const float ly = kRoot - 0.35f * t.height, lx = t.axis(0.35f * t.height);
                     const float power = std::pow(t.height / 290.0f, 2.0f) * t.halfWidth / 40.0f;
                     const float dist = std::hypot(x - lx, (y - ly) * 1.2f);
-                    light += power * (0.32f * std::exp(-dist / 160) + 0.2f * std::exp(-dist / 40));
+                    // Out of reach beyond 480 pixels, so the far corners stay as they are.
+                    const float reach = std::max(0.0f, 1 - dist / 480);
+                    light += power * (0.4f * std::exp(-dist / 160) * reach * reach +
+                                      0.3f * std::exp(-dist / 50));
                 }
                 // The ember bed glows whatever the flames do.
-                const float bed = std::hypot(std::max(0.0f, std::fabs(x - 340) - 220), (y - kRoot) * 1.2f);
-                light += 0.45f * std::exp(-bed / 150);
+                const float bed =
+                    std::hypot(std::max(0.0f, std::fabs(x - 340) - 220), (y - kRoot) * 1.2f);
+                light += 0.65f * std::exp(-bed / 150);
                 grid_[size_t(r) * size_t(cols_) + size_t(c)] = light;
             }
     }
@@ -171,7 +179,7 @@ public:
         return top + (bottom - top) * ty;
     }
 
-private:
+  private:
     int cols_ = 0, rows_ = 0;
     std::vector<float> grid_;
 };
@@ -217,7 +225,8 @@ Rgb fireboxColour(float fx, float fy, float light, int extra) {
         albedo = mortar ? Rgb{70, 60, 52} : Rgb{128 * tone, 58 * tone, 40 * tone};
         albedo = albedo * grain;
         // Smoke blackens the upper wall.
-        albedo = albedo * (0.25f + 0.75f * smoothstep(80, 380, fy) * (0.6f + 0.4f * fbm(fx / 40, fy / 30, 13, 3)));
+        albedo = albedo * (0.25f + 0.75f * smoothstep(80, 380, fy) *
+                                       (0.6f + 0.4f * fbm(fx / 40, fy / 30, 13, 3)));
     } else if (part == Floor) {
         float ash = fbm(fx / 12, fy / 8, 14, 4 + extra);
         albedo = Rgb{62, 56, 52} * (0.6f + 0.6f * ash);

@@ -230,7 +230,9 @@ FlamePieces flamePieces(const Decoded& d) {
     f.width = d.width;
     f.height = d.height;
     f.piece.assign(size_t(d.width) * d.height, 0);
-    auto isFlame = [&](size_t i) { return d.rgb[i * 3] > 0.55 * 255 && d.rgb[i * 3 + 1] > 0.2 * 255; };
+    auto isFlame = [&](size_t i) {
+        return d.rgb[i * 3] > 0.55 * 255 && d.rgb[i * 3 + 1] > 0.2 * 255;
+    };
     std::vector<size_t> stack;
     for (size_t start = 0; start < f.piece.size(); ++start) {
         if (f.piece[start] || !isFlame(start)) continue;
@@ -266,7 +268,8 @@ bool risesFrom(const FlamePieces& now, int piece, const FlamePieces& before, int
         if (now.piece[i] != piece) continue;
         const int x = int(i % size_t(now.width)), y = int(i / size_t(now.width));
         for (int d = 0; d <= rise && y + d < now.height; ++d)
-            if (before.piece[size_t(y + d) * size_t(now.width) + size_t(x)] == before.body) return true;
+            if (before.piece[size_t(y + d) * size_t(now.width) + size_t(x)] == before.body)
+                return true;
     }
     return false;
 }
@@ -297,11 +300,13 @@ TEST_F(AssetgenFiles, FlamesAreTonguesThatLoopAndKeepMoving) {
         EXPECT_LE(loose, 3);
     }
     std::vector<double> steps;
-    for (size_t k = 0; k < 10; ++k) steps.push_back(meanDifference(frames[k], frames[(k + 1) % 10]));
+    for (size_t k = 0; k < 10; ++k)
+        steps.push_back(meanDifference(frames[k], frames[(k + 1) % 10]));
     const double seam = steps.back();
     steps.pop_back();
     for (size_t k = 0; k < 9; ++k) {
-        EXPECT_GT(steps[k], 12.4 / 2) << "Flame" << k + 1 << " to Flame" << k + 2 << " barely moves";
+        EXPECT_GT(steps[k], 12.4 / 2)
+            << "Flame" << k + 1 << " to Flame" << k + 2 << " barely moves";
         EXPECT_LT(steps[k], 12.4 * 2) << "Flame" << k + 1 << " to Flame" << k + 2 << " jumps";
     }
     const double typical = std::accumulate(steps.begin(), steps.end(), 0.0) / 9;
