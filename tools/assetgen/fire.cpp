@@ -1,6 +1,7 @@
 // Flames, logs, andirons and the flame of the window icon.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "art.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-// Fire colour ramp over intensity 0..1.
+// Fire colour ramp over intensity 0..1: the embers of the log bed.
 Rgb fireColour(float i) {
     static const Rgb stops[] = {{110, 12, 0},   {190, 38, 4},    {238, 96, 14},
                                 {255, 160, 38}, {255, 214, 100}, {255, 246, 205}};
@@ -21,28 +22,170 @@ Rgb fireColour(float i) {
     return stops[5];
 }
 
-// A turbulence field that rises over time and returns exactly to its start
-// after kFlameFrames frames: two scrolling copies, one period apart, are
-// cross-faded, with the contrast loss of the blend undone.
-float loopingTurbulence(float x, float y, int frame, float rise, uint32_t seed, int octaves) {
-    float a = float(frame) / float(kFlameFrames);
-    float n0 = fbm(x, y + rise * float(frame), seed, octaves);
-    float n1 = fbm(x, y + rise * float(frame - kFlameFrames), seed, octaves);
-    float blended = (1 - a) * n0 + a * n1 - 0.5f;
-    return blended / std::sqrt((1 - a) * (1 - a) + a * a) + 0.5f;
+// The colour of flame gas at temperature t (0 cold .. 1 the hottest, at the root), as a
+// glowing black body goes: deep red, orange, yellow, then nearly white.
+Rgb flameColour(float t) {
+    static const Rgb stops[] = {{70, 6, 0},     {170, 24, 2},   {222, 62, 6},
+                                {252, 132, 24}, {255, 206, 80}, {255, 248, 212}};
+    static const float at[] = {0.0f, 0.25f, 0.42f, 0.62f, 0.80f, 1.0f};
+    t = clamp01(t);
+    for (int s = 1; s < 6; ++s)
+        if (t <= at[s]) return mix(stops[s - 1], stops[s], (t - at[s - 1]) / (at[s] - at[s - 1]));
+    return stops[5];
 }
 
-float gauss(float x, float c, float w) { return std::exp(-((x - c) / w) * ((x - c) / w)); }
+// The fire is a row of tongues rooted in the ember bed behind the back log. Each grows for
+// six pictures and falls back in one, when its tip has broken off; some of those tips rise
+// on as a wisp for a picture and fade in the next. Every tongue is swayed by a wave running
+// up it, and all of them are stirred by noise that rises through the picture: the noise is
+// periodic in height and rises one period in the ten pictures, the tables and waves repeat
+// every ten, so the tenth picture flows into the first. Drawing the tongues as shapes, not
+// simulating the gas, keeps the flames in one body (a simulation breaks up into puffs) and
+// lets the finer pictures show the same flames at their own detail.
+constexpr float kRoot = 450;  // the ember bed's line, hidden behind the back log
+constexpr float kGrowth[kFlameFrames] = {0.56f, 0.65f, 0.74f, 0.83f, 0.92f,
+                                         1.00f, 0.68f, 0.56f, 0.51f, 0.52f};
+constexpr int kTallest = 5;  // the picture of kGrowth whose tip breaks off
 
-// How tall the fire stands above its root at column x of the flame picture.
-float flameHeight(float x) {
-    float h = 170 * gauss(x, 330, 150) + 105 * gauss(x, 215, 45) + 120 * gauss(x, 450, 52) +
-              70 * gauss(x, 140, 38) + 75 * gauss(x, 525, 38) + 60 * gauss(x, 300, 30);
-    return h + 30 * smoothstep(90, 130, x) * (1 - smoothstep(540, 580, x));
+struct Tongue {
+    float x, height, halfWidth, lean, swayAmp, wavelength, phase;
+    int offset;  // where in kGrowth this tongue's first picture is
+    bool wisp;   // whether its broken tip rises on visibly
+};
+const Tongue kTongues[] = {
+    {112, 161, 36, -0.12f, 25, 150, 0.3f, 2, false},
+    {150, 138, 26, -0.08f, 22, 120, 3.3f, 7, false},
+    {178, 236, 42, -0.07f, 32, 170, 2.1f, 9, true},
+    {228, 305, 46, -0.04f, 38, 160, 4.0f, 2, true},
+    {258, 172, 26, 0.06f, 25, 130, 0.2f, 1, false},
+    {284, 259, 38, 0.02f, 34, 180, 1.2f, 7, false},
+    {330, 374, 50, -0.01f, 43, 175, 5.1f, 0, true},
+    {356, 218, 28, 0.05f, 29, 140, 2.9f, 4, false},
+    {384, 333, 46, 0.03f, 40, 165, 2.7f, 5, true},
+    {432, 288, 42, 0.06f, 36, 185, 0.8f, 8, false},
+    {458, 184, 26, -0.04f, 25, 125, 4.4f, 6, false},
+    {484, 310, 42, 0.05f, 36, 160, 3.6f, 3, true},
+    {528, 230, 38, 0.08f, 31, 150, 5.6f, 4, false},
+    {568, 155, 34, 0.13f, 23, 140, 1.9f, 9, false},
+};
+constexpr int kTongueCount = int(sizeof(kTongues) / sizeof(kTongues[0]));
+
+// One tongue as it stands in one picture.
+struct TongueNow {
+    float x, height, halfWidth, lean, swayAmp, wavelength, phase;
+    // Where its axis runs at `up` pixels above the root.
+    float axis(float up) const {
+        float v = clamp01(up / height);
+        return x + lean * up +
+               swayAmp * std::pow(v, 1.2f) * std::sin(2 * kPi * up / wavelength - phase);
+    }
+};
+
+TongueNow tongueAt(const Tongue& t, int frame) {
+    const float turn = 2 * kPi * float(frame) / kFlameFrames;
+    // The whole fire breathes too, so the light on the firebox flickers.
+    const float breath = 1 + 0.05f * std::sin(turn) + 0.04f * std::sin(2 * turn + 1.0f);
+    const float growth = kGrowth[(frame + t.offset) % kFlameFrames];
+    return {t.x + 12 * std::sin(2 * turn + t.phase),
+            t.height * growth * breath,
+            t.halfWidth * (0.9f + 0.1f * growth),
+            t.lean,
+            t.swayAmp,
+            t.wavelength,
+            2 * turn + t.phase};
 }
 
-// Soot-darkened firebrick of the firebox: back wall, angled side walls, floor.
-Rgb fireboxColour(float fx, float fy, int frame, int extra) {
+// A broken tip: an ellipse of gas that is no longer fed.
+struct Wisp {
+    float x, y, rx, ry, heat;
+};
+
+// A spark thrown up from a tongue's tip: a speck a pixel or two across on the screen, so the
+// finer pictures show it as a dot where the 800 x 600 one has a glint.
+struct Spark {
+    float x, y, heat;
+};
+constexpr float kSparkRadius = 1.1f;
+
+// How hot the fire is at a point of the picture (already displaced by the stirring noise).
+float heatAt(float fx, float fy, const TongueNow* tongues, const Wisp* wisps, int wispCount) {
+    const float up = kRoot - fy;
+    // The bed: hottest along the root, only a few pixels tall.
+    float bed = smoothstep(70, 130, fx) * (1 - smoothstep(560, 615, fx));
+    bed *= up >= 0 ? 1.05f * std::exp(-up / 16) : std::max(0.0f, 1 + up / 14);
+    float sum = bed * bed * bed * bed;
+    if (up > 0)
+        for (int i = 0; i < kTongueCount; ++i) {
+            const TongueNow& t = tongues[i];
+            if (up >= t.height) continue;
+            float v = up / t.height;
+            float halfWidth = t.halfWidth * std::pow(1 - v, 0.6f) * (1 + 0.2f * std::sin(kPi * v));
+            float d = std::fabs(fx - t.axis(up)) / halfWidth;
+            if (d >= 1) continue;
+            float heat = (1.02f - 0.8f * v) * (1 - d * d);
+            sum += heat * heat * heat * heat;
+        }
+    for (int i = 0; i < wispCount; ++i) {
+        const Wisp& w = wisps[i];
+        float dx = (fx - w.x) / w.rx, dy = (fy - w.y) / w.ry;
+        float d2 = dx * dx + dy * dy;
+        if (d2 < 1) {
+            float heat = w.heat * (1 - d2);
+            sum += heat * heat * heat * heat;
+        }
+    }
+    // A soft union: where tongues meet they blend instead of creasing.
+    return std::sqrt(std::sqrt(sum));
+}
+
+// The light the flames of one picture throw on the firebox, on a coarse grid: each tongue
+// is a lamp as strong as it is big, standing at a third of its height.
+class FireLight {
+  public:
+    static constexpr int kStep = 6;
+    explicit FireLight(const TongueNow* tongues) {
+        cols_ = kFlameW / kStep + 2;
+        rows_ = kFlameH / kStep + 2;
+        grid_.resize(size_t(cols_) * size_t(rows_));
+        for (int r = 0; r < rows_; ++r)
+            for (int c = 0; c < cols_; ++c) {
+                const float x = float(c * kStep), y = float(r * kStep);
+                float light = 0;
+                for (int i = 0; i < kTongueCount; ++i) {
+                    const TongueNow& t = tongues[i];
+                    const float ly = kRoot - 0.35f * t.height, lx = t.axis(0.35f * t.height);
+                    const float power = std::pow(t.height / 290.0f, 2.0f) * t.halfWidth / 40.0f;
+                    const float dist = std::hypot(x - lx, (y - ly) * 1.2f);
+                    // Out of reach beyond 480 pixels, so the far corners stay as they are.
+                    const float reach = std::max(0.0f, 1 - dist / 480);
+                    light += power * (0.4f * std::exp(-dist / 160) * reach * reach +
+                                      0.3f * std::exp(-dist / 50));
+                }
+                // The ember bed glows whatever the flames do.
+                const float bed =
+                    std::hypot(std::max(0.0f, std::fabs(x - 340) - 220), (y - kRoot) * 1.2f);
+                light += 0.65f * std::exp(-bed / 150);
+                grid_[size_t(r) * size_t(cols_) + size_t(c)] = light;
+            }
+    }
+    float at(float fx, float fy) const {
+        float gx = std::clamp(fx / kStep, 0.0f, float(cols_ - 1) - 0.001f);
+        float gy = std::clamp(fy / kStep, 0.0f, float(rows_ - 1) - 0.001f);
+        int c = int(gx), r = int(gy);
+        float tx = gx - float(c), ty = gy - float(r);
+        auto g = [&](int rr, int cc) { return grid_[size_t(rr) * size_t(cols_) + size_t(cc)]; };
+        float top = g(r, c) + (g(r, c + 1) - g(r, c)) * tx;
+        float bottom = g(r + 1, c) + (g(r + 1, c + 1) - g(r + 1, c)) * tx;
+        return top + (bottom - top) * ty;
+    }
+
+  private:
+    int cols_ = 0, rows_ = 0;
+    std::vector<float> grid_;
+};
+
+// Soot-darkened firebrick of the firebox: back wall, angled side walls, floor; lit by `light`.
+Rgb fireboxColour(float fx, float fy, float light, int extra) {
     const float W = kFlameW, H = kFlameH, X0 = 150, X1 = 510, Y0 = 90, Y1 = 440;
     enum { Back, Side, Floor, Ceiling } part = Back;
     float bu = 0, bv = 0, facing = 1;
@@ -82,7 +225,8 @@ Rgb fireboxColour(float fx, float fy, int frame, int extra) {
         albedo = mortar ? Rgb{70, 60, 52} : Rgb{128 * tone, 58 * tone, 40 * tone};
         albedo = albedo * grain;
         // Smoke blackens the upper wall.
-        albedo = albedo * (0.25f + 0.75f * smoothstep(80, 380, fy) * (0.6f + 0.4f * fbm(fx / 40, fy / 30, 13, 3)));
+        albedo = albedo * (0.25f + 0.75f * smoothstep(80, 380, fy) *
+                                       (0.6f + 0.4f * fbm(fx / 40, fy / 30, 13, 3)));
     } else if (part == Floor) {
         float ash = fbm(fx / 12, fy / 8, 14, 4 + extra);
         albedo = Rgb{62, 56, 52} * (0.6f + 0.6f * ash);
@@ -91,44 +235,80 @@ Rgb fireboxColour(float fx, float fy, int frame, int extra) {
         albedo = {20, 16, 14};
         facing = 0.3f;
     }
-    float phase = 2 * kPi * float(frame) / kFlameFrames;
-    float flicker = 0.88f + 0.08f * std::sin(phase) + 0.05f * std::sin(2 * phase + 1.3f);
-    float dist = std::hypot(fx - 330, (fy - 410) * 1.3f);
-    float glow = 1.7f * std::exp(-dist / 170) * flicker * facing;
-    Rgb light{0.10f + 1.25f * glow, 0.08f + 0.62f * glow, 0.07f + 0.28f * glow};
-    return albedo * light;
+    const float glow = light * facing;
+    return albedo * Rgb{0.10f + 1.25f * glow, 0.08f + 0.62f * glow, 0.07f + 0.28f * glow};
 }
 
 }  // namespace
 
 Image paintFlame(int frame, int detail) {
     Image img(kFlameW * detail, kFlameH * detail);
-    const float root = 452;
-    const int extra = extraOctaves(detail), octaves = 4 + extra;
+    frame %= kFlameFrames;
+    const int extra = extraOctaves(detail);
+    TongueNow tongues[kTongueCount];
+    for (int i = 0; i < kTongueCount; ++i) tongues[i] = tongueAt(kTongues[i], frame);
+    // The tips that broke off in the two pictures before: rising, the older one fading.
+    Wisp wisps[2 * kTongueCount];
+    int wispCount = 0;
+    for (const Tongue& t : kTongues) {
+        if (!t.wisp) continue;
+        const int age = (frame + t.offset - kTallest + 2 * kFlameFrames) % kFlameFrames;
+        if (age < 1 || age > 2) continue;
+        const TongueNow tallest = tongueAt(t, (frame - age + kFlameFrames) % kFlameFrames);
+        const float tipUp = 0.76f * tallest.height;
+        const float x = tallest.axis(tipUp), y = kRoot - tipUp;
+        if (age == 1)
+            wisps[wispCount++] = {x + 2 * tallest.lean * 40, y - 12, 8.5f, 14, 0.7f};
+        else
+            wisps[wispCount++] = {x + 3 * tallest.lean * 40, y - 60, 10, 16, 0.33f};
+    }
+    // Sparks live three pictures, each born at a tongue's tip; where and when is drawn once
+    // from a fixed seed, so every run throws the same ones.
+    Spark sparks[16];
+    int sparkCount = 0;
+    Prng sparkRandom(29);
+    for (int j = 0; j < 16; ++j) {
+        const int tongue = sparkRandom.range(2, kTongueCount - 3);
+        const int born = sparkRandom.range(0, kFlameFrames - 1);
+        const float drift = sparkRandom.uniform(-9, 9), climb = sparkRandom.uniform(28, 44);
+        const int age = (frame - born + kFlameFrames) % kFlameFrames;
+        if (age > 2) continue;
+        const TongueNow t = tongueAt(kTongues[tongue], born);
+        const float tipUp = 0.82f * t.height;
+        sparks[sparkCount++] = {t.axis(tipUp) + drift * float(age) + 2 * float(age * age),
+                                kRoot - tipUp - 12 - climb * float(age), 1.0f - 0.18f * float(age)};
+    }
+    const FireLight light(tongues);
+    // The stirring noise rises one period (kRise cells) in the ten pictures.
+    constexpr int kRise = 8, kSwirl = 10, kTear = 20;
+    const float rise = float(kRise * frame) / kFlameFrames;
+    const float tearRise = float(kTear * frame) / kFlameFrames;
+    const float swirl = float(kSwirl * frame) / kFlameFrames;
+    const int octaves = 4 + extra;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            float fx = designAt(x, detail), fy = designAt(y, detail);
-            Rgb c = fireboxColour(fx, fy, frame, extra);
-            float up = root - fy;
-            float sway = loopingTurbulence(fx / 90, fy / 110, frame, 0.30f, 21, 4) - 0.5f;
-            float reach = clamp01(up / 220);
-            float h = flameHeight(fx + sway * 90 * reach);
-            if (h > 8 && up > -30) {
-                float turb = loopingTurbulence(fx / 34, fy / 44, frame, 0.6f, 22, octaves);
-                // Narrow tongues: columns that flicker between tall and short.
-                float tongue = loopingTurbulence(fx / 16, fy / 120, frame, 0.2f, 23, octaves);
-                float r = std::max(up, 0.0f) / (h * (0.6f + 0.8f * tongue));
-                float i = 1.0f - r + (turb - 0.5f) * 2.0f * (0.25f + r);
-                if (up < 0) i *= 1 + up / 30;
-                // A hotter core low in the fire.
-                i += 0.12f * (1 - smoothstep(0, 0.35f, r)) * smoothstep(60, 140, h);
-                if (i > 0) {
-                    float a = smoothstep(0.0f, 0.22f, i);
-                    c = mix(c, fireColour(i), a);
-                }
-                // Warm haze around the flames.
-                float haze = clamp01(1.2f - r) * 0.07f * smoothstep(20, 120, h);
-                c = c + Rgb{255, 110, 30} * haze;
+            const float fx = designAt(x, detail), fy = designAt(y, detail);
+            const float up = kRoot - fy;
+            // Stirring grows with height: the root is steady, the tips are torn about.
+            const float stir = 0.2f + 0.8f * smoothstep(0, 250, up);
+            const float wx = fbm(fx / 38, fy / 46 + rise, 24, octaves, 0, kRise) - 0.5f;
+            const float wy = fbm(fx / 38 + 31.5f, fy / 46 + rise, 25, octaves, 0, kRise) - 0.5f;
+            // Finer eddies tear at the upper flames only.
+            const float tear = 7 * smoothstep(100, 300, up);
+            const float ex = fbm(fx / 13, fy / 16 + tearRise, 27, octaves - 1, 0, kTear) - 0.5f;
+            const float sx = fx + 34 * wx * stir + tear * ex, sy = fy + 20 * wy * stir;
+            float heat = heatAt(sx, sy, tongues, wisps, wispCount);
+            // Hotter and cooler gas rising through the body of the flames.
+            const float mottle = fbm(fx / 26, fy / 34 + swirl, 26, 3, 0, kSwirl);
+            heat *= 1 + (mottle - 0.5f) * 0.35f * smoothstep(0.45f, 0.75f, heat);
+            Rgb c = fireboxColour(fx, fy, light.at(fx, fy), extra);
+            const float opacity = smoothstep(0.06f, 0.42f, heat);
+            if (opacity > 0) c = mix(c, flameColour(heat), opacity);
+            for (int i = 0; i < sparkCount; ++i) {
+                const float dx = (fx - sparks[i].x) / kSparkRadius;
+                const float dy = (fy - sparks[i].y) / (1.6f * kSparkRadius);
+                const float d2 = dx * dx + dy * dy;
+                if (d2 < 9) c = mix(c, flameColour(sparks[i].heat), std::exp(-d2));
             }
             img.set(x, y, c);
         }
