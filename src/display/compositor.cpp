@@ -133,7 +133,7 @@ size_t Picture::Bytes() const {
 }
 
 DetailPicture::Builder::Builder(int width, int height, int maxWidth, int maxHeight,
-                               size_t expectedOpaque)
+                                size_t expectedOpaque)
     : p_(std::make_shared<DetailPicture>()) {
     if (width <= 0 || height <= 0) return;
     p_->width_ = std::clamp(maxWidth, 0, width);
@@ -417,7 +417,8 @@ void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, co
         const int sy = static_cast<int>(row - py);
         const uint8_t* src = p.RowPixels(sy);
         uint32_t* dst = back_ + static_cast<size_t>(row) * stride + px;
-        for (const Picture::Run* r = p.RunsBegin(sy); r != p.RunsEnd(sy); src += r->length * 3, ++r) {
+        for (const Picture::Run* r = p.RunsBegin(sy); r != p.RunsEnd(sy);
+             src += r->length * 3, ++r) {
             if (r->x >= clipRight) break;
             const int a = std::max<int>(r->x, clipLeft);
             const int b = std::min<int>(r->x + r->length, clipRight);
@@ -523,8 +524,8 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
 
 std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail) {
     const Enlarger enlarged(p, detail);
-    DetailPicture::Builder builder(enlarged.Width(), enlarged.Height(),
-                                   Picture::kMaxWidth * detail, Picture::kMaxHeight * detail,
+    DetailPicture::Builder builder(enlarged.Width(), enlarged.Height(), Picture::kMaxWidth * detail,
+                                   Picture::kMaxHeight * detail,
                                    p.OpaquePixels() * detail * detail);
     std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
     for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
@@ -621,17 +622,7 @@ std::vector<Area> Compositor::DifferenceAsDrawn(const Picture& a, const Picture&
                 if (rowA[static_cast<size_t>(x)] != rowB[static_cast<size_t>(x)])
                     tiles[static_cast<size_t>(x / (kTile * k))] = 1;
         }
-        for (size_t t = 0; t < tiles.size();) {
-            if (!tiles[t]) {
-                ++t;
-                continue;
-            }
-            size_t e = t;
-            while (e < tiles.size() && tiles[e]) ++e;
-            runs.push_back({static_cast<int>(t) * kTile, top,
-                            std::min(w, static_cast<int>(e) * kTile), std::min(h, top + kTile)});
-            t = e;
-        }
+        AddTileRuns(tiles, kTile, top, w, h, runs);
     }
     return StackRuns(std::move(runs));
 }

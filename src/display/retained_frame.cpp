@@ -146,19 +146,24 @@ std::vector<Area> PictureDifference(const Picture& a, const Picture& b) {
                 if (opaqueA[x] != opaqueB[x] || (opaqueA[x] && pa[x] != pb[x]))
                     tiles[static_cast<size_t>(x / kTile)] = 1;
         }
-        for (size_t t = 0; t < tiles.size();) {
-            if (!tiles[t]) {
-                ++t;
-                continue;
-            }
-            size_t e = t;
-            while (e < tiles.size() && tiles[e]) ++e;
-            runs.push_back({static_cast<int>(t) * kTile, top,
-                            std::min(w, static_cast<int>(e) * kTile), std::min(h, top + kTile)});
-            t = e;
-        }
+        AddTileRuns(tiles, kTile, top, w, h, runs);
     }
     return StackRuns(std::move(runs));
+}
+
+void AddTileRuns(const std::vector<uint8_t>& tiles, int tile, int top, int width, int height,
+                 std::vector<Area>& runs) {
+    for (size_t t = 0; t < tiles.size();) {
+        if (!tiles[t]) {
+            ++t;
+            continue;
+        }
+        size_t e = t;
+        while (e < tiles.size() && tiles[e]) ++e;
+        runs.push_back({static_cast<int>(t) * tile, top,
+                        std::min(width, static_cast<int>(e) * tile), std::min(height, top + tile)});
+        t = e;
+    }
 }
 
 std::vector<Area> StackRuns(std::vector<Area> runs) {

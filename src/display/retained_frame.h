@@ -80,6 +80,10 @@ class RetainedFrame {
 // Where two pictures of the same size differ, in pixels or in what is transparent: squares of
 // 16 pixels from the pictures' top-left, joined into rectangles.
 std::vector<Area> PictureDifference(const Picture& a, const Picture& b);
+// One row of tiles (a flag each, `tile` pixels wide, from `top`) as runs of marked tiles,
+// clipped to the picture's width and height.
+void AddTileRuns(const std::vector<uint8_t>& tiles, int tile, int top, int width, int height,
+                 std::vector<Area>& runs);
 // Runs of squares in rows one under the other: those of the same columns become one area.
 std::vector<Area> StackRuns(std::vector<Area> runs);
 
