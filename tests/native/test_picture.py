@@ -12,6 +12,13 @@ def flames_warm(colour):
     return r > 120 and r > g > b
 
 
+def assert_flames_above_the_logs(shot, box):
+    # Only the base of the fire is flame in every one of the ten pictures: higher up, the bricks
+    # show between the tongues.
+    base = native.mean_colour(shot, box)
+    assert flames_warm(base), f"no warm flames above the logs at {box}: mean colour {base}"
+
+
 def changed(a, b, box):
     pa, pb = native.pixels(a, box), native.pixels(b, box)
     return sum(abs(x[i] - y[i]) for x, y in zip(pa, pb) for i in range(3)) / max(1, len(pa))
@@ -25,7 +32,7 @@ def test_root_at_1080_shows_moving_flames_on_the_hearth_and_the_wall_beside_it(d
     a = run.screenshot("root-1920x1080")
     # The 800 x 600 hearth at 1.8 times its size in the middle, 240 pixels of wall each side.
     fire = (800, 450, 320, 250)
-    assert flames_warm(native.mean_colour(a, fire)), native.mean_colour(a, fire)
+    assert_flames_above_the_logs(a, (780, 594, 360, 180))
     # A flame frame lasts 100 ms; on a machine busy with other builds a grab of the whole
     # screen can take longer than that, so a few are allowed before the flames count as still.
     moved = 0
@@ -49,7 +56,7 @@ def test_own_window_seeds_the_settings_steers_music_and_ends_on_other_keys_or_a_
     assert run.wait_window(p), "no window within 10 s, the hack still running"
     time.sleep(1.5)
     shot = run.screenshot("window-1024x768")
-    assert flames_warm(native.mean_colour(shot, (380, 300, 260, 200)))
+    assert_flames_above_the_logs(shot, (384, 422, 256, 128))
     # The seeded message in yellow at the top left, scaled from (100, 1).
     yellow = [px for px in native.pixels(shot, (120, 0, 300, 30))
               if px[0] > 180 and px[1] > 180 and px[2] < 100]
@@ -78,7 +85,7 @@ def test_a_given_window_is_drawn_into_and_nothing_else_and_its_end_ends_the_run(
     p = run.hack("-no-sound", extra={"XSCREENSAVER_WINDOW": wid})
     time.sleep(2)
     shot = run.screenshot("window-id-400x300")
-    assert flames_warm(native.mean_colour(shot, (250, 220, 100, 80)))
+    assert_flames_above_the_logs(shot, (250, 285, 100, 50))
     for outside in ((0, 0, 90, 100), (520, 450, 400, 300)):
         assert native.mean_colour(shot, outside) == (0, 0, 0), f"drawn outside at {outside}"
     # Input there is xscreensaver's business: a key does not end the run.
@@ -125,5 +132,5 @@ def test_root_at_4k_shows_the_hearth_finer_than_an_800x600_picture_can(display_4
         lost[name] = round(hg.detail_beyond_800x600(shot, box, scale, f"root-3840x2160-{name}"), 2)
     # An enlarged 800 x 600 picture loses about 0.2% of its pixels to the round trip.
     assert (lost["surround"] + lost["surround-left"]) / 2 > 0.5, lost
-    assert flames_warm(native.mean_colour(shot, (left + 900, 1008, 1080, 504)))
+    assert_flames_above_the_logs(shot, (left + 900, 1008, 1080, 504))
     assert run.stop(p) == 0
