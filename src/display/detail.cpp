@@ -17,7 +17,8 @@ constexpr int kMatchHoleDisagreement = 4;  // percent of pixels opaque in one on
 
 int DetailFor(int hearthHeight) {
     for (int k = 1; k < kMaxDetail; ++k)
-        if (int64_t{hearthHeight} * 100 <= int64_t{k} * Compositor::kHeight * kMaxEnlargementPercent)
+        if (int64_t{hearthHeight} * 100 <=
+            int64_t{k} * Compositor::kHeight * kMaxEnlargementPercent)
             return k;
     return kMaxDetail;
 }
@@ -46,13 +47,13 @@ TextFont FontAtDetail(const TextFont& font, int detail) {
     return f;
 }
 
-std::string TwinPath(const std::string& path) {
+std::string HighDetailPath(const std::string& path, const char* extension) {
     const size_t slash = path.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const char separator = slash == std::string::npos ? '/' : path[slash];
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
-    return folder + "HighDetail" + separator + name + ".png";
+    return folder + "HighDetail" + separator + name + extension;
 }
 
 Enlarger::Enlarger(const Picture& picture, int detail)
@@ -242,8 +243,8 @@ RgbaImage Resampled(const uint8_t* rgba, int width, int height, int64_t keyColou
 
 TwinMatcher::TwinMatcher(const Picture& picture)
     : p_(picture),
-      shrinker_(picture.Width() * kTwinDetail, picture.Height() * kTwinDetail, -1,
-                picture.Width(), picture.Height(), [this](int y, const uint8_t* back) {
+      shrinker_(picture.Width() * kTwinDetail, picture.Height() * kTwinDetail, -1, picture.Width(),
+                picture.Height(), [this](int y, const uint8_t* back) {
                     for (int x = 0; x < p_.Width(); ++x) {
                         const uint8_t* t = back + static_cast<size_t>(x) * 4;
                         const bool opaque = p_.Opaque(x, y);

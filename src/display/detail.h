@@ -28,9 +28,11 @@ constexpr int kMaxEnlargementPercent = 134;
 // and for a small preview.
 int DetailFor(int hearthHeight);
 
-// Where a picture's high-detail twin lies: "HighDetail" beside the file, the same name ending
-// in ".png". Both kinds of separator are understood; the path's own is kept.
-std::string TwinPath(const std::string& path);
+// Where a picture's high-detail file lies: "HighDetail" beside the file, the same name ending
+// in `extension` (".png" for a twin). Both kinds of separator are understood; the path's own is
+// kept.
+std::string HighDetailPath(const std::string& path, const char* extension);
+inline std::string TwinPath(const std::string& path) { return HighDetailPath(path, ".png"); }
 
 // The logical pixels that the pixels of `area` at `detail` lie in, and back.
 Area ToLogical(const Area& area, int detail);

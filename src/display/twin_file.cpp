@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "display/compositor.h"
+#include "display/detail.h"
 
 namespace hg {
 
@@ -16,14 +17,7 @@ uint32_t U32(const uint8_t* p) { return U16(p) | (uint32_t{U16(p + 2)} << 16); }
 
 }  // namespace
 
-std::string TwinCorrectionPath(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const char separator = slash == std::string::npos ? '/' : path[slash];
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
-    return folder + "HighDetail" + separator + name + ".hgtc";
-}
+std::string TwinCorrectionPath(const std::string& path) { return HighDetailPath(path, ".hgtc"); }
 
 uint32_t PictureChecksum(const Picture& picture) {
     uint32_t h = 2166136261u;
@@ -69,10 +63,9 @@ bool TwinCorrectionReader::NextBand() {
     const uint32_t length = U32(&bytes_[at_]);
     at_ += 4;
     if (length == 0 || length > bytes_.size() - at_ || length > (1u << 30)) return false;
-    const int got = stbi_zlib_decode_buffer(reinterpret_cast<char*>(band_.data()),
-                                            static_cast<int>(band_.size()),
-                                            reinterpret_cast<const char*>(&bytes_[at_]),
-                                            static_cast<int>(length));
+    const int got = stbi_zlib_decode_buffer(
+        reinterpret_cast<char*>(band_.data()), static_cast<int>(band_.size()),
+        reinterpret_cast<const char*>(&bytes_[at_]), static_cast<int>(length));
     at_ += length;
     if (got <= 0) return false;
     bandLength_ = static_cast<size_t>(got);
@@ -115,7 +108,8 @@ bool TwinCorrectionReader::NextRow(const uint8_t* predicted, uint8_t* rgba) {
             const uint8_t* from = predicted + size_t(x + j) * 4;
             uint8_t* to = rgba + size_t(x + j) * 4;
             const int g = static_cast<int8_t>(green[at]);
-            const int code[3] = {g + static_cast<int8_t>(red[at]), g, g + static_cast<int8_t>(blue[at])};
+            const int code[3] = {g + static_cast<int8_t>(red[at]), g,
+                                 g + static_cast<int8_t>(blue[at])};
             for (int c = 0; c < 3; ++c)
                 to[c] = static_cast<uint8_t>(std::clamp(from[c] + code[c] * step_, 0, 255));
             to[3] = 255;

@@ -19,14 +19,7 @@ namespace {
 // there, which the painter never uses.
 std::shared_ptr<const hg::Picture> asProgramReadsIt(const Image& picture) {
     const int w = picture.width(), h = picture.height();
-    std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (!picture.opaque(x, y)) continue;
-            uint8_t* q = &rgba[(size_t(y) * size_t(w) + size_t(x)) * 4];
-            const uint8_t* p = picture.bytes(x, y);
-            q[0] = p[0], q[1] = p[1], q[2] = p[2], q[3] = 255;
-        }
+    const std::vector<uint8_t> rgba = rgbaOf(picture);
     return hg::Picture::FromRgba(rgba.data(), w, h, hg::KeyColour(-1), w, h);
 }
 
@@ -40,8 +33,8 @@ void put16(Bytes& b, uint32_t v) {
 Bytes encodeTwinCorrection(const Image& twin, const Image& picture, int step) {
     using F = hg::TwinCorrectionFormat;
     const int w = twin.width(), h = twin.height();
-    if (w > F::kMaxSide || h > F::kMaxSide || picture.width() == 0 ||
-        w % picture.width() != 0 || w / picture.width() != h / picture.height())
+    if (w > F::kMaxSide || h > F::kMaxSide || picture.width() == 0 || w % picture.width() != 0 ||
+        w / picture.width() != h / picture.height())
         throw std::runtime_error("a twin that is not its picture enlarged");
     const int detail = w / picture.width();
     const auto program = asProgramReadsIt(picture);
@@ -175,8 +168,8 @@ TwinFidelity twinFidelity(const Bytes& file, const Image& twin, const Image& pic
             }
         }
     const double mse = channels ? squares / double(channels) : 0;
-    f.psnr = mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse)
-                     : std::numeric_limits<double>::infinity();
+    f.psnr =
+        mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse) : std::numeric_limits<double>::infinity();
     return f;
 }
 

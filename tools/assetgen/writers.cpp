@@ -124,8 +124,8 @@ Bytes encodeBmp8(const Image& image) {
     std::vector<std::array<uint8_t, 3>> palette;
     for (size_t i = 0; i < order.size() && i < 256; ++i) {
         const Bucket& bk = buckets[order[i].second];
-        palette.push_back({uint8_t(bk.r / bk.count), uint8_t(bk.g / bk.count),
-                           uint8_t(bk.b / bk.count)});
+        palette.push_back(
+            {uint8_t(bk.r / bk.count), uint8_t(bk.g / bk.count), uint8_t(bk.b / bk.count)});
     }
     auto nearest = [&](std::array<uint8_t, 3> p) {
         int best = 0, bestD = 1 << 30;
@@ -159,7 +159,7 @@ Bytes encodeBmp8(const Image& image) {
     return b;
 }
 
-Bytes encodePng(const Image& image) {
+std::vector<uint8_t> rgbaOf(const Image& image) {
     const int w = image.width(), h = image.height();
     std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4, 0);
     for (int y = 0; y < h; ++y)
@@ -167,11 +167,14 @@ Bytes encodePng(const Image& image) {
             if (!image.opaque(x, y)) continue;
             uint8_t* q = &rgba[(size_t(y) * size_t(w) + size_t(x)) * 4];
             const uint8_t* p = image.bytes(x, y);
-            q[0] = p[0];
-            q[1] = p[1];
-            q[2] = p[2];
-            q[3] = 255;
+            q[0] = p[0], q[1] = p[1], q[2] = p[2], q[3] = 255;
         }
+    return rgba;
+}
+
+Bytes encodePng(const Image& image) {
+    const int w = image.width(), h = image.height();
+    const std::vector<uint8_t> rgba = rgbaOf(image);
     Bytes out;
     auto sink = [](void* context, void* data, int size) {
         auto* o = static_cast<Bytes*>(context);

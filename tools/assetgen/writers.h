@@ -15,6 +15,8 @@ using Bytes = std::vector<uint8_t>;
 Bytes encodeBmp24(const Image& image);
 // 8-bit bottom-up Windows bitmap with a palette chosen from the picture.
 Bytes encodeBmp8(const Image& image);
+// The picture as RGBA rows: opaque pixels with alpha 255, holes as (0, 0, 0, 0).
+std::vector<uint8_t> rgbaOf(const Image& image);
 // 8-bit RGBA PNG: opaque pixels with alpha 255, holes as (0, 0, 0, 0). The same picture
 // always gives the same bytes.
 Bytes encodePng(const Image& image);
