@@ -90,7 +90,7 @@ class Memory : public hg::DDrawControl {
 
   protected:
     bool ShowsPixels() const override { return showsPixels; }
-    void ShowPixels(const Area& at, const uint8_t*) override { shown += at.Size(); }
+    void ShowPixels(const Area& at, const uint32_t*) override { shown += at.Size(); }
     bool OpenPresentation() override { return true; }
     uint32_t* DetailBuffer(int detail) override {
         memory.assign(static_cast<size_t>(kW) * detail * kH * detail, 0);

@@ -237,7 +237,7 @@ void DDrawControl::FlipDisplay() {
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
     size_t bytes = 0;
-    for (const auto& [at, pixels] : kept) bytes += pixels.size();
+    for (const auto& [at, pixels] : kept) bytes += pixels.size() * sizeof(uint32_t);
     return bytes;
 }
 
@@ -258,21 +258,15 @@ DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& chan
 void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
     if (!ShowsPixels() || shown.empty()) return;
     size_t bytes = 0;
-    for (const Area& a : shown) bytes += KeptRowBytes(a.Width()) * static_cast<size_t>(a.Height());
+    for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
     // On a screen so large that a few of the flames' changes would fill the budget, keeping
     // them would hold the memory to spare the scaling of a few frames in ten.
     if (bytes > kKeptPixelBudget / 6 || keptBytes_ + bytes > kKeptPixelBudget) return;
     for (const Area& a : shown) {
-        const size_t row = KeptRowBytes(a.Width());
-        std::vector<uint8_t> pixels(row * static_cast<size_t>(a.Height()));
+        std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
         for (int y = a.top; y < a.bottom; ++y) {
             const uint32_t* from = image_.pixels + static_cast<size_t>(y) * image_.stride + a.left;
-            uint8_t* to = pixels.data() + static_cast<size_t>(y - a.top) * row;
-            for (int x = 0; x < a.Width(); ++x, to += 3) {
-                to[0] = static_cast<uint8_t>(from[x]);
-                to[1] = static_cast<uint8_t>(from[x] >> 8);
-                to[2] = static_cast<uint8_t>(from[x] >> 16);
-            }
+            std::copy_n(from, a.Width(), pixels.data() + static_cast<size_t>(y - a.top) * a.Width());
         }
         change.kept.emplace_back(a, std::move(pixels));
         const Area& h = stage_.hearth;

@@ -128,11 +128,9 @@ class DDrawControl : public TegoDDrw {
     // Whether ShowPixels puts pixels on the screen. Kept pixels are shown without passing
     // through the window's picture, whose hearth then lags behind until Refresh.
     virtual bool ShowsPixels() const { return false; }
-    // Puts `pixels` (rows `at.Width()` apart) on the screen at the window area `at`.
-    // The pixels are three bytes each (blue, green, red), rows KeptRowBytes(at.Width()) apart:
-    // a 24-bit bitmap's rows.
-    virtual void ShowPixels(const Area& at, const uint8_t* pixels) {}
-    static size_t KeptRowBytes(int width) { return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3}; }
+    // Puts `pixels` on the screen at the window area `at`: 0x00RRGGBB, rows `at.Width()` apart,
+    // the window picture's own format, so that a back end copies them without converting.
+    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
     // Brings the window's picture up to date with the screen; before painting from it.
     void Refresh();
     // The wall's strip, and the same at high detail (used when the hearth is composed at more
@@ -153,7 +151,7 @@ class DDrawControl : public TegoDDrw {
         std::vector<Area> dirty;
         std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
         std::vector<Area> changed;
-        std::vector<std::pair<Area, std::vector<uint8_t>>> kept;  // window areas and pixels
+        std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
         // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
         // are shown again only while the drawings over all that they were scaled from are the
         // same: a clock's text in a bridged gap may have changed since.

@@ -183,13 +183,15 @@ void Win32DDraw::Show(const std::vector<Area>& areas) {
     }
 }
 
-void Win32DDraw::ShowPixels(const Area& at, const uint8_t* pixels) {
+void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = at.Width();
     info.bmiHeader.biHeight = -at.Height();  // top-down
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    // The window picture's own format: Wine copies such rows as they are, where three bytes a
+    // pixel are widened one pixel at a time.
+    info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     if (HDC dc = GetDC(window_)) {
         SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),

@@ -91,14 +91,11 @@ class Presenter : public DDrawControl {
                 std::copy_n(&screen[y * w + a.left], a.Width(), &display[y * w + a.left]);
     }
     bool ShowsPixels() const override { return showsPixels; }
-    void ShowPixels(const Area& at, const uint8_t* pixels) override {
+    void ShowPixels(const Area& at, const uint32_t* pixels) override {
         shown.push_back(at);
         const int w = CurrentStage().width;
         for (int y = at.top; y < at.bottom; ++y)
-            for (int x = 0; x < at.Width(); ++x) {
-                const uint8_t* p = pixels + (y - at.top) * KeptRowBytes(at.Width()) + 3 * x;
-                display[y * w + at.left + x] = p[0] | p[1] << 8 | p[2] << 16;
-            }
+            std::copy_n(pixels + (y - at.top) * at.Width(), at.Width(), &display[y * w + at.left]);
     }
     Area TextBounds(const TextFont& f, const std::string& text, int32_t x, int32_t y) override {
         const Area b = FakeTextBox(f, text, x, y);
