@@ -265,13 +265,31 @@ Compositor::Surface* Compositor::Find(int32_t surface) {
 std::shared_ptr<const Picture> Compositor::Decode(const std::string& path, int32_t key) {
     for (const Cached& c : cache_)
         if (c.key == key && c.path == path) return c.picture;
-    auto bytes = ReadFileBytes(path, kMaxPictureFileBytes);
-    auto picture = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, key);
-    if (picture->Bytes() > budget_ - std::min(budget_, decodedBytes_))
-        picture = std::make_shared<Picture>();
+    auto picture = std::make_shared<Picture>();
+    picture->pending_ = true;
     cache_.push_back({path, key, picture});
-    decodedBytes_ += picture->Bytes();
     return picture;
+}
+
+bool Compositor::Materialize(const Picture& p) {
+    if (!p.pending_) return !p.Empty();
+    p.pending_ = false;
+    for (const Cached& c : cache_) {
+        if (c.picture.get() != &p) continue;
+        try {
+            auto bytes = ReadFileBytes(c.path, kMaxPictureFileBytes);
+            auto decoded = DecodePicture(bytes ? *bytes : std::vector<uint8_t>{}, c.key);
+            if (decoded->Bytes() > budget_ - std::min(budget_, decodedBytes_)) return false;
+            // The picture was made here, not const: it is filled in where every holder sees it.
+            // Assigning leaves its shared ownership as it was.
+            const_cast<Picture&>(p) = std::move(const_cast<Picture&>(*decoded));
+            decodedBytes_ += p.Bytes();
+        } catch (const std::bad_alloc&) {
+            // Out of memory for this one picture: the frame stays empty and the scene goes on.
+        }
+        break;
+    }
+    return !p.Empty();
 }
 
 void Compositor::LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key) {
@@ -351,7 +369,7 @@ Compositor::Shown Compositor::Showing(int32_t surface) {
     Step(*s);
     if (s->frames.empty()) return {};
     const auto& picture = s->frames[s->shown];
-    if (!picture || picture->Empty()) return {};
+    if (!picture || !Materialize(*picture)) return {};
     return {picture, s->x, s->y};
 }
 
@@ -628,6 +646,7 @@ std::vector<Area> Compositor::DifferenceAsDrawn(const Picture& a, const Picture&
 }
 
 bool Compositor::HavePixels(const Picture& p) {
+    if (p.pending_) return Materialize(p) && p.HasPixels();
     if (p.HasPixels()) return true;
     for (const Cached& c : cache_) {
         if (c.picture.get() != &p) continue;
@@ -653,11 +672,30 @@ void Compositor::LetPixelsGo(const Picture& p) {
     bool fromFile = false;
     for (const Cached& c : cache_) fromFile |= c.picture.get() == &p;
     if (!fromFile) return;
-    for (const Surface& s : surfaces_)
-        if (s.frames.size() > 1)
-            for (const auto& f : s.frames)
-                if (f.get() == &p) return;
     std::vector<uint32_t>().swap(p.pixels_);
+}
+
+void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
+    auto shown = [&](const Picture* p) {
+        return std::find(drawn.begin(), drawn.end(), p) != drawn.end();
+    };
+    std::vector<const Picture*> keep = drawn;
+    for (const Surface& s : surfaces_)
+        if (std::any_of(s.frames.begin(), s.frames.end(), [&](const auto& f) { return shown(f.get()); }))
+            for (const auto& f : s.frames) keep.push_back(f.get());
+    auto kept = [&](const Picture* p) { return std::find(keep.begin(), keep.end(), p) != keep.end(); };
+    for (auto d = detailed_.begin(); d != detailed_.end();) {
+        if (kept(d->source.get())) {
+            ++d;
+            continue;
+        }
+        detailBytes_ -= d->picture->Bytes();
+        d = detailed_.erase(d);
+    }
+    for (const Cached& c : cache_) {
+        if (kept(c.picture.get()) || c.picture->pending_ || !c.picture->HasPixels()) continue;
+        std::vector<uint32_t>().swap(c.picture->pixels_);
+    }
 }
 
 size_t Compositor::PictureBytes() const {

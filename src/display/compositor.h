@@ -82,6 +82,9 @@ class Picture : public std::enable_shared_from_this<Picture> {
     int width_ = 0;
     int height_ = 0;
     bool solid_ = false;
+    // Loaded from a file not yet read: a picture is decoded when it is first shown, so the
+    // surround styles that a rotation has not reached take no memory.
+    mutable bool pending_ = false;
     // Pixels, not shape: letting them go and taking them back from the file changes nothing a
     // holder of the picture sees but whether Row() may be read.
     mutable std::vector<uint32_t> pixels_;
@@ -180,7 +183,8 @@ class Compositor {
     // Surfaces are numbered from 1. Every operation ignores a number it never gave.
     int32_t NewSurface();
     // A missing or unreadable file, or one beyond the picture budget, gives an empty frame that
-    // draws nothing. Never throws: a picture that cannot be held is simply not there.
+    // draws nothing. Never throws: a picture that cannot be held is simply not there. The file
+    // is read when the frame is first shown.
     void LoadFrame(int32_t surface, int32_t frame, const std::string& path, int32_t key);
     void SetFramePicture(int32_t surface, int32_t frame, std::shared_ptr<const Picture> picture);
     void SetX(int32_t surface, int32_t x);
@@ -211,6 +215,11 @@ class Compositor {
     // gives at 1. A smooth enlargement blends each pixel with its neighbours, and a twin differs
     // from its picture, so at a finer detail only what is drawn can tell.
     std::vector<Area> DifferenceAsDrawn(const Picture& a, const Picture& b);
+    // What no longer shows is let go: every picture from a file that is not among `drawn` and
+    // is no frame of a surface that shows one of them gives up its pixels and its copy at the
+    // detail, and reads them again when it is next shown. A surround style that rotated away
+    // then holds only its shape.
+    void LetGoOfAllBut(const std::vector<const Picture*>& drawn);
     // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
     int64_t MsUntilNextStep();
 
@@ -234,6 +243,8 @@ class Compositor {
     Surface* Find(int32_t surface);
     void Step(Surface& s);
     std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
+    // Reads a picture loaded but not yet read; false when it shows nothing.
+    bool Materialize(const Picture& p);
     // The picture as drawn at the back buffer's detail (above 1): its high-detail twin when it
     // has one that matches it, else the picture itself enlarged smoothly. Made on first use;
     // null when there is no memory for it.
@@ -243,9 +254,9 @@ class Compositor {
     // A picture's own pixels, read again from its file if they were let go; false when they
     // cannot be had (the file is gone or now holds another picture).
     bool HavePixels(const Picture& p);
-    // Lets go of a picture's own pixels once it is held at the detail, when nothing will read
-    // them: it came from a file and steps in no surface of several frames (whose frames are
-    // compared pixel by pixel to find what a step changes).
+    // Lets go of a picture's own pixels once it is held at the detail, when it came from a
+    // file. Nothing reads them then: at a detail above 1 the frames of a stepping surface are
+    // compared as drawn (DifferenceAsDrawn), not pixel by pixel.
     void LetPixelsGo(const Picture& p);
     void DrawAtDetail(const DetailPicture& p, int64_t x, int64_t y, const Area& clip);
 

@@ -188,6 +188,19 @@ void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Col
 
 void DDrawControl::FlipDisplay() {
     if (!open_) return;
+    ShowFrame();
+    // Pictures this frame no longer draws (a surround style rotated away, a stocking hidden)
+    // give their memory back; the flames' other frames stay, drawn in turn.
+    std::vector<const Picture*> drawn;
+    for (const DrawOp& op : frame_.Drawn())
+        if (op.kind == DrawOp::Kind::Picture) drawn.push_back(op.picture.get());
+    if (drawn != lastDrawn_) {
+        compositor_.LetGoOfAllBut(drawn);
+        lastDrawn_ = std::move(drawn);
+    }
+}
+
+void DDrawControl::ShowFrame() {
     KnownChange change;
     change.dirty = frame_.Finish();
     const bool pure =

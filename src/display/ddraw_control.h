@@ -167,6 +167,7 @@ class DDrawControl : public TegoDDrw {
     };
     static constexpr size_t kMaxKnownChanges = 32;
 
+    void ShowFrame();
     bool UseDetail(int detail);
     void Compose(const Area& area, const std::vector<DrawOp>& ops);
     void Sync(const std::vector<DrawOp>& ops);
@@ -192,6 +193,7 @@ class DDrawControl : public TegoDDrw {
     // Logical areas where the screen shows a later frame than the back buffer and shown_.
     std::vector<Area> unsynced_;
     std::vector<KnownChange> known_;  // the most recently used last
+    std::vector<const Picture*> lastDrawn_;  // the pictures of the last frame, in order
     size_t keptBytes_ = 0;
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;

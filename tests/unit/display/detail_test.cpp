@@ -119,8 +119,12 @@ TEST(Detail, ATextIsAsTallInLogicalPixelsAtEveryDetail) {
 class Twins : public ::testing::Test {
   protected:
     static constexpr int kW = 30, kH = 20;
+    // A folder of each test's own: ctest runs the tests side by side, and a file is read when
+    // it is first shown, long after another test's set-up could have replaced it.
     const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "hg_detail_twins";
+        std::filesystem::temp_directory_path() /
+        ("hg_detail_twins_" +
+         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::string small = (dir / "Pic.png").string();
 
     void SetUp() override {
@@ -204,9 +208,11 @@ TEST_F(Twins, WithoutATwinOrWithOneThatIsNotItsTwinThePictureIsEnlargedSmoothly)
               "/usr/share/hearthglow/HighDetail/Flame1.png");
 }
 
-// Held at the detail, a picture lets its own pixels go, unless it is a frame of a stepping
-// surface (whose frames are compared pixel by pixel); at detail 1 again they come back from the
-// file, and it draws as before.
+// A file is read when its picture is first shown. Held at the detail, a picture lets its own
+// pixels go, a frame of a stepping surface too (its frames are compared as drawn there); a
+// picture that no longer shows lets its copy at the detail go as well, while the other frames of
+// a surface that shows one stay. At detail 1 again the pixels come back from the file, and it
+// draws as before.
 TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
     const std::string other = (dir / "Other.png").string(), third = (dir / "Third.png").string();
     Write(other, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
@@ -218,6 +224,7 @@ TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
     c.LoadFrame(stepping, 1, other, -1);
     c.LoadFrame(stepping, 2, third, -1);
     c.SetX(stepping, 100);
+    EXPECT_EQ(c.DecodedBytes(), 0u) << "nothing shown yet";
     auto compose = [&] {
         c.Clear(0);
         c.Draw(still);
@@ -228,7 +235,13 @@ TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
     c.UseBackBuffer(nullptr, 3);
     compose();
     EXPECT_FALSE(c.Showing(still).picture->HasPixels());
-    EXPECT_TRUE(c.Showing(stepping).picture->HasPixels()) << "a frame of a stepping surface";
+    EXPECT_FALSE(c.Showing(stepping).picture->HasPixels()) << "a frame of a stepping surface";
+    const size_t both = c.DetailBytes();
+    c.LetGoOfAllBut({c.Showing(stepping).picture.get()});
+    EXPECT_LT(c.DetailBytes(), both) << "the still picture, no longer drawn";
+    EXPECT_GT(c.DetailBytes(), 0u) << "the stepping surface's frames";
+    c.LetGoOfAllBut({});
+    EXPECT_EQ(c.DetailBytes(), 0u);
     c.UseBackBuffer(nullptr, 1);
     EXPECT_EQ(compose(), before);
 }
