@@ -94,11 +94,15 @@ void Scaler::Sideways(const uint32_t* source, int y, int left, int right, uint32
         return;
     }
     const Tap* xs = xs_.data();
-    // The columns the taps reach, copied beside a spare pixel that keeps the paired loads below
-    // inside our own memory at the row's end.
-    uint32_t* wide = wide_.data();
+    // The paired loads below read one pixel beyond the last column they reach. Inside the
+    // source that pixel is the row's next one, or the next row's first; only at the very end of
+    // the source are the columns copied beside a spare pixel of our own.
     const int lo = xs[left].index, hi = xs[right - 1].next;
-    std::copy(from + lo, from + hi + 1, wide + lo);
+    const uint32_t* wide = from;
+    if (hi + 1 >= sourceWidth_ && y + 1 >= sourceHeight_) {
+        std::copy(from + lo, from + hi + 1, wide_.data() + lo);
+        wide = wide_.data();
+    }
     int x = left;
 #if defined(__SSE2__)
     // Both neighbours come in one load; a neighbour beyond the edge has weight 0, and the spare

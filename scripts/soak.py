@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""What a long run costs, and what the calendar's clock adds: starts `/s` under Wine on an Xvfb
+screen (3840 x 2160 by default) and
+
+- with --compare-calendar, measures the CPU of the screen saver plus the X server with the
+  calendar off and then on (the same screen, one after the other), so the cost of its clock can be
+  read as a difference in points of a core;
+- otherwise runs it for --seconds (600 by default) with the calendar on and samples its resident
+  memory (VmRSS) every --every seconds (30), then prints the samples, the peak (VmHWM) and the
+  slope of a straight line through the samples in MB per minute (flat is about 0).
+
+    scripts/soak.py [--size 3840x2160] [--seconds 600] [--every 30]
+    scripts/soak.py --compare-calendar [--size 3840x2160] [--seconds 30]
+"""
+import argparse
+import os
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import hg  # noqa: E402
+import measure  # noqa: E402
+
+
+def rss_mb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+    except (OSError, ValueError, IndexError):
+        pass
+    return None
+
+
+def start(env, calendar):
+    env.kill_all()
+    env.seeded(Settings__Calendar="1" if calendar else "0", Settings__CalPos="3")
+    return env.wine([hg.SCR, "/s"])
+
+
+def cpu_share(env, seconds):
+    pids = measure.pids_running(hg.SCR)
+    tracked = pids + [env.xvfb.pid]
+    before = sum(measure.cpu_seconds(p) or 0 for p in tracked)
+    time.sleep(seconds)
+    after = sum(measure.cpu_seconds(p) or 0 for p in tracked)
+    return 100 * (after - before) / seconds
+
+
+def slope(samples):
+    n = len(samples)
+    if n < 2:
+        return 0.0
+    mt = sum(t for t, _ in samples) / n
+    mr = sum(r for _, r in samples) / n
+    den = sum((t - mt) ** 2 for t, _ in samples)
+    return sum((t - mt) * (r - mr) for t, r in samples) / den * 60 if den else 0.0
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--size", default="3840x2160")
+    ap.add_argument("--seconds", type=float, default=None)
+    ap.add_argument("--every", type=float, default=30)
+    ap.add_argument("--settle", type=float, default=10)
+    ap.add_argument("--compare-calendar", action="store_true")
+    args = ap.parse_args()
+    if not os.path.exists(hg.SCR):
+        sys.exit(f"build this tree first: make {hg.ARCH}")
+    width, height = map(int, args.size.split("x"))
+    env = hg.Env(screen=f"{width}x{height}x24")
+    env.start()
+    ok = True
+    try:
+        if args.compare_calendar:
+            seconds = args.seconds or 30
+            shares = {}
+            for calendar in (False, True):
+                p = start(env, calendar)
+                time.sleep(args.settle)
+                shares[calendar] = cpu_share(env, seconds)
+                ok &= p.poll() is None
+                env.kill_all()
+                print(f"{args.size}  calendar {'on ' if calendar else 'off'}  screen saver + X: "
+                      f"{shares[calendar]:.2f}% of a core", flush=True)
+            print(f"the calendar adds {shares[True] - shares[False]:+.2f} points", flush=True)
+        else:
+            seconds = args.seconds or 600
+            p = start(env, True)
+            t0 = time.time()
+            samples = []
+            while time.time() - t0 <= seconds + 0.5:
+                pids = measure.pids_running(hg.SCR)
+                values = [v for v in (rss_mb(pid) for pid in pids) if v is not None]
+                if values:
+                    samples.append((time.time() - t0, max(values)))
+                    print(f"{samples[-1][0]:6.0f} s  RSS {samples[-1][1]:6.1f} MB", flush=True)
+                time.sleep(args.every)
+            peaks = [m for m in (measure.peak_rss_mb(pid) for pid in measure.pids_running(hg.SCR))
+                     if m is not None]
+            ok &= p.poll() is None
+            env.kill_all()
+            late = [s for s in samples if s[0] >= 60]
+            print(f"{args.size}, calendar on, {seconds:.0f} s: peak RSS "
+                  f"{max(peaks) if peaks else float('nan'):.0f} MB; after the first minute RSS "
+                  f"{min(r for _, r in late) if late else float('nan'):.1f} to "
+                  f"{max(r for _, r in late) if late else float('nan'):.1f} MB, slope "
+                  f"{slope(late):+.2f} MB/min", flush=True)
+    finally:
+        env.stop()
+    if not ok:
+        print("the screen saver was not running at the end!", flush=True)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
