@@ -227,6 +227,8 @@ void Compositor::UseBackBuffer(uint32_t* pixels, int detail) {
         detailed_.clear();
         detailBytes_ = 0;
         detail_ = detail;
+        // What covers stepping surfaces was found in pixels of the old detail.
+        for (Surface& s : surfaces_) Uncover(s);
     }
     const size_t size = static_cast<size_t>(Width()) * Height();
     if (pixels) {
@@ -305,16 +307,160 @@ void Compositor::SetFramePicture(int32_t surface, int32_t frame,
                                  std::shared_ptr<const Picture> picture) {
     Surface* s = Find(surface);
     if (!s || frame < 1 || frame > kMaxFrames) return;
+    Uncover(*s);
     if (s->frames.size() < static_cast<size_t>(frame)) s->frames.resize(frame);
     s->frames[frame - 1] = std::move(picture);
 }
 
 void Compositor::SetX(int32_t surface, int32_t x) {
-    if (Surface* s = Find(surface)) s->x = x;
+    Surface* s = Find(surface);
+    if (!s || s->x == x) return;
+    Uncover(*s);
+    s->x = x;
 }
 
 void Compositor::SetY(int32_t surface, int32_t y) {
-    if (Surface* s = Find(surface)) s->y = y;
+    Surface* s = Find(surface);
+    if (!s || s->y == y) return;
+    Uncover(*s);
+    s->y = y;
+}
+
+bool Compositor::Steps(int32_t surface) {
+    const Surface* s = Find(surface);
+    return s && s->frames.size() > 1;
+}
+
+namespace {
+
+using Spans = std::vector<std::pair<int32_t, int32_t>>;
+
+// Sorted spans joined where they touch or overlap.
+void JoinSpans(Spans& spans) {
+    std::sort(spans.begin(), spans.end());
+    size_t n = 0;
+    for (const auto& sp : spans) {
+        if (n && sp.first <= spans[n - 1].second)
+            spans[n - 1].second = std::max(spans[n - 1].second, sp.second);
+        else
+            spans[n++] = sp;
+    }
+    spans.resize(n);
+}
+
+Spans CommonSpans(const Spans& a, const Spans& b) {
+    Spans both;
+    for (size_t i = 0, j = 0; i < a.size() && j < b.size();) {
+        const int32_t first = std::max(a[i].first, b[j].first);
+        const int32_t end = std::min(a[i].second, b[j].second);
+        if (first < end) both.emplace_back(first, end);
+        (a[i].second < b[j].second ? i : j)++;
+    }
+    return both;
+}
+
+}  // namespace
+
+bool Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
+    Surface* s = Find(surface);
+    if (!s || s->frames.size() < 2 || detail_ < 2 || (s->covered && s->cover == over)) return false;
+    // Every frame's rows at the detail, from the surface's top-left.
+    int height = 0, width = 0;
+    for (const auto& f : s->frames)
+        if (f) height = std::max(height, f->Height()), width = std::max(width, f->Width());
+    const int k = detail_;
+    std::vector<Spans> now(static_cast<size_t>(height) * k);
+    for (const Cover& c : over) {
+        // A cover that is itself a stepping surface's frame may leave pixels out: left out
+        // here, it only leaves more of the frame in.
+        if (!c.picture || !Materialize(*c.picture) || CoveredBy(*c.picture)) continue;
+        const auto fine = HeldAtDetail(*c.picture);
+        if (!fine) continue;
+        const int64_t ox = (int64_t{c.x} - s->x) * k, oy = (int64_t{c.y} - s->y) * k;
+        for (int y = 0; y < fine->Height(); ++y) {
+            const int64_t row = oy + y;
+            if (row < 0 || row >= static_cast<int64_t>(now.size())) continue;
+            for (const Picture::Run* r = fine->RunsBegin(y); r != fine->RunsEnd(y); ++r) {
+                const int64_t a = std::max<int64_t>(0, ox + r->x);
+                const int64_t e = std::min<int64_t>(int64_t{width} * k, ox + r->x + r->length);
+                if (a < e)
+                    now[static_cast<size_t>(row)].emplace_back(static_cast<int32_t>(a),
+                                                               static_cast<int32_t>(e));
+            }
+        }
+    }
+    for (Spans& row : now) JoinSpans(row);
+    if (s->covered)
+        for (size_t y = 0; y < now.size(); ++y)
+            now[y] = y < s->hidden.size() ? CommonSpans(s->hidden[y], now[y]) : Spans{};
+    const bool first = !s->covered;
+    if (!first && now == s->hidden) {
+        s->cover = std::move(over);
+        return false;
+    }
+    Uncover(*s);
+    s->cover = std::move(over);
+    s->covered = true;
+    const bool any =
+        std::any_of(now.begin(), now.end(), [](const Spans& row) { return !row.empty(); });
+    s->hidden = std::move(now);
+    if (any) {
+        s->coverGeneration = ++coverGenerations_;
+        ++coverChanges_;
+    }
+    return any || !first;
+}
+
+void Compositor::Uncover(Surface& s) {
+    if (s.coverGeneration) ++coverChanges_;
+    if (s.coverGeneration)
+        for (auto d = detailed_.begin(); d != detailed_.end();) {
+            if (d->coverGeneration != s.coverGeneration) {
+                ++d;
+                continue;
+            }
+            detailBytes_ -= d->picture->Bytes();
+            d = detailed_.erase(d);
+        }
+    s.cover.clear();
+    s.hidden.clear();
+    s.covered = false;
+    s.coverGeneration = 0;
+}
+
+const Compositor::Surface* Compositor::CoveredBy(const Picture& p) const {
+    for (const Surface& s : surfaces_)
+        if (s.coverGeneration)
+            for (const auto& f : s.frames)
+                if (f.get() == &p) return &s;
+    return nullptr;
+}
+
+std::shared_ptr<const DetailPicture> Compositor::WithoutCovered(
+    std::shared_ptr<const DetailPicture> fine, const Surface& s) {
+    const int w = fine->Width(), h = fine->Height();
+    std::vector<uint8_t> hidden(static_cast<size_t>(w)), rgba(static_cast<size_t>(w) * 4);
+    DetailPicture::Builder made(w, h, w, h, fine->Bytes() / 3);
+    for (int y = 0; y < h; ++y) {
+        std::fill(hidden.begin(), hidden.end(), 0);
+        if (static_cast<size_t>(y) < s.hidden.size())
+            for (const auto& [a, e] : s.hidden[static_cast<size_t>(y)])
+                std::fill(hidden.begin() + std::min(a, w), hidden.begin() + std::min(e, w), 1);
+        std::fill(rgba.begin(), rgba.end(), 0);
+        const uint8_t* src = fine->RowPixels(y);
+        for (const Picture::Run* r = fine->RunsBegin(y); r != fine->RunsEnd(y); ++r)
+            for (int x = r->x; x < r->x + r->length; ++x, src += 3) {
+                if (x >= w || hidden[static_cast<size_t>(x)]) continue;
+                uint8_t* px = &rgba[static_cast<size_t>(x) * 4];
+                // The copy's pixels are blue, green, red; the builder takes red first.
+                px[0] = src[2];
+                px[1] = src[1];
+                px[2] = src[0];
+                px[3] = 255;
+            }
+        made.AddRow(rgba.data());
+    }
+    return made.Finish();
 }
 
 void Compositor::SetFrame(int32_t surface, int32_t frame) {
@@ -391,7 +537,9 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
         // In pixels of the detail; a logical place near the int32 limits stays in 64 bits
         // until clipped.
         const int k = detail_;
-        if (const DetailPicture* fine = AtDetail(picture))
+        const Surface* cover = CoveredBy(picture);
+        if (const DetailPicture* fine =
+                AtDetail(picture, cover && (cover->x != x || cover->y != y)))
             DrawAtDetail(*fine, int64_t{x} * k, int64_t{y} * k,
                          {clip.left * k, clip.top * k, clip.right * k, clip.bottom * k});
         return;
@@ -555,15 +703,21 @@ std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int deta
 
 }  // namespace
 
-const DetailPicture* Compositor::AtDetail(const Picture& p) {
-    for (auto d = detailed_.begin(); d != detailed_.end(); ++d)
-        if (d->source.get() == &p) {
+const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
+    const Surface* cover = CoveredBy(p);
+    // A covered frame drawn somewhere else than under its cover is made whole for the moment.
+    const bool passing = whole && cover;
+    if (whole) cover = nullptr;
+    const uint32_t generation = cover ? cover->coverGeneration : 0;
+    for (auto d = detailed_.begin(); !passing && d != detailed_.end(); ++d)
+        if (d->source.get() == &p && d->coverGeneration == generation) {
             std::rotate(d, d + 1, detailed_.end());
             return detailed_.back().picture.get();
         }
     if (!HavePixels(p)) return nullptr;
     Detailed made;
-    made.source = p.weak_from_this().lock();
+    if (!passing) made.source = p.weak_from_this().lock();
+    made.coverGeneration = generation;
     const int k = detail_;
     try {
         const Cached* file = nullptr;
@@ -574,6 +728,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p) {
         if (file && k <= kTwinDetail)
             made.picture = FromTwin(p, file->path, KeyColour(file->key), k);
         if (!made.picture) made.picture = EnlargedAtDetail(p, k);
+        if (cover && made.picture) made.picture = WithoutCovered(std::move(made.picture), *cover);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }

@@ -215,6 +215,25 @@ class Compositor {
     // gives at 1. A smooth enlargement blends each pixel with its neighbours, and a twin differs
     // from its picture, so at a finer detail only what is drawn can tell.
     std::vector<Area> DifferenceAsDrawn(const Picture& a, const Picture& b);
+    // The pictures drawn over a stepping surface (one of several frames) in this frame, with
+    // their places. What they hide of its frames, at the detail, in this frame and in every
+    // frame before, is left out of the frames' copies there, which then take memory and
+    // composing time only for what shows (the flames are half hidden by the surround, the logs
+    // and the andirons). What is left out only ever shrinks, so the copies are made again only
+    // the few times it does (the first time each surround style shows), not at every change of
+    // what covers them. Moving the surface, giving it other frames or another detail starts
+    // afresh. Gives whether what is left out changed.
+    struct Cover {
+        std::shared_ptr<const Picture> picture;
+        int32_t x = 0, y = 0;
+        bool operator==(const Cover&) const = default;
+    };
+    bool SetCover(int32_t surface, std::vector<Cover> over);
+    // Counts the times the copies of some stepping surface's frames were made under another
+    // cover (or whole again): differences taken from the copies before are stale then.
+    uint32_t CoverChanges() const { return coverChanges_; }
+    // Whether the surface shows one of several frames.
+    bool Steps(int32_t surface);
     // What no longer shows is let go: every picture from a file that is not among `drawn` and
     // is no frame of a surface that shows one of them gives up its pixels and its copy at the
     // detail, and reads them again when it is next shown. A surround style that rotated away
@@ -238,7 +257,22 @@ class Compositor {
         uint32_t shown = 0;  // index into frames
         int32_t msPerFrame = kDefaultFrameMs;
         uint32_t paceStart = 0;
+        std::vector<Cover> cover;  // as last given
+        // Per row of the frames at the detail, from their top-left: the spans [first, end) of
+        // pixels hidden in every frame since the cover was first given.
+        std::vector<std::vector<std::pair<int32_t, int32_t>>> hidden;
+        bool covered = false;          // a cover was given since the surface last started afresh
+        uint32_t coverGeneration = 0;  // of the copies made without `hidden`; 0: none hidden
     };
+    // The surface whose hidden pixels the frame `p` leaves out when drawn at that surface's
+    // place; null when none does.
+    const Surface* CoveredBy(const Picture& p) const;
+    void Uncover(Surface& s);
+    // The picture at the detail without what is hidden of `s`'s frames.
+    std::shared_ptr<const DetailPicture> WithoutCovered(std::shared_ptr<const DetailPicture> fine,
+                                                        const Surface& s);
+    uint32_t coverGenerations_ = 0;
+    uint32_t coverChanges_ = 0;
 
     Surface* Find(int32_t surface);
     void Step(Surface& s);
@@ -248,7 +282,7 @@ class Compositor {
     // The picture as drawn at the back buffer's detail (above 1): its high-detail twin when it
     // has one that matches it, else the picture itself enlarged smoothly. Made on first use;
     // null when there is no memory for it.
-    const DetailPicture* AtDetail(const Picture& p);
+    const DetailPicture* AtDetail(const Picture& p, bool whole = false);
     // The same, held: another AtDetail may let the one given before go.
     std::shared_ptr<const DetailPicture> HeldAtDetail(const Picture& p);
     // A picture's own pixels, read again from its file if they were let go; false when they
@@ -278,6 +312,7 @@ class Compositor {
     struct Detailed {
         std::shared_ptr<const Picture> source;  // held, so its address is never reused meanwhile
         std::shared_ptr<const DetailPicture> picture;
+        uint32_t coverGeneration = 0;  // the cover it was made under; 0: whole
     };
     std::vector<Detailed> detailed_;
     std::shared_ptr<const DetailPicture> held_;  // the last one made for a picture nobody holds

@@ -99,8 +99,7 @@ bool DDrawControl::UseDetail(int detail) {
         return false;
     }
     compositor_.UseBackBuffer(pixels, detail);
-    frame_.MeasureWith(
-        [this](const Picture& a, const Picture& b) { return compositor_.DifferenceAsDrawn(a, b); });
+    MeasureAsDrawn();
     compositor_.Clear(0);
     unsynced_.clear();
     Compose(kScreen, frame_.Drawn());
@@ -165,6 +164,7 @@ void DDrawControl::DrawSurface(int32_t surface) {
     op.bounds = {clip(s.x, kW), clip(s.y, kH), clip(int64_t{s.x} + s.picture->Width(), kW),
                  clip(int64_t{s.y} + s.picture->Height(), kH)};
     op.picture = std::move(s.picture);
+    op.surface = surface;
     frame_.Add(std::move(op));
 }
 
@@ -200,7 +200,39 @@ void DDrawControl::FlipDisplay() {
     }
 }
 
+// The pictures drawn over a stepping surface (the flames) cover part of each of its frames; only
+// what shows of them is held at the detail and composed. The cover is set before the frame is
+// compared, since the frames' differences are taken from those copies.
+void DDrawControl::CoverSteppingSurfaces() {
+    const std::vector<DrawOp>& ops = frame_.Recording();
+    std::vector<int32_t> seen;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        const DrawOp& op = ops[i];
+        if (op.kind != DrawOp::Kind::Picture || !op.surface || !compositor_.Steps(op.surface) ||
+            std::find(seen.begin(), seen.end(), op.surface) != seen.end())
+            continue;
+        seen.push_back(op.surface);
+        std::vector<Compositor::Cover> over;
+        for (size_t j = i + 1; j < ops.size(); ++j)
+            if (ops[j].kind == DrawOp::Kind::Picture)
+                over.push_back({ops[j].picture, ops[j].x, ops[j].y});
+        compositor_.SetCover(op.surface, std::move(over));
+    }
+    // Copies made under another cover since the last frame (a surface moved, too) leave other
+    // pixels out: the differences taken from the old ones are stale.
+    if (compositor_.CoverChanges() != coverChanges_) {
+        coverChanges_ = compositor_.CoverChanges();
+        MeasureAsDrawn();
+    }
+}
+
+void DDrawControl::MeasureAsDrawn() {
+    frame_.MeasureWith(
+        [this](const Picture& a, const Picture& b) { return compositor_.DifferenceAsDrawn(a, b); });
+}
+
 void DDrawControl::ShowFrame() {
+    CoverSteppingSurfaces();
     KnownChange change;
     change.dirty = frame_.Finish();
     const bool pure =

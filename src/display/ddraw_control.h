@@ -168,6 +168,9 @@ class DDrawControl : public TegoDDrw {
     static constexpr size_t kMaxKnownChanges = 32;
 
     void ShowFrame();
+    void CoverSteppingSurfaces();
+    // Differences between pictures are taken as drawn at the detail, afresh.
+    void MeasureAsDrawn();
     bool UseDetail(int detail);
     void Compose(const Area& area, const std::vector<DrawOp>& ops);
     void Sync(const std::vector<DrawOp>& ops);
@@ -194,6 +197,7 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> unsynced_;
     std::vector<KnownChange> known_;  // the most recently used last
     std::vector<const Picture*> lastDrawn_;  // the pictures of the last frame, in order
+    uint32_t coverChanges_ = 0;               // the compositor's count, as last seen
     size_t keptBytes_ = 0;
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;

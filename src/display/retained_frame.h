@@ -26,6 +26,7 @@ struct DrawOp {
     Kind kind = Kind::Clear;
     uint32_t colour = 0;
     std::shared_ptr<const Picture> picture;  // held, so its address is never reused meanwhile
+    int32_t surface = 0;                     // the surface it shows, when known; not compared
     int32_t x = 0, y = 0;
     TextFont font;
     std::string text;
@@ -46,6 +47,8 @@ class RetainedFrame {
     // frame's: every pixel covered by a drawing that is not in both frames in the same order.
     // The first frame, and the one after Forget, give the whole screen.
     std::vector<Area> Finish();
+    // The frame being recorded, before Finish.
+    const std::vector<DrawOp>& Recording() const { return current_; }
     // The frame that Finish ended, in drawing order.
     const std::vector<DrawOp>& Drawn() const { return previous_; }
     // The frame before that one; empty when Finish compared with none.

@@ -559,6 +559,47 @@ TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverythingAtEveryDetail) {
     }
 }
 
+// At a detail above 1 a stepping surface's frames are held without what the pictures drawn
+// over them hide; what covers them may change from style to style, but the copies are made
+// again only while what stays hidden shrinks, not at every change back and forth.
+TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThatShrinks) {
+    uint32_t now = 0;
+    struct Scene {
+        Presenter p;
+        int32_t flame, left, right;
+        explicit Scene(uint32_t* now) : p(now) {
+            EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+            flame = p.NewSurface(), left = p.NewSurface(), right = p.NewSurface();
+            p.Pixels().SetFramePicture(flame, 1, Block(200, 100, Rgb(200, 0, 0)));
+            p.Pixels().SetFramePicture(flame, 2, Block(200, 100, Rgb(0, 200, 0)));
+            p.Pixels().SetFramePicture(left, 1, Block(150, 100, Rgb(0, 0, 250)));
+            p.Pixels().SetFramePicture(right, 1, Block(150, 100, Rgb(250, 250, 0)));
+            p.SetSurfaceSpeed(flame, 100);
+            p.SetSurfaceX(right, 50);
+            p.Window(1600, 1200);
+        }
+    };
+    auto frame = [&](Scene& s, int32_t over) {
+        now += 100;
+        s.p.ClearBackBuffer(0);
+        s.p.DrawSurface(s.flame);
+        if (over) s.p.DrawSurface(over);
+        s.p.FlipDisplay();
+    };
+    Scene bare(&now), covered(&now);
+    ASSERT_EQ(covered.p.Pixels().Detail(), 2);
+    frame(bare, 0), frame(bare, 0);
+    frame(covered, covered.left), frame(covered, covered.left);
+    EXPECT_LT(covered.p.Pixels().DetailBytes(), bare.p.Pixels().DetailBytes())
+        << "three quarters of each frame hidden, with the cover's own copy";
+    frame(covered, covered.right);  // from now on only the middle half is hidden in every frame
+    const uint32_t settled = covered.p.Pixels().CoverChanges();
+    for (int i = 0; i < 6; ++i) frame(covered, i % 2 ? covered.left : covered.right);
+    EXPECT_EQ(covered.p.Pixels().CoverChanges(), settled) << "what stays hidden did not shrink";
+    covered.p.Refresh();
+    EXPECT_EQ(covered.p.display, covered.p.screen);
+}
+
 // A change seen before is shown from its kept pixels only while what lies around it is the
 // same too: a scaled pixel at its edge blends the neighbour beyond it.
 TEST(DDrawControl, KeptPixelsAreNotShownBesideAChangedNeighbour) {
