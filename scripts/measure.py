@@ -34,15 +34,23 @@ HACK = os.path.join(ROOT, "build", "linux", "hearthglow")
 NO_CARD = 'pcm.!default { type hw card 97 }\nctl.!default { type hw card 97 }\n'
 
 
-def baseline_tree(ref):
+def baseline_tree(ref, extract=False):
+    """The baseline's short commit and the folder its sources are (or, with `extract`, are
+    now) unpacked in."""
     commit = subprocess.run(["git", "rev-parse", "--short", ref], cwd=ROOT, check=True,
                             capture_output=True, text=True).stdout.strip()
-    return commit, os.path.join(ROOT, "build", "measure", commit)
+    tree = os.path.join(ROOT, "build", "measure", commit)
+    if extract and not os.path.exists(os.path.join(tree, "Makefile")):
+        os.makedirs(tree, exist_ok=True)
+        archive = subprocess.Popen(["git", "archive", commit], cwd=ROOT, stdout=subprocess.PIPE)
+        subprocess.run(["tar", "-x", "-C", tree], stdin=archive.stdout, check=True)
+        archive.wait()
+    return commit, tree
 
 
 def build_baseline_hack(ref):
     """The baseline's native hack, or None when that tree has none to build."""
-    commit, tree = baseline_tree(ref)
+    commit, tree = baseline_tree(ref, extract=True)
     hack = os.path.join(tree, "build", "linux", "hearthglow")
     if not os.path.exists(hack):
         with open(os.path.join(tree, "Makefile")) as f:
@@ -54,13 +62,9 @@ def build_baseline_hack(ref):
 
 
 def build_baseline(ref):
-    commit, tree = baseline_tree(ref)
+    commit, tree = baseline_tree(ref, extract=True)
     scr = os.path.join(tree, "build", hg.ARCH, "hrthglow.scr")
     if not os.path.exists(scr):
-        os.makedirs(tree, exist_ok=True)
-        archive = subprocess.Popen(["git", "archive", commit], cwd=ROOT, stdout=subprocess.PIPE)
-        subprocess.run(["tar", "-x", "-C", tree], stdin=archive.stdout, check=True)
-        archive.wait()
         print(f"building the baseline {commit} in {tree} ...", flush=True)
         if hg.ARCH == "win32":
             subprocess.run(["make", "win32"], cwd=tree, check=True, stdout=subprocess.DEVNULL)
