@@ -80,7 +80,7 @@ e2e-native: linux
 test: unit e2e e2e-native
 
 # What showing the hearth costs, beside the baseline build; not part of the tests.
-measure: win32 win64
+measure: win32 win64 linux
 	@python3 scripts/measure.py $(MEASURE_ARGS)
 
 # How far each shipped twin strays from its painting, and what the setup program weighs.

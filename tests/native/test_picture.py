@@ -1,10 +1,12 @@
 """What the native hack shows: on the root window, in its own window, in a window it is given."""
+import hashlib
 import os
 import shutil
 import time
 
 import hg
 import native
+import xgrab
 
 
 def flames_warm(colour):
@@ -113,6 +115,42 @@ def test_a_hack_with_no_assets_anywhere_says_where_it_looked_and_runs_on(display
     assert run.stop(p) == 0
     err = p.stderr.read()
     assert "looked in" in err and os.path.join(run.home, "share", "hearthglow") in err, err
+
+
+def test_flame_steps_shown_again_from_kept_pixels_look_as_when_first_composed(display_1080):
+    # The first round of the flames' ten steps is composed and scaled; from the second on, each
+    # step is put from the pixels kept of it then. The pictures of the fire must come round
+    # again after ten steps, not twenty (kept pixels unlike the composed ones repeat among
+    # themselves), and every later one must be one of the first round's.
+    run = display_1080
+    p = run.hack("-root", "-no-sound")
+    screen = xgrab.Screen(run.display.name)
+    fire = (700, 420, 520, 360)
+    try:
+        first_round, later, last = [], [], None
+        start = time.time()
+        while time.time() - start < 20 and len(later) < 100:
+            raw = screen.raw(*fire)
+            state = hashlib.md5(raw).digest() if raw else None
+            if state != last and state is not None:
+                if later or state in first_round:
+                    later.append(state)
+                else:
+                    first_round.append(state)
+            last = state
+            time.sleep(0.02)
+    finally:
+        screen.close()
+    native.assert_running(p)
+    assert len(later) >= 30, f"the flames' steps did not come round again ({len(first_round)} " \
+        f"pictures, {len(later)} after)"
+    # A grab between two of a step's areas is half one step, half the next; the first round
+    # also holds what the screen showed before the first frame.
+    assert len(first_round) <= 14, f"{len(first_round)} pictures before the first came again"
+    unknown = sum(1 for s in later if s not in first_round)
+    assert unknown <= len(later) // 10, \
+        f"{unknown} of {len(later)} pictures after the first round were never composed"
+    assert run.stop(p) == 0
 
 
 def test_root_at_4k_shows_the_hearth_finer_than_an_800x600_picture_can(display_4k):
