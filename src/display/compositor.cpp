@@ -326,6 +326,28 @@ void Compositor::SetY(int32_t surface, int32_t y) {
     s->y = y;
 }
 
+bool Compositor::PrepareNextFrame() {
+    for (const Surface& s : surfaces_) {
+        const size_t n = s.frames.size();
+        if (n < 2) continue;
+        const auto& next = s.frames[(s.shown + 1) % n];
+        const bool unread = next && next->pending_;
+        if (!next || !Materialize(*next)) continue;
+        if (detail_ < 2) {
+            if (unread) return true;
+            continue;
+        }
+        const uint32_t generation = s.coverGeneration;
+        if (std::any_of(detailed_.begin(), detailed_.end(), [&](const Detailed& d) {
+                return d.source == next && d.coverGeneration == generation;
+            }))
+            continue;
+        AtDetail(*next);
+        return true;
+    }
+    return false;
+}
+
 bool Compositor::Steps(int32_t surface) {
     const Surface* s = Find(surface);
     return s && s->frames.size() > 1;
@@ -628,8 +650,11 @@ Twin ReadTwin(const std::string& path, int width, int height) {
 // picture's.
 class FromTwinRows {
   public:
-    FromTwinRows(const Picture& p, int detail)
-        : matcher_(p),
+    // `checked`: the rows are known to be the picture's (a shipped correction carries its
+    // picture's checksum), so they are not compared with it again.
+    FromTwinRows(const Picture& p, int detail, bool checked = false)
+        : checked_(checked),
+          matcher_(p),
           builder_(p.Width() * detail, p.Height() * detail, Picture::kMaxWidth * detail,
                    Picture::kMaxHeight * detail, p.OpaquePixels() * detail * detail) {
         if (detail != kTwinDetail)
@@ -638,17 +663,18 @@ class FromTwinRows {
                               [this](int, const uint8_t* row) { builder_.AddRow(row); });
     }
     void Add(const uint8_t* rgba) {
-        matcher_.Add(rgba);
+        if (!checked_) matcher_.Add(rgba);
         if (shrinker_)
             shrinker_->Add(rgba);
         else
             builder_.AddRow(rgba);
     }
     std::shared_ptr<const DetailPicture> Finish() {
-        return matcher_.Matches() ? builder_.Finish() : nullptr;
+        return checked_ || matcher_.Matches() ? builder_.Finish() : nullptr;
     }
 
   private:
+    bool checked_;
     TwinMatcher matcher_;
     DetailPicture::Builder builder_;
     std::optional<RowShrinker> shrinker_;
@@ -679,7 +705,7 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
     if (!reader) return nullptr;
     const Enlarger enlarged(p, kTwinDetail);
     std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
-    FromTwinRows made(p, detail);
+    FromTwinRows made(p, detail, true);
     for (int y = 0; y < h; ++y) {
         enlarged.Row(y, predicted.data());
         if (!reader->NextRow(predicted.data(), row.data())) return nullptr;

@@ -232,6 +232,11 @@ class Compositor {
     // Counts the times the copies of some stepping surface's frames were made under another
     // cover (or whole again): differences taken from the copies before are stale then.
     uint32_t CoverChanges() const { return coverChanges_; }
+    // Makes ahead, at the detail, the frame a stepping surface shows next, when it is not held
+    // yet: called once a frame is shown, it spends the time until the next one on it, so the
+    // step itself is not late by the making (a flame frame at 4K takes some 70 ms). One frame
+    // at most; gives whether one was made.
+    bool PrepareNextFrame();
     // Whether the surface shows one of several frames.
     bool Steps(int32_t surface);
     // What no longer shows is let go: every picture from a file that is not among `drawn` and

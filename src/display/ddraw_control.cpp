@@ -198,6 +198,7 @@ void DDrawControl::FlipDisplay() {
         compositor_.LetGoOfAllBut(drawn);
         lastDrawn_ = std::move(drawn);
     }
+    compositor_.PrepareNextFrame();
 }
 
 // The pictures drawn over a stepping surface (the flames) cover part of each of its frames; only

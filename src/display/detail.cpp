@@ -94,31 +94,41 @@ void Enlarger::Row(int y, uint8_t* rgba) const {
     mask(ny, own);
     mask(ty.at, top);
     mask(y1, bottom);
-    auto opaque = [&](int px, int py) {
-        return (py == ty.at ? top : py == y1 ? bottom : own)[static_cast<size_t>(px)] != 0;
-    };
+    // 32-bit sums: 255 times the four weights (65536 in all) fits, and the 32-bit build has no
+    // 64-bit division of its own.
+    const uint8_t* above = top.data();
+    const uint8_t* below = bottom.data();
+    const uint32_t* rowAbove = p_.Row(ty.at);
+    const uint32_t* rowBelow = p_.Row(y1);
+    const uint32_t wy = ty.weight;
     uint8_t* dst = rgba;
     for (int x = 0; x < width_; ++x, dst += 4) {
         if (!own[static_cast<size_t>(x / detail_)]) continue;
         const Tap tx = xs_[static_cast<size_t>(x)];
-        const int x1 = std::min(tx.at + 1, w - 1);
-        const int px[4] = {tx.at, x1, tx.at, x1};
-        const int py[4] = {ty.at, ty.at, y1, y1};
-        const uint32_t wt[4] = {(256 - tx.weight) * (256 - ty.weight),
-                                tx.weight * (256 - ty.weight), (256 - tx.weight) * ty.weight,
-                                tx.weight * ty.weight};
-        uint64_t r = 0, g = 0, b = 0, total = 0;
-        for (int i = 0; i < 4; ++i) {
-            if (wt[i] == 0 || !opaque(px[i], py[i])) continue;
-            const uint32_t c = p_.Row(py[i])[px[i]];
-            r += uint64_t{(c >> 16) & 255} * wt[i];
-            g += uint64_t{(c >> 8) & 255} * wt[i];
-            b += uint64_t{c & 255} * wt[i];
-            total += wt[i];
-        }
+        const int x0 = tx.at, x1 = std::min(tx.at + 1, w - 1);
+        uint32_t r = 0, g = 0, b = 0, total = 0;
+        auto add = [&](uint32_t weight, uint8_t opaque, uint32_t c) {
+            if (weight == 0 || !opaque) return;
+            r += ((c >> 16) & 255) * weight;
+            g += ((c >> 8) & 255) * weight;
+            b += (c & 255) * weight;
+            total += weight;
+        };
+        add((256 - tx.weight) * (256 - wy), above[x0], rowAbove[x0]);
+        add(tx.weight * (256 - wy), above[x1], rowAbove[x1]);
+        add((256 - tx.weight) * wy, below[x0], rowBelow[x0]);
+        add(tx.weight * wy, below[x1], rowBelow[x1]);
         if (total == 0) {  // only its own pixel, which weighs nothing at this phase
             const uint32_t c = p_.Row(ny)[x / detail_];
             r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255, total = 1;
+        }
+        if (total == 65536) {
+            // Every tap opaque, the usual case: the same rounding as below, without dividing.
+            dst[0] = static_cast<uint8_t>((r + 32768) >> 16);
+            dst[1] = static_cast<uint8_t>((g + 32768) >> 16);
+            dst[2] = static_cast<uint8_t>((b + 32768) >> 16);
+            dst[3] = 255;
+            continue;
         }
         dst[0] = static_cast<uint8_t>((r + total / 2) / total);
         dst[1] = static_cast<uint8_t>((g + total / 2) / total);

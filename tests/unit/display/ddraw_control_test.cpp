@@ -561,7 +561,8 @@ TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverythingAtEveryDetail) {
 
 // At a detail above 1 a stepping surface's frames are held without what the pictures drawn
 // over them hide; what covers them may change from style to style, but the copies are made
-// again only while what stays hidden shrinks, not at every change back and forth.
+// again only while what stays hidden shrinks, not at every change back and forth. The frame
+// shown next is made once a frame is shown, not when its step is due.
 TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThatShrinks) {
     uint32_t now = 0;
     struct Scene {
@@ -588,7 +589,10 @@ TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThat
     };
     Scene bare(&now), covered(&now);
     ASSERT_EQ(covered.p.Pixels().Detail(), 2);
-    frame(bare, 0), frame(bare, 0);
+    frame(bare, 0);
+    const size_t first = bare.p.Pixels().DetailBytes();
+    frame(bare, 0);
+    EXPECT_EQ(bare.p.Pixels().DetailBytes(), first) << "the second frame was made after the first";
     frame(covered, covered.left), frame(covered, covered.left);
     EXPECT_LT(covered.p.Pixels().DetailBytes(), bare.p.Pixels().DetailBytes())
         << "three quarters of each frame hidden, with the cover's own copy";
