@@ -11,6 +11,11 @@ screen (3840 x 2160 by default) and
 
     scripts/soak.py [--size 3840x2160] [--seconds 600] [--every 30]
     scripts/soak.py --compare-calendar [--size 3840x2160] [--seconds 30]
+    scripts/soak.py --lateness [--size 3840x2160] [--seconds 75]
+
+--lateness watches the middle of the flames from the start (every step first seen, and the
+first rotation of the surround at one minute, the seeded period) and reports the steps that
+came later than their time (100 ms apart, the seeded pace) by more than 100 ms.
 """
 import argparse
 import os
@@ -60,6 +65,36 @@ def slope(samples):
     return sum((t - mt) * (r - mr) for t, r in samples) / den * 60 if den else 0.0
 
 
+def lateness(env, width, height, seconds, step_ms=100, allowed_ms=100):
+    import xgrab
+    x, y, w, h = measure.hearth_probe(width, height)
+    p = start(env, False)
+    screen = xgrab.Screen(env.env["DISPLAY"])
+    t0 = time.time()
+    changes, last = [], None
+    while time.time() - t0 < seconds:
+        shot = screen.raw(x, y, w, h)
+        now = time.time() - t0
+        if shot != last:
+            if last is not None:
+                changes.append(now)
+            last = shot
+        time.sleep(0.004)
+    screen.close()
+    running = p.poll() is None
+    env.kill_all()
+    gaps = [(b - a, a) for a, b in zip(changes, changes[1:])]
+    late = [(g, a) for g, a in gaps if g * 1000 > step_ms + allowed_ms]
+    longest = max(gaps) if gaps else (float("nan"), 0)
+    print(f"{width}x{height}: {len(changes)} steps seen in {seconds:.0f} s from "
+          f"{changes[0] if changes else float('nan'):.2f} s; longest gap "
+          f"{longest[0] * 1000:.0f} ms (at {longest[1]:.1f} s); steps later than their time by "
+          f"more than {allowed_ms} ms: {len(late)}"
+          + "".join(f"\n  {g * 1000:.0f} ms after the step at {a:.2f} s" for g, a in late[:20]),
+          flush=True)
+    return running
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--size", default="3840x2160")
@@ -67,6 +102,7 @@ def main():
     ap.add_argument("--every", type=float, default=30)
     ap.add_argument("--settle", type=float, default=10)
     ap.add_argument("--compare-calendar", action="store_true")
+    ap.add_argument("--lateness", action="store_true")
     args = ap.parse_args()
     if not os.path.exists(hg.SCR):
         sys.exit(f"build this tree first: make {hg.ARCH}")
@@ -75,7 +111,9 @@ def main():
     env.start()
     ok = True
     try:
-        if args.compare_calendar:
+        if args.lateness:
+            ok &= lateness(env, width, height, args.seconds or 75)
+        elif args.compare_calendar:
             seconds = args.seconds or 30
             shares = {}
             for calendar in (False, True):
