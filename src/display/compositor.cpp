@@ -697,7 +697,9 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
             made.Add(row);
         }
         twin.rgba.reset();
-        return made.Finish();
+        // A PNG that is not the picture's (left from an older setup whose pictures were
+        // painted anew, say) gives way to the shipped correction beside it.
+        if (auto fine = made.Finish()) return fine;
     }
     auto bytes = ReadFileBytes(TwinCorrectionPath(path), Compositor::kMaxPictureFileBytes);
     if (!bytes) return nullptr;

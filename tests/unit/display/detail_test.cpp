@@ -247,8 +247,8 @@ TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
 }
 
 // The twin as the setup ships it: a correction of the picture enlarged. Read, it is drawn as
-// the twin itself; beside a picture the user replaced it is not used at all, though its holes
-// and sizes would fit.
+// the twin itself, though a PNG that is not the picture's twin lies beside it; beside a picture
+// the user replaced it is not used at all, though its holes and sizes would fit.
 TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
     auto design = [](int detail, Colour left, Colour right) {
         assetgen::Image image(kW * detail, kH * detail);
@@ -271,6 +271,10 @@ TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
     EXPECT_EQ(three.row[33], ToPixel(blue));
     EXPECT_EQ(Blended(two), 0);
     EXPECT_TRUE(three.cornerClear);
+    // A PNG beside it that is another picture's twin gives way to the correction.
+    WriteTwin(Rgb(20, 200, 40), Rgb(240, 240, 240));
+    EXPECT_EQ(Draw(3).row, three.row);
+    std::filesystem::remove(dir / "HighDetail" / "Pic.png");
     // The user's own picture of the same shape: enlarged, never given the old one's detail.
     Write(small, 1, Rgb(20, 200, 40), Rgb(240, 240, 240));
     const Drawn replaced = Draw(3);
