@@ -458,33 +458,6 @@ const Compositor::Surface* Compositor::CoveredBy(const Picture& p) const {
     return nullptr;
 }
 
-std::shared_ptr<const DetailPicture> Compositor::WithoutCovered(
-    std::shared_ptr<const DetailPicture> fine, const Surface& s) {
-    const int w = fine->Width(), h = fine->Height();
-    std::vector<uint8_t> hidden(static_cast<size_t>(w)), rgba(static_cast<size_t>(w) * 4);
-    DetailPicture::Builder made(w, h, w, h, fine->Bytes() / 3);
-    for (int y = 0; y < h; ++y) {
-        std::fill(hidden.begin(), hidden.end(), 0);
-        if (static_cast<size_t>(y) < s.hidden.size())
-            for (const auto& [a, e] : s.hidden[static_cast<size_t>(y)])
-                std::fill(hidden.begin() + std::min(a, w), hidden.begin() + std::min(e, w), 1);
-        std::fill(rgba.begin(), rgba.end(), 0);
-        const uint8_t* src = fine->RowPixels(y);
-        for (const Picture::Run* r = fine->RunsBegin(y); r != fine->RunsEnd(y); ++r)
-            for (int x = r->x; x < r->x + r->length; ++x, src += 3) {
-                if (x >= w || hidden[static_cast<size_t>(x)]) continue;
-                uint8_t* px = &rgba[static_cast<size_t>(x) * 4];
-                // The copy's pixels are blue, green, red; the builder takes red first.
-                px[0] = src[2];
-                px[1] = src[1];
-                px[2] = src[0];
-                px[3] = 255;
-            }
-        made.AddRow(rgba.data());
-    }
-    return made.Finish();
-}
-
 void Compositor::SetFrame(int32_t surface, int32_t frame) {
     Surface* s = Find(surface);
     if (!s || frame < 1) return;
@@ -648,26 +621,53 @@ Twin ReadTwin(const std::string& path, int width, int height) {
 // The picture at `detail` from its twin's rows, given one after the other: kept as they come
 // at the twin's own detail, shrunk for a smaller one. Null unless the twin turns out to be its
 // picture's.
+// Clears the alpha of the pixels of row `y` (of `width`) that are left out of a copy.
+using RowMask = std::function<void(int y, uint8_t* rgba, int width)>;
+
+// Rows at the detail into a picture, each first masked when a mask is given.
+class MaskedRows {
+  public:
+    MaskedRows(int width, int height, int detail, size_t expectedOpaque, RowMask mask)
+        : width_(width),
+          builder_(width, height, Picture::kMaxWidth * detail, Picture::kMaxHeight * detail,
+                   expectedOpaque),
+          mask_(std::move(mask)) {}
+    void Add(int y, const uint8_t* rgba) {
+        if (!mask_) return builder_.AddRow(rgba);
+        scratch_.assign(rgba, rgba + static_cast<size_t>(width_) * 4);
+        mask_(y, scratch_.data(), width_);
+        builder_.AddRow(scratch_.data());
+    }
+    std::shared_ptr<const DetailPicture> Finish() { return builder_.Finish(); }
+
+  private:
+    int width_;
+    DetailPicture::Builder builder_;
+    RowMask mask_;
+    std::vector<uint8_t> scratch_;
+};
+
 class FromTwinRows {
   public:
     // `checked`: the rows are known to be the picture's (a shipped correction carries its
     // picture's checksum), so they are not compared with it again.
-    FromTwinRows(const Picture& p, int detail, bool checked = false)
+    FromTwinRows(const Picture& p, int detail, RowMask mask, bool checked = false)
         : checked_(checked),
           matcher_(p),
-          builder_(p.Width() * detail, p.Height() * detail, Picture::kMaxWidth * detail,
-                   Picture::kMaxHeight * detail, p.OpaquePixels() * detail * detail) {
+          builder_(p.Width() * detail, p.Height() * detail, detail,
+                   p.OpaquePixels() * detail * detail, std::move(mask)) {
         if (detail != kTwinDetail)
             shrinker_.emplace(p.Width() * kTwinDetail, p.Height() * kTwinDetail, -1,
                               p.Width() * detail, p.Height() * detail,
-                              [this](int, const uint8_t* row) { builder_.AddRow(row); });
+                              [this](int y, const uint8_t* row) { builder_.Add(y, row); });
     }
     void Add(const uint8_t* rgba) {
         if (!checked_) matcher_.Add(rgba);
         if (shrinker_)
             shrinker_->Add(rgba);
         else
-            builder_.AddRow(rgba);
+            builder_.Add(rows_, rgba);
+        ++rows_;
     }
     std::shared_ptr<const DetailPicture> Finish() {
         return checked_ || matcher_.Matches() ? builder_.Finish() : nullptr;
@@ -676,17 +676,18 @@ class FromTwinRows {
   private:
     bool checked_;
     TwinMatcher matcher_;
-    DetailPicture::Builder builder_;
+    MaskedRows builder_;
     std::optional<RowShrinker> shrinker_;
+    int rows_ = 0;
 };
 
 // From a user's own PNG twin beside the picture, else from the shipped correction; null when
 // neither is there or either is not the picture's.
 std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
-                                              int64_t key, int detail) {
+                                              int64_t key, int detail, const RowMask& mask) {
     const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
     if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
-        FromTwinRows made(p, detail);
+        FromTwinRows made(p, detail, mask);
         for (int y = 0; y < h; ++y) {
             // The twin's own colours decide its holes, as for its picture.
             uint8_t* row = twin.rgba.get() + static_cast<size_t>(y) * w * 4;
@@ -707,7 +708,7 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
     if (!reader) return nullptr;
     const Enlarger enlarged(p, kTwinDetail);
     std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
-    FromTwinRows made(p, detail, true);
+    FromTwinRows made(p, detail, mask, true);
     for (int y = 0; y < h; ++y) {
         enlarged.Row(y, predicted.data());
         if (!reader->NextRow(predicted.data(), row.data())) return nullptr;
@@ -716,15 +717,15 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
     return made.Finish();
 }
 
-std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail) {
+std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail,
+                                                      const RowMask& mask) {
     const Enlarger enlarged(p, detail);
-    DetailPicture::Builder builder(enlarged.Width(), enlarged.Height(), Picture::kMaxWidth * detail,
-                                   Picture::kMaxHeight * detail,
-                                   p.OpaquePixels() * detail * detail);
+    MaskedRows builder(enlarged.Width(), enlarged.Height(), detail,
+                       p.OpaquePixels() * detail * detail, mask);
     std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
     for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
         enlarged.Row(y, row.data());
-        builder.AddRow(row.data());
+        builder.Add(y, row.data());
     }
     return builder.Finish();
 }
@@ -753,10 +754,18 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
             if (c.picture.get() == &p) file = &c;
         // A twin is made finer than it was painted by no one: beyond its detail the picture
         // is enlarged as it would be without one.
+        // What the cover hides is left out row by row: no whole copy is ever held.
+        RowMask mask;
+        if (cover)
+            mask = [&hidden = cover->hidden](int y, uint8_t* rgba, int width) {
+                if (y < 0 || static_cast<size_t>(y) >= hidden.size()) return;
+                for (const auto& [first, end] : hidden[static_cast<size_t>(y)])
+                    for (int x = std::max(first, 0); x < std::min(end, width); ++x)
+                        rgba[static_cast<size_t>(x) * 4 + 3] = 0;
+            };
         if (file && k <= kTwinDetail)
-            made.picture = FromTwin(p, file->path, KeyColour(file->key), k);
-        if (!made.picture) made.picture = EnlargedAtDetail(p, k);
-        if (cover && made.picture) made.picture = WithoutCovered(std::move(made.picture), *cover);
+            made.picture = FromTwin(p, file->path, KeyColour(file->key), k, mask);
+        if (!made.picture) made.picture = EnlargedAtDetail(p, k, mask);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }

@@ -273,9 +273,6 @@ class Compositor {
     // place; null when none does.
     const Surface* CoveredBy(const Picture& p) const;
     void Uncover(Surface& s);
-    // The picture at the detail without what is hidden of `s`'s frames.
-    std::shared_ptr<const DetailPicture> WithoutCovered(std::shared_ptr<const DetailPicture> fine,
-                                                        const Surface& s);
     uint32_t coverGenerations_ = 0;
     uint32_t coverChanges_ = 0;
 
