@@ -305,9 +305,10 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
     if (!ShowsPixels() || shown.empty()) return;
     size_t bytes = 0;
     for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
-    // On a screen so large that a few of the flames' changes would fill the budget, keeping
-    // them would hold the memory to spare the scaling of a few frames in ten.
-    if (bytes > kKeptPixelBudget / 6 || keptBytes_ + bytes > kKeptPixelBudget) return;
+    // Only where the flames' whole ring of ten changes fits: on a larger screen keeping some of
+    // them would hold tens of megabytes (a surround style that hides more of the flames makes
+    // their changes smaller) to spare the scaling of a few frames in ten.
+    if (bytes > kKeptPixelBudget / 10 || keptBytes_ + bytes > kKeptPixelBudget) return;
     for (const Area& a : shown) {
         std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
         for (int y = a.top; y < a.bottom; ++y) {

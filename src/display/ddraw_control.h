@@ -49,7 +49,7 @@ class DDrawControl : public TegoDDrw {
   public:
     // The screen's pixels of changes seen before are kept up to this many bytes in all, four
     // bytes a pixel: as many pixels as 40 MB held at three. Ten flame changes at 1920 x 1080
-    // take 28 MB; at 2400 x 1800 one takes 7, at 3840 x 2160 12 (not kept: see Keep).
+    // take 28 MB; at 2400 x 1800 one takes 7, at 3840 x 2160 12 (neither kept: see Keep).
     static constexpr size_t kKeptPixelBudget = size_t{52} << 20;
     // Frames are asked for at least this often, so the clock's second shows promptly.
     static constexpr int kSlowestFrameMs = 100;
