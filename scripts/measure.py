@@ -92,15 +92,20 @@ def cpu_seconds(pid):
         return None
 
 
-def peak_rss_mb(pid):
+def status_mb(pid, field):
+    """A memory figure of /proc/<pid>/status (VmHWM, VmRSS, ...) in MB; None when gone."""
     try:
         with open(f"/proc/{pid}/status") as f:
             for line in f:
-                if line.startswith("VmHWM:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1]) / 1024
     except (OSError, ValueError, IndexError):
         pass
     return None
+
+
+def peak_rss_mb(pid):
+    return status_mb(pid, "VmHWM")
 
 
 def pids_running(fragment):

@@ -29,17 +29,6 @@ import hg  # noqa: E402
 import measure  # noqa: E402
 
 
-def rss_mb(pid):
-    try:
-        with open(f"/proc/{pid}/status") as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1]) / 1024
-    except (OSError, ValueError, IndexError):
-        pass
-    return None
-
-
 def start(env, calendar):
     env.kill_all()
     env.seeded(Settings__Calendar="1" if calendar else "0", Settings__CalPos="3")
@@ -132,7 +121,8 @@ def main():
             samples = []
             while time.time() - t0 <= seconds + 0.5:
                 pids = measure.pids_running(hg.SCR)
-                values = [v for v in (rss_mb(pid) for pid in pids) if v is not None]
+                values = [v for v in (measure.status_mb(pid, "VmRSS") for pid in pids)
+                          if v is not None]
                 if values:
                     samples.append((time.time() - t0, max(values)))
                     print(f"{samples[-1][0]:6.0f} s  RSS {samples[-1][1]:6.1f} MB", flush=True)
