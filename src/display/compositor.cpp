@@ -383,9 +383,9 @@ Spans CommonSpans(const Spans& a, const Spans& b) {
 
 }  // namespace
 
-bool Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
+void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
     Surface* s = Find(surface);
-    if (!s || s->frames.size() < 2 || detail_ < 2 || (s->covered && s->cover == over)) return false;
+    if (!s || s->frames.size() < 2 || detail_ < 2 || (s->covered && s->cover == over)) return;
     // Every frame's rows at the detail, from the surface's top-left.
     int height = 0, width = 0;
     for (const auto& f : s->frames)
@@ -415,10 +415,9 @@ bool Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
     if (s->covered)
         for (size_t y = 0; y < now.size(); ++y)
             now[y] = y < s->hidden.size() ? CommonSpans(s->hidden[y], now[y]) : Spans{};
-    const bool first = !s->covered;
-    if (!first && now == s->hidden) {
+    if (s->covered && now == s->hidden) {
         s->cover = std::move(over);
-        return false;
+        return;
     }
     Uncover(*s);
     s->cover = std::move(over);
@@ -430,7 +429,6 @@ bool Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
         s->coverGeneration = ++coverGenerations_;
         ++coverChanges_;
     }
-    return any || !first;
 }
 
 void Compositor::Uncover(Surface& s) {

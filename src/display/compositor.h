@@ -222,13 +222,13 @@ class Compositor {
     // and the andirons). What is left out only ever shrinks, so the copies are made again only
     // the few times it does (the first time each surround style shows), not at every change of
     // what covers them. Moving the surface, giving it other frames or another detail starts
-    // afresh. Gives whether what is left out changed.
+    // afresh; CoverChanges counts the times the copies were let go for it.
     struct Cover {
         std::shared_ptr<const Picture> picture;
         int32_t x = 0, y = 0;
         bool operator==(const Cover&) const = default;
     };
-    bool SetCover(int32_t surface, std::vector<Cover> over);
+    void SetCover(int32_t surface, std::vector<Cover> over);
     // Counts the times the copies of some stepping surface's frames were made under another
     // cover (or whole again): differences taken from the copies before are stale then.
     uint32_t CoverChanges() const { return coverChanges_; }
