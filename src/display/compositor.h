@@ -65,8 +65,9 @@ class Picture : public std::enable_shared_from_this<Picture> {
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
-    // Only while HasPixels(): at a detail above 1 a picture's own pixels are let go once it is
-    // held at the detail, and read again from its file when they are needed.
+    // Only while HasPixels(): at a detail above 1 (and at 1 for a covered stepping surface's
+    // frames) a picture's own pixels are let go once it is held at the detail, and read again
+    // from its file when they are needed.
     const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
     bool HasPixels() const { return pixels_.size() == static_cast<size_t>(width_) * height_; }
     bool Opaque(int x, int y) const;
@@ -92,7 +93,8 @@ class Picture : public std::enable_shared_from_this<Picture> {
     std::vector<uint32_t> rowRuns_;  // height + 1 offsets into runs_
 };
 
-// A picture as drawn at a detail above 1: only its opaque pixels, three bytes each in the
+// A picture as drawn at a detail above 1, or a covered stepping surface's frame as drawn at any
+// detail: only its opaque pixels, three bytes each in the
 // screen's byte order (blue, green, red), as runs. The ten flame frames at detail 3 take 96 MB
 // so, where four bytes a pixel would take 128.
 class DetailPicture {
@@ -109,8 +111,10 @@ class DetailPicture {
         Builder(int width, int height, int maxWidth, int maxHeight, size_t expectedOpaque = 0);
         // Row after row, `width` pixels of (r, g, b, a); rows beyond the crop are ignored.
         void AddRow(const uint8_t* rgba);
-        // Null until every kept row has come.
-        std::shared_ptr<const DetailPicture> Finish();
+        // Null until every kept row has come. `solidUnderCover`: the picture was whole before
+        // the pixels that the pictures drawn over it always hide were left out, so drawing it
+        // with them still hides all beneath.
+        std::shared_ptr<const DetailPicture> Finish(bool solidUnderCover = false);
 
       private:
         std::shared_ptr<DetailPicture> p_;
@@ -123,14 +127,17 @@ class DetailPicture {
     const Picture::Run* RunsEnd(int y) const { return runs_.data() + rowRuns_[y + 1]; }
     // The pixels of row y's runs, one after the other.
     const uint8_t* RowPixels(int y) const { return rgb_.data() + rowPixels_[y] * size_t{3}; }
-    // Every pixel opaque: drawing it hides whatever lay beneath.
+    // Drawing it hides whatever lay beneath: every pixel is opaque, or it is a stepping
+    // surface's frame whole but for what its cover hides (see Compositor::SetCover).
     bool Solid() const { return solid_; }
     size_t Bytes() const;
 
   private:
+    // Beyond the last pixel: four pixels are read as sixteen bytes.
+    static constexpr size_t kSpareBytes = 4;
     int width_ = 0, height_ = 0;
     bool solid_ = false;
-    std::vector<uint8_t> rgb_;  // and one spare byte: a pixel is read as four
+    std::vector<uint8_t> rgb_;  // and kSpareBytes
     std::vector<Picture::Run> runs_;
     std::vector<uint32_t> rowRuns_;    // height + 1 offsets into runs_
     std::vector<uint32_t> rowPixels_;  // height offsets into the pixels, in pixels
@@ -281,8 +288,9 @@ class Compositor {
     std::shared_ptr<const Picture> Decode(const std::string& path, int32_t key);
     // Reads a picture loaded but not yet read; false when it shows nothing.
     bool Materialize(const Picture& p);
-    // The picture as drawn at the back buffer's detail (above 1): its high-detail twin when it
-    // has one that matches it, else the picture itself enlarged smoothly. Made on first use;
+    // The picture as drawn at the back buffer's detail (above 1, or at 1 a covered frame): its
+    // high-detail twin when it has one that matches it, else the picture itself enlarged
+    // smoothly (at 1, itself). Made on first use;
     // null when there is no memory for it.
     const DetailPicture* AtDetail(const Picture& p, bool whole = false);
     // The same, held: another AtDetail may let the one given before go.
@@ -291,8 +299,9 @@ class Compositor {
     // cannot be had (the file is gone or now holds another picture).
     bool HavePixels(const Picture& p);
     // Lets go of a picture's own pixels once it is held at the detail, when it came from a
-    // file. Nothing reads them then: at a detail above 1 the frames of a stepping surface are
-    // compared as drawn (DifferenceAsDrawn), not pixel by pixel.
+    // file: at a detail above 1, or at 1 when it is a covered stepping surface's frame. Nothing
+    // reads them then: such frames are compared as drawn (DifferenceAsDrawn), not pixel by
+    // pixel.
     void LetPixelsGo(const Picture& p);
     void DrawAtDetail(const DetailPicture& p, int64_t x, int64_t y, const Area& clip);
 

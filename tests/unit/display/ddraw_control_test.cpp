@@ -559,16 +559,16 @@ TEST(DDrawControl, ShowingOnlyTheChangesEqualsShowingEverythingAtEveryDetail) {
     }
 }
 
-// At a detail above 1 a stepping surface's frames are held without what the pictures drawn
-// over them hide; what covers them may change from style to style, but the copies are made
-// again only while what stays hidden shrinks, not at every change back and forth. The frame
-// shown next is made once a frame is shown, not when its step is due.
+// A stepping surface's frames are held without what the pictures drawn over them hide, at 1
+// too; what covers them may change from style to style, but the copies are made again only
+// while what stays hidden shrinks, not at every change back and forth. The frame shown next is
+// made once a frame is shown, not when its step is due.
 TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThatShrinks) {
     uint32_t now = 0;
     struct Scene {
         Presenter p;
         int32_t flame, left, right;
-        explicit Scene(uint32_t* now) : p(now) {
+        Scene(uint32_t* now, int width, int height) : p(now) {
             EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
             flame = p.NewSurface(), left = p.NewSurface(), right = p.NewSurface();
             p.Pixels().SetFramePicture(flame, 1, Block(200, 100, Rgb(200, 0, 0)));
@@ -577,7 +577,7 @@ TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThat
             p.Pixels().SetFramePicture(right, 1, Block(150, 100, Rgb(250, 250, 0)));
             p.SetSurfaceSpeed(flame, 100);
             p.SetSurfaceX(right, 50);
-            p.Window(1600, 1200);
+            p.Window(width, height);
         }
     };
     auto frame = [&](Scene& s, int32_t over) {
@@ -587,21 +587,29 @@ TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThat
         if (over) s.p.DrawSurface(over);
         s.p.FlipDisplay();
     };
-    Scene bare(&now), covered(&now);
-    ASSERT_EQ(covered.p.Pixels().Detail(), 2);
-    frame(bare, 0);
-    const size_t first = bare.p.Pixels().DetailBytes();
-    frame(bare, 0);
-    EXPECT_EQ(bare.p.Pixels().DetailBytes(), first) << "the second frame was made after the first";
-    frame(covered, covered.left), frame(covered, covered.left);
-    EXPECT_LT(covered.p.Pixels().DetailBytes(), bare.p.Pixels().DetailBytes())
-        << "three quarters of each frame hidden, with the cover's own copy";
-    frame(covered, covered.right);  // from now on only the middle half is hidden in every frame
-    const uint32_t settled = covered.p.Pixels().CoverChanges();
-    for (int i = 0; i < 6; ++i) frame(covered, i % 2 ? covered.left : covered.right);
-    EXPECT_EQ(covered.p.Pixels().CoverChanges(), settled) << "what stays hidden did not shrink";
-    covered.p.Refresh();
-    EXPECT_EQ(covered.p.display, covered.p.screen);
+    for (int detail : {1, 2}) {
+        SCOPED_TRACE(detail);
+        Scene bare(&now, 800 * detail, 600 * detail), covered(&now, 800 * detail, 600 * detail);
+        ASSERT_EQ(covered.p.Pixels().Detail(), detail);
+        frame(bare, 0);
+        const size_t first = bare.p.Pixels().DetailBytes();
+        frame(bare, 0);
+        EXPECT_EQ(bare.p.Pixels().DetailBytes(), first)
+            << "the second frame was made after the first";
+        frame(covered, covered.left), frame(covered, covered.left);
+        // At 1 the frames' own pixels stay beside the copies: they come from no file.
+        if (detail > 1) {
+            EXPECT_LT(covered.p.Pixels().DetailBytes(), bare.p.Pixels().DetailBytes())
+                << "three quarters of each frame hidden, with the cover's own copy";
+        }
+        frame(covered, covered.right);  // from now on only the middle half is hidden in every frame
+        const uint32_t settled = covered.p.Pixels().CoverChanges();
+        EXPECT_GT(settled, 0u) << "the frames were never held without what covers them";
+        for (int i = 0; i < 6; ++i) frame(covered, i % 2 ? covered.left : covered.right);
+        EXPECT_EQ(covered.p.Pixels().CoverChanges(), settled) << "what stays hidden did not shrink";
+        covered.p.Refresh();
+        EXPECT_EQ(covered.p.display, covered.p.screen);
+    }
 }
 
 // A change seen before is shown from its kept pixels only while what lies around it is the
