@@ -357,6 +357,20 @@ bool Compositor::Steps(int32_t surface) {
     return s && s->frames.size() > 1;
 }
 
+void Compositor::LetGoOfCopies(const std::vector<const Picture*>& pictures) {
+    for (auto d = detailed_.begin(); d != detailed_.end();) {
+        const Picture* source = d->source.get();
+        if (d->again || std::find(pictures.begin(), pictures.end(), source) == pictures.end()) {
+            ++d;
+            continue;
+        }
+        if (std::find(letGo_.begin(), letGo_.end(), source) == letGo_.end())
+            letGo_.push_back(source);
+        detailBytes_ -= d->picture->Bytes();
+        d = detailed_.erase(d);
+    }
+}
+
 namespace {
 
 using Spans = std::vector<std::pair<int32_t, int32_t>>;
@@ -780,6 +794,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     Detailed made;
     if (!passing) made.source = p.weak_from_this().lock();
     made.coverGeneration = generation;
+    made.again = std::find(letGo_.begin(), letGo_.end(), &p) != letGo_.end();
     const int k = detail_;
     try {
         const Cached* file = nullptr;

@@ -246,6 +246,11 @@ class Compositor {
     bool PrepareNextFrame();
     // Whether the surface shows one of several frames.
     bool Steps(int32_t surface);
+    // The copies at the detail of these pictures are let go (their own pixels went when the
+    // copies were made): nothing composes them while their steps are shown from pixels kept
+    // elsewhere. A copy made again after that is needed after all (the clock's second comes
+    // with the same flame step every time) and is not let go this way again.
+    void LetGoOfCopies(const std::vector<const Picture*>& pictures);
     // What no longer shows is let go: every picture from a file that is not among `drawn` and
     // is no frame of a surface that shows one of them gives up its pixels and its copy at the
     // detail, and reads them again when it is next shown. A surround style that rotated away
@@ -324,7 +329,9 @@ class Compositor {
         std::shared_ptr<const Picture> source;  // held, so its address is never reused meanwhile
         std::shared_ptr<const DetailPicture> picture;
         uint32_t coverGeneration = 0;  // the cover it was made under; 0: whole
+        bool again = false;            // made again after LetGoOfCopies let one go
     };
+    std::vector<const Picture*> letGo_;  // whose copies LetGoOfCopies let go
     std::vector<Detailed> detailed_;
     std::shared_ptr<const DetailPicture> held_;  // the last one made for a picture nobody holds
     size_t detailBudget_;

@@ -194,11 +194,23 @@ void DDrawControl::FlipDisplay() {
     std::vector<const Picture*> drawn;
     for (const DrawOp& op : frame_.Drawn())
         if (op.kind == DrawOp::Kind::Picture) drawn.push_back(op.picture.get());
+    const std::vector<const Picture*> previous = lastDrawn_;
     if (drawn != lastDrawn_) {
         compositor_.LetGoOfAllBut(drawn);
-        lastDrawn_ = std::move(drawn);
+        lastDrawn_ = drawn;
     }
-    compositor_.PrepareNextFrame();
+    // While the steps come from kept pixels nothing composes the flames: none is made ahead,
+    // and a frame shown between two kept steps gives its copy at the detail back (at 1080p
+    // the ten take a fifth of the memory). Let go as the ring first comes round, they are
+    // never all held beside all the kept steps.
+    if (keptNow_ && keptBefore_) {
+        std::vector<const Picture*> gone;
+        for (const Picture* p : previous)
+            if (std::find(drawn.begin(), drawn.end(), p) == drawn.end()) gone.push_back(p);
+        compositor_.LetGoOfCopies(gone);
+    }
+    keptBefore_ = keptNow_;
+    if (!fromKept_) compositor_.PrepareNextFrame();
 }
 
 // The pictures drawn over a stepping surface (the flames) cover part of each of its frames; only
@@ -233,6 +245,7 @@ void DDrawControl::MeasureAsDrawn() {
 }
 
 void DDrawControl::ShowFrame() {
+    keptNow_ = fromKept_ = false;
     CoverSteppingSurfaces();
     KnownChange change;
     change.dirty = frame_.Finish();
@@ -246,17 +259,19 @@ void DDrawControl::ShowFrame() {
                 !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
                 Unkeep(*known);
             if (known->kept.empty() || !image_.pixels) {
-                Sync(frame_.Before());
+                Sync(frame_.Before(), &known->changed);
                 for (const Area& a : known->changed) Compose(a, frame_.Drawn());
                 if (!RestoreHashes(*known)) {
                     Remember(known->changed);
                     RecordHashes(*known);
                 }
                 Keep(*known, ScaleAndShow(known->changed));
+                keptNow_ = !known->kept.empty();
                 return;
             }
             // The kept pixels are this frame composed and scaled; composing it as well would
             // only be needed by whatever next reads the back buffer, which catches up first.
+            keptNow_ = fromKept_ = true;
             unsynced_.insert(unsynced_.end(), known->changed.begin(), known->changed.end());
             unsynced_ = MergeAreas(std::move(unsynced_));
             for (const auto& [at, pixels] : known->kept) {
@@ -267,7 +282,7 @@ void DDrawControl::ShowFrame() {
             return;
         }
     }
-    Sync(frame_.Before());
+    Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
     const std::vector<Area> shown = ScaleAndShow(change.changed);
@@ -279,6 +294,7 @@ void DDrawControl::ShowFrame() {
     }
     known_.push_back(std::move(change));
     Keep(known_.back(), shown);
+    keptNow_ = !known_.back().kept.empty();
 }
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
@@ -344,11 +360,31 @@ void DDrawControl::ForgetKeptPixels() {
 }
 
 // The back buffer and what was shown brought up to the screen, where frames were shown from
-// kept pixels alone: `ops` are the drawings the screen shows.
-void DDrawControl::Sync(const std::vector<DrawOp>& ops) {
+// kept pixels alone: `ops` are the drawings the screen shows. With `around`, only where the
+// back buffer is read next: the tiles of those areas and the pixel beyond them, which hashing
+// and scaling read. The rest waits: the clock's second then does not compose the flames.
+void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>* around) {
     if (unsynced_.empty()) return;
-    const std::vector<Area> areas = std::move(unsynced_);
-    unsynced_.clear();
+    std::vector<Area> areas;
+    if (around && !ops.empty()) {
+        std::vector<Area> reach;
+        for (const Area& a : *around)
+            reach.push_back({a.left / kTile * kTile - 1, a.top / kTile * kTile - 1,
+                             (a.right + kTile - 1) / kTile * kTile + 1,
+                             (a.bottom + kTile - 1) / kTile * kTile + 1});
+        std::vector<Area> later;
+        for (const Area& u : unsynced_)
+            (std::any_of(reach.begin(), reach.end(),
+                         [&](const Area& r) { return !r.Intersect(u).Empty(); })
+                 ? areas
+                 : later)
+                .push_back(u);
+        unsynced_ = std::move(later);
+    } else {
+        areas = std::move(unsynced_);
+        unsynced_.clear();
+    }
+    if (areas.empty()) return;
     if (ops.empty()) {
         // Those drawings are gone: what was shown there is unknown, and the next frame shows
         // it anew.

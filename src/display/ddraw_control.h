@@ -174,7 +174,7 @@ class DDrawControl : public TegoDDrw {
     void MeasureAsDrawn();
     bool UseDetail(int detail);
     void Compose(const Area& area, const std::vector<DrawOp>& ops);
-    void Sync(const std::vector<DrawOp>& ops);
+    void Sync(const std::vector<DrawOp>& ops, const std::vector<Area>* around = nullptr);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     bool Rehash(int tx, int ty);
     void Remember(const std::vector<Area>& changed);
@@ -199,6 +199,9 @@ class DDrawControl : public TegoDDrw {
     std::vector<KnownChange> known_;  // the most recently used last
     std::vector<const Picture*> lastDrawn_;  // the pictures of the last frame, in order
     uint32_t coverChanges_ = 0;               // the compositor's count, as last seen
+    // This frame's step has kept pixels (just kept, or shown from them: fromKept_); so had
+    // the frame before.
+    bool keptNow_ = false, fromKept_ = false, keptBefore_ = false;
     size_t keptBytes_ = 0;
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <unistd.h>
 
 #include "media/byte_reader.h"
 #include "scene/controls.h"
@@ -215,7 +216,7 @@ TEST(Compositor, FrameStartsOverOnRequestAndOddSpeedsGetTheDefault) {
 }
 
 std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("hg_compositor_" + name)).string();
+    return (std::filesystem::temp_directory_path() / ("hg_compositor_" + std::to_string(getpid()) + "_" + name)).string();
 }
 
 // A 24-bit bottom-up Windows bitmap, written here so the test owns its bytes.

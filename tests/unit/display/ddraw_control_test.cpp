@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <unistd.h>
 #include <vector>
 
 #include "display/detail.h"
@@ -158,7 +159,8 @@ std::shared_ptr<const Picture> Block(int w, int h, Colour c, Area patch = {}, Co
 class PictureFolder {
   public:
     explicit PictureFolder(const std::string& name)
-        : dir_(std::filesystem::temp_directory_path() / name) {
+        // The process's own: another checkout's tests may be running beside these.
+        : dir_(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid()))) {
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_ / "HighDetail");
     }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <unistd.h>
 
 #include "display/stage.h"
 #include "scene/controls.h"
@@ -123,7 +124,7 @@ class Twins : public ::testing::Test {
     // it is first shown, long after another test's set-up could have replaced it.
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() /
-        ("hg_detail_twins_" +
+        ("hg_detail_twins_" + std::to_string(getpid()) + "_" +
          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::string small = (dir / "Pic.png").string();
 
