@@ -1,6 +1,7 @@
 #include "display/scaler.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -37,7 +38,7 @@ Scaler::Scaler(int sourceWidth, int sourceHeight, int destWidth, int destHeight)
     if (sourceWidth <= 0 || sourceHeight <= 0 || destWidth <= 0 || destHeight <= 0) return;
     xs_ = Taps(sourceWidth, destWidth);
     ys_ = Taps(sourceHeight, destHeight);
-    wide_.resize(static_cast<size_t>(sourceWidth) + 1);
+    wide_.resize(static_cast<size_t>(sourceWidth) + 8);
     columnWeights_.resize(8 * xs_.size());
     for (size_t x = 0; x < xs_.size(); ++x) {
         uint16_t* w = &columnWeights_[8 * x];
@@ -60,11 +61,51 @@ Scaler::Scaler(int sourceWidth, int sourceHeight, int destWidth, int destHeight)
             pairWeights_[8 * x + 2 * c + 1] = static_cast<uint8_t>(wb ? wb : 128);
         }
     }
+    BuildBlocks();
 #endif
     path_ = Path::Plain;
     for (Path p : {Path::Sse2, Path::Ssse3, Path::Avx2})
         if (Runs(p)) path_ = p;
 }
+
+#if defined(HG_SCALER_DISPATCH)
+// A block's eight columns go in two registers: the first holds columns 0, 1 | 4, 5 and the
+// second 2, 3 | 6, 7, each half reading the window of its four columns. A window starts at the
+// first of the four's first neighbour; the second window one pixel on, so that a neighbour pair
+// lies at the same place in both. The shuffles lay the first neighbour's channels from the
+// first window on even bytes and the second's from the second window on odd ones; a column
+// that reads one pixel whole takes it twice from the first window, at 128 and 128.
+void Scaler::BuildBlocks() {
+    const int count = static_cast<int>(xs_.size() + 7) / 8;
+    auto tap = [&](int x) { return xs_[static_cast<size_t>(std::min<int>(x, DestWidth() - 1))]; };
+    for (int x = 0; x + 3 < 8 * count; x += 4)
+        if (tap(x + 3).index - tap(x).index > 3) return;
+    blocks_.assign(static_cast<size_t>(count) * kBlockBytes, 0);
+    for (int b = 0; b < count; ++b) {
+        uint8_t* block = &blocks_[static_cast<size_t>(b) * kBlockBytes];
+        for (int r = 0; r < 2; ++r)
+            for (int half = 0; half < 2; ++half)
+                for (int j = 0; j < 2; ++j) {
+                    const int x = 8 * b + 4 * half + 2 * r + j;
+                    const int d = 4 * (tap(x).index - tap(8 * b + 4 * half).index);
+                    const uint32_t wb = tap(x).weight;
+                    const int at = 32 * r + 16 * half + 8 * j;
+                    for (int c = 0; c < 4; ++c) {
+                        block[at + 2 * c] = static_cast<uint8_t>(d + c);
+                        block[at + 2 * c + 1] = static_cast<uint8_t>(wb ? 0x80 : d + c);
+                        block[64 + at + 2 * c] = 0x80;
+                        block[64 + at + 2 * c + 1] = static_cast<uint8_t>(wb ? d + c : 0x80);
+                        block[128 + at + 2 * c] = static_cast<uint8_t>(wb ? 256 - wb : 128);
+                        block[128 + at + 2 * c + 1] = static_cast<uint8_t>(wb ? wb : 128);
+                    }
+                }
+        for (int half = 0; half < 2; ++half) {
+            const int32_t start = tap(8 * b + 4 * half).index;
+            std::memcpy(block + 192 + 4 * half, &start, 4);
+        }
+    }
+}
+#endif
 
 bool Scaler::Runs(Path path) {
     switch (path) {
@@ -219,6 +260,39 @@ HG_AVX2 int SidewaysAvx2(const uint32_t* wide, const Tap* xs, const uint8_t* shu
     return x;
 }
 
+// The blocks [begin, end) of eight columns into `out`, through the windows (see BuildBlocks).
+// No permute is needed: each half of the pack is one half of the block.
+template <int kBlockBytes>
+HG_AVX2 void WindowsAvx2(const uint32_t* wide, const uint8_t* blocks, int begin, int end,
+                         uint32_t* out) {
+    const __m256i bias = _mm256_set1_epi8(-128);
+    for (int b = begin; b < end; ++b, out += 8) {
+        const uint8_t* bytes = blocks + static_cast<size_t>(b) * kBlockBytes;
+        const __m256i* block = reinterpret_cast<const __m256i*>(bytes);
+        int32_t starts[2];
+        std::memcpy(starts, bytes + 192, sizeof starts);
+        const uint32_t* lo = wide + starts[0];
+        const uint32_t* hi = wide + starts[1];
+        const __m256i first = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(hi),
+                                                  reinterpret_cast<const __m128i*>(lo));
+        const __m256i second = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(hi + 1),
+                                                   reinterpret_cast<const __m128i*>(lo + 1));
+        __m256i sums[2];
+        for (int r = 0; r < 2; ++r) {
+            const __m256i pairs =
+                _mm256_or_si256(_mm256_shuffle_epi8(first, _mm256_loadu_si256(block + r)),
+                                _mm256_shuffle_epi8(second, _mm256_loadu_si256(block + 2 + r)));
+            sums[r] = _mm256_maddubs_epi16(_mm256_loadu_si256(block + 4 + r),
+                                           _mm256_xor_si256(pairs, bias));
+        }
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out),
+            _mm256_xor_si256(_mm256_packs_epi16(_mm256_srai_epi16(sums[0], 8),
+                                                _mm256_srai_epi16(sums[1], 8)),
+                             bias));
+    }
+}
+
 // Sixteen bytes of two rows blended down: the rows' bytes interleaved meet the weights
 // (256 - weight, weight) interleaved, both of them 1..255 here.
 HG_SSSE3 __m128i Down16(const uint8_t* u, const uint8_t* l, __m128i weights) {
@@ -277,17 +351,36 @@ void Scaler::Sideways(const uint32_t* source, int y, int left, int right, uint32
     // The paired loads below read one pixel beyond the last column they reach. Inside the
     // source that pixel is the row's next one, or the next row's first; only at the very end of
     // the source are the columns copied beside a spare pixel of our own.
-    const int lo = xs[left].index, hi = xs[right - 1].next;
+    int lo = xs[left].index, hi = xs[right - 1].next;
+    int x = left;
+#if defined(HG_SCALER_DISPATCH)
+    // Blocks of windows start at multiples of 8 columns: columns before `left` land in the
+    // spare ones ahead of `out`, those beyond `right` past its end (beyond the destination's
+    // last column they repeat it). The last block's second window reads up to four pixels
+    // past where it starts.
+    const bool windows = path_ == Path::Avx2 && !blocks_.empty();
+    const int firstBlock = left / 8, endBlock = (right + 7) / 8;
+    if (windows) {
+        lo = xs[8 * firstBlock].index;
+        std::memcpy(&hi, &blocks_[static_cast<size_t>(endBlock - 1) * kBlockBytes + 196], 4);
+        hi += 3;
+    }
+#endif
     const uint32_t* wide = from;
     if (hi + 1 >= sourceWidth_ && y + 1 >= sourceHeight_) {
-        std::copy(from + lo, from + hi + 1, wide_.data() + lo);
+        std::copy(from + lo, from + std::min(hi + 1, sourceWidth_), wide_.data() + lo);
         wide = wide_.data();
     }
-    int x = left;
     // Both neighbours come in one load; a neighbour beyond the edge has weight 0, and the spare
     // pixel at the row's end keeps that load inside the row's memory.
 #if defined(HG_SCALER_DISPATCH)
-    if (path_ == Path::Avx2 || path_ == Path::Ssse3) {
+    if (windows) {
+        WindowsAvx2<kBlockBytes>(wide, blocks_.data(), firstBlock, endBlock,
+                         out - (left - 8 * firstBlock));
+        // The plain loop below gives three channels to the columns left over after the
+        // other paths' blocks of four: they are done again as it does them.
+        x = left + (right - left) / 4 * 4;
+    } else if (path_ == Path::Avx2 || path_ == Path::Ssse3) {
         const uint8_t* shuffles = pairShuffles_[left & 1].data();
         x = (path_ == Path::Avx2 ? SidewaysAvx2<Tap> : SidewaysSsse3<Tap>)(
             wide, xs, shuffles, pairWeights_.data(), left, right, out);
@@ -330,17 +423,17 @@ void Scaler::Scale(const uint32_t* source, uint32_t* dest, int destStride, const
         }
         return;
     }
-    if (static_cast<int>(rows_[0].size()) < w)
-        for (auto& r : rows_) r.resize(static_cast<size_t>(w));
+    if (static_cast<int>(rows_[0].size()) < kFront + w + 16)
+        for (auto& r : rows_) r.resize(static_cast<size_t>(kFront + w + 16));
     int held[2] = {-1, -1};  // the source row each of rows_ holds
     auto row = [&](int y) -> const uint32_t* {
         for (int k = 0; k < 2; ++k)
-            if (held[k] == y) return rows_[k].data();
+            if (held[k] == y) return rows_[k].data() + kFront;
         // Rows are asked for in rising order: the slot of the lower one is free.
         const int k = held[0] < held[1] ? 0 : 1;
-        Sideways(source, y, a.left, a.right, rows_[k].data());
+        Sideways(source, y, a.left, a.right, rows_[k].data() + kFront);
         held[k] = y;
-        return rows_[k].data();
+        return rows_[k].data() + kFront;
     };
     for (int y = a.top; y < a.bottom; ++y) {
         const Tap& t = ys_[static_cast<size_t>(y)];

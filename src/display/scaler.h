@@ -44,6 +44,7 @@ class Scaler {
     static void Span(const std::vector<Tap>& taps, int first, int last, int& lo, int& hi);
 
     void Sideways(const uint32_t* source, int y, int left, int right, uint32_t* out) const;
+    void BuildBlocks();
     void Down(const uint32_t* upper, const uint32_t* lower, uint32_t weight, int width,
               uint32_t* out) const;
 
@@ -61,8 +62,16 @@ class Scaler {
     // pair lies 8 bytes on, and which columns come second depends on where the run starts,
     // so there is one set of indices for runs from an even column and one from an odd one.
     std::vector<uint8_t> pairShuffles_[2], pairWeights_;
-    mutable std::vector<uint32_t> wide_;     // one source row, and one spare pixel
-    mutable std::vector<uint32_t> rows_[2];  // two source rows scaled sideways
+    // Where each four columns in a row read at most four pixels from the first one's on (a
+    // picture made larger), AVX2 reads each four from two 16-byte windows instead of a load per
+    // column: per block of eight columns (from column 0 on) the shuffles that pick each
+    // column's neighbours out of the windows, and the weights, in the order the blocks use them.
+    std::vector<uint8_t> blocks_;
+    // Two shuffles and the weights for each of two registers, then where the two windows start.
+    static constexpr int kBlockBytes = 200;
+    static constexpr int kFront = 8;  // the spare columns ahead of rows_ that a block may fill
+    mutable std::vector<uint32_t> wide_;     // one source row, and spare pixels
+    mutable std::vector<uint32_t> rows_[2];  // two source rows scaled sideways, after kFront
 };
 
 }  // namespace hg
