@@ -74,8 +74,8 @@ TEST(Scaler, EdgesStayCleanAndAreasJoinWithoutSeamsAtEveryRatio) {
 
 // Every destination pixel is the two-tap blend, rounded down, of the pixel-centre sample
 // positions: sideways between the two nearest source columns, then down between two such rows.
-// Random colours, odd sizes and an area starting at an odd column keep every lane and every
-// leftover column of the fast path honest, shrinking as well as growing.
+// Random colours, odd sizes and areas starting at an odd and an even column keep every lane and
+// every leftover column of each path this processor runs honest, shrinking as well as growing.
 TEST(Scaler, EveryPixelIsTheTwoTapBlendOfItsNeighbours) {
     Small s(23, 11);
     uint32_t seed = 12345;
@@ -93,23 +93,34 @@ TEST(Scaler, EveryPixelIsTheTwoTapBlendOfItsNeighbours) {
             out |= ((((a >> shift) & 255) * (256 - w) + ((b >> shift) & 255) * w) >> 8) << shift;
         return out;
     };
-    for (auto [dw, dh] : {std::pair{41, 20}, {83, 39}, {17, 9}}) {
-        std::vector<uint32_t> out(static_cast<size_t>(dw) * dh, 0xDEADBEEF);
-        const Area area{3, 1, dw, dh};
-        Scaler(s.w, s.h, dw, dh).Scale(s.px.data(), out.data(), dw, area);
-        for (int y = area.top; y < dh; ++y) {
-            int yi, yn, xi, xn;
-            uint32_t yw, xw;
-            tap(y, s.h, dh, yi, yn, yw);
-            for (int x = area.left; x < dw; ++x) {
-                tap(x, s.w, dw, xi, xn, xw);
-                auto at = [&](int row, int col) { return s.px[row * s.w + col]; };
-                const uint32_t want =
-                    blend(blend(at(yi, xi), at(yi, xn), xw), blend(at(yn, xi), at(yn, xn), xw), yw);
-                ASSERT_EQ(out[y * dw + x], want) << dw << "x" << dh << " at " << x << "," << y;
+    using Path = Scaler::Path;
+    for (Path path : {Path::Plain, Path::Sse2, Path::Ssse3, Path::Avx2}) {
+        if (!Scaler::Runs(path)) continue;
+        for (auto [dw, dh] : {std::pair{41, 20}, {83, 39}, {17, 9}}) {
+            Scaler scaler(s.w, s.h, dw, dh);
+            EXPECT_TRUE(Scaler::Runs(scaler.InUse()));
+            EXPECT_GE(scaler.InUse(), path) << "the fastest path is the one taken";
+            scaler.Use(path);
+            for (const Area& area : {Area{3, 1, dw, dh}, Area{2, 0, dw - 1, dh - 2}}) {
+                std::vector<uint32_t> out(static_cast<size_t>(dw) * dh, 0xDEADBEEF);
+                scaler.Scale(s.px.data(), out.data(), dw, area);
+                for (int y = area.top; y < area.bottom; ++y) {
+                    int yi, yn, xi, xn;
+                    uint32_t yw, xw;
+                    tap(y, s.h, dh, yi, yn, yw);
+                    for (int x = area.left; x < area.right; ++x) {
+                        tap(x, s.w, dw, xi, xn, xw);
+                        auto at = [&](int row, int col) { return s.px[row * s.w + col]; };
+                        const uint32_t want = blend(blend(at(yi, xi), at(yi, xn), xw),
+                                                    blend(at(yn, xi), at(yn, xn), xw), yw);
+                        ASSERT_EQ(out[y * dw + x], want) << "path " << static_cast<int>(path)
+                                                         << ", " << dw << "x" << dh << " at " << x
+                                                         << "," << y << " from " << area.left;
+                    }
+                }
+                EXPECT_EQ(out[0], 0xDEADBEEFu) << "outside the area stays untouched";
             }
         }
-        EXPECT_EQ(out[0], 0xDEADBEEFu) << "outside the area stays untouched";
     }
 }
 
