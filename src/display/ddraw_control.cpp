@@ -201,8 +201,8 @@ void DDrawControl::FlipDisplay() {
     }
     // While the steps come from kept pixels nothing composes the flames: none is made ahead,
     // and a frame shown between two kept steps gives its copy at the detail back (at 1080p
-    // the ten take a fifth of the memory). Let go as the ring first comes round, they are
-    // never all held beside all the kept steps.
+    // the ten take about 12 MB). Let go as the ring first comes round, they are never all
+    // held beside all the kept steps.
     if (keptNow_ && keptBefore_) {
         std::vector<const Picture*> gone;
         for (const Picture* p : previous)
