@@ -677,7 +677,8 @@ class MaskedRows {
           mask_(std::move(mask)) {}
     void Add(int y, const uint8_t* rgba) {
         if (!mask_) return builder_.AddRow(rgba);
-        for (int x = 0; x < width_ && whole_; ++x) whole_ = rgba[static_cast<size_t>(x) * 4 + 3] >= 128;
+        for (int x = 0; x < width_ && whole_; ++x)
+            whole_ = rgba[static_cast<size_t>(x) * 4 + 3] >= 128;
         scratch_.assign(rgba, rgba + static_cast<size_t>(width_) * 4);
         mask_(y, scratch_.data(), width_);
         builder_.AddRow(scratch_.data());

@@ -94,9 +94,9 @@ class Picture : public std::enable_shared_from_this<Picture> {
 };
 
 // A picture as drawn at a detail above 1, or a covered stepping surface's frame as drawn at any
-// detail: only its opaque pixels, three bytes each in the
-// screen's byte order (blue, green, red), as runs. The ten flame frames at detail 3 take 96 MB
-// so, where four bytes a pixel would take 128.
+// detail: only its opaque pixels, three bytes each in the screen's byte order (blue, green,
+// red), as runs. The ten flame frames at detail 3 take 96 MB so, where four bytes a pixel would
+// take 128.
 class DetailPicture {
   public:
     // From four bytes a pixel (r, g, b, a); alpha below one half is a hole. Beyond maxWidth x
