@@ -472,6 +472,32 @@ void Compositor::Uncover(Surface& s) {
     s.coverGeneration = 0;
 }
 
+bool Compositor::DrawsNothingWithin(const Picture& p, int32_t x, int32_t y,
+                                    const Area& within) const {
+    const Surface* s = CoveredBy(p);
+    if (!s || s->x != x || s->y != y) return false;
+    const int k = detail_;
+    auto from = [k](int v, int32_t origin) {
+        return static_cast<int>(std::clamp<int64_t>((int64_t{v} - origin) * k, -1 << 24, 1 << 24));
+    };
+    // In pixels of the detail from the surface's top-left; beyond its frames nothing is drawn.
+    int width = 0, height = 0;
+    for (const auto& f : s->frames)
+        if (f) width = std::max(width, f->Width()), height = std::max(height, f->Height());
+    const Area a = Area{from(within.left, x), from(within.top, y), from(within.right, x),
+                        from(within.bottom, y)}
+                       .Intersect({0, 0, width * k, height * k});
+    for (int row = a.top; row < a.bottom; ++row) {
+        if (static_cast<size_t>(row) >= s->hidden.size()) return false;
+        const auto& spans = s->hidden[static_cast<size_t>(row)];
+        if (std::none_of(spans.begin(), spans.end(), [&](const std::pair<int32_t, int32_t>& sp) {
+                return sp.first <= a.left && sp.second >= a.right;
+            }))
+            return false;
+    }
+    return true;
+}
+
 const Compositor::Surface* Compositor::CoveredBy(const Picture& p) const {
     for (const Surface& s : surfaces_)
         if (s.coverGeneration)
@@ -557,6 +583,7 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
         // until clipped.
         const int k = detail_;
         const Surface* cover = CoveredBy(picture);
+        if (cover && DrawsNothingWithin(picture, x, y, clip)) return;
         if (const DetailPicture* fine =
                 AtDetail(picture, cover && (cover->x != x || cover->y != y)))
             DrawAtDetail(*fine, int64_t{x} * k, int64_t{y} * k,

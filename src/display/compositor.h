@@ -217,6 +217,11 @@ class Compositor {
     // Whether drawing the picture hides all beneath it at the back buffer's detail: decided on
     // what is drawn there, which may be a twin with holes of its own.
     bool HidesBeneath(const Picture& p);
+    // Whether drawing the picture at logical (x, y) leaves every pixel of the logical area
+    // `within` as it was: it is a stepping surface's frame, and what its cover hides in every
+    // frame takes in all of that area. Known without its copy at the detail, which drawing
+    // there, or asking HidesBeneath, would make.
+    bool DrawsNothingWithin(const Picture& p, int32_t x, int32_t y, const Area& within) const;
     // Where two pictures of one size, drawn at one place, give different pixels at the back
     // buffer's detail: squares of 16 logical pixels from their top-left, as PictureDifference
     // gives at 1. A smooth enlargement blends each pixel with its neighbours, and a twin differs

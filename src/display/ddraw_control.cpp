@@ -60,6 +60,17 @@ std::vector<DrawOp> Reaching(const std::vector<DrawOp>& ops, const std::vector<A
     return Touching(ops, areas, 1);
 }
 
+// The tiles of `areas` and the pixel beyond them: what composing, hashing and scaling those
+// areas read of the back buffer.
+std::vector<Area> TilesAndBeyond(const std::vector<Area>& areas) {
+    constexpr int t = DDrawControl::kTile;
+    std::vector<Area> reach;
+    for (const Area& a : areas)
+        reach.push_back({a.left / t * t - 1, a.top / t * t - 1, (a.right + t - 1) / t * t + 1,
+                         (a.bottom + t - 1) / t * t + 1});
+    return reach;
+}
+
 bool SameDrawings(const std::vector<DrawOp>& a, const std::vector<DrawOp>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const DrawOp& x, const DrawOp& y) { return x.SameAs(y); });
@@ -269,19 +280,11 @@ void DDrawControl::ShowFrame() {
                 keptNow_ = !known->kept.empty();
                 return;
             }
-            // The kept pixels are this frame composed and scaled; composing it as well would
-            // only be needed by whatever next reads the back buffer, which catches up first.
-            keptNow_ = fromKept_ = true;
-            unsynced_.insert(unsynced_.end(), known->changed.begin(), known->changed.end());
-            unsynced_ = MergeAreas(std::move(unsynced_));
-            for (const auto& [at, pixels] : known->kept) {
-                ShowPixels(at, pixels.data());
-                stale_.push_back(at);
-            }
-            stale_ = MergeAreas(std::move(stale_));
+            ShowKept(*known);
             return;
         }
     }
+    if (pure && ShowTextsBesideKeptStep()) return;
     Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
@@ -295,6 +298,67 @@ void DDrawControl::ShowFrame() {
     known_.push_back(std::move(change));
     Keep(known_.back(), shown);
     keptNow_ = !known_.back().kept.empty();
+}
+
+// A text that changed with a step seen before (the clock's second comes with a flame step):
+// the step is shown from its kept pixels and only the texts are composed. Taken whole, the two
+// make a change never seen before, which would compose and scale the whole step. Only where the
+// texts lie apart from all that the kept pixels were scaled from; false, having done nothing,
+// otherwise.
+bool DDrawControl::ShowTextsBesideKeptStep() {
+    const std::vector<DrawOp>& before = frame_.Before();
+    const std::vector<DrawOp>& drawn = frame_.Drawn();
+    if (!image_.pixels || before.size() != drawn.size()) return false;
+    // This frame with the texts as they were: the step alone.
+    std::vector<DrawOp> step = drawn;
+    std::vector<Area> texts;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        if (drawn[i].SameAs(before[i])) continue;
+        if (drawn[i].kind != DrawOp::Kind::Text || before[i].kind != DrawOp::Kind::Text)
+            continue;
+        step[i] = before[i];
+        texts.push_back(before[i].bounds);
+        texts.push_back(drawn[i].bounds);
+    }
+    if (texts.empty()) return false;
+    KnownChange change;
+    change.dirty = frame_.Between(before, step);
+    if (change.dirty.empty()) return false;
+    change.before = Reaching(before, change.dirty);
+    change.after = Reaching(step, change.dirty);
+    KnownChange* known = FindKnownChange(change);
+    if (!known || known->kept.empty() ||
+        !SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0)))
+        return false;
+    // The texts' tiles and the pixel beyond them are composed, hashed and scaled from: none
+    // may reach what the step changed or what its kept pixels show.
+    texts = MergeAreas(std::move(texts));
+    const std::vector<Area> reach = TilesAndBeyond(texts);
+    auto meets = [&](const std::vector<Area>& areas) {
+        return std::any_of(reach.begin(), reach.end(), [&](const Area& r) {
+            return std::any_of(areas.begin(), areas.end(),
+                               [&](const Area& a) { return !r.Intersect(a).Empty(); });
+        });
+    };
+    if (meets(known->keptFrom) || meets(known->changed) || meets(change.dirty)) return false;
+    Sync(before, &texts);
+    for (const Area& a : texts) Compose(a, drawn);
+    ScaleAndShow(ChangedTiles(texts));
+    ShowKept(*known);
+    return true;
+}
+
+// The kept pixels are the change composed and scaled; composing it as well would only be
+// needed by whatever next reads the back buffer, which catches up first.
+void DDrawControl::ShowKept(const KnownChange& change) {
+    keptNow_ = fromKept_ = true;
+    unsynced_.insert(unsynced_.end(), change.changed.begin(), change.changed.end());
+    unsynced_ = MergeAreas(std::move(unsynced_));
+    for (const auto& [at, pixels] : change.kept) {
+        ShowPixels(at, pixels.data());
+        stale_.push_back(at);
+    }
+    stale_ = MergeAreas(std::move(stale_));
 }
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
@@ -367,11 +431,7 @@ void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>*
     if (unsynced_.empty()) return;
     std::vector<Area> areas;
     if (around && !ops.empty()) {
-        std::vector<Area> reach;
-        for (const Area& a : *around)
-            reach.push_back({a.left / kTile * kTile - 1, a.top / kTile * kTile - 1,
-                             (a.right + kTile - 1) / kTile * kTile + 1,
-                             (a.bottom + kTile - 1) / kTile * kTile + 1});
+        const std::vector<Area> reach = TilesAndBeyond(*around);
         std::vector<Area> later;
         for (const Area& u : unsynced_)
             (std::any_of(reach.begin(), reach.end(),
@@ -423,10 +483,15 @@ void DDrawControl::Compose(const Area& area, const std::vector<DrawOp>& ops) {
     size_t first = ops.size();
     while (first > 0) {
         const DrawOp& op = ops[--first];
-        const bool hides =
-            op.kind == DrawOp::Kind::Clear ||
-            (op.kind == DrawOp::Kind::Picture && compositor_.HidesBeneath(*op.picture));
-        if (hides && op.bounds.Intersect(within) == within) break;
+        // Whether a picture hides what lies beneath is known from its copy at the detail: only
+        // asked of one that covers the area and draws there, so composing beside the flames
+        // (or over what hides them) never makes one.
+        if (op.bounds.Intersect(within) != within) continue;
+        if (op.kind == DrawOp::Kind::Clear) break;
+        if (op.kind == DrawOp::Kind::Picture &&
+            !compositor_.DrawsNothingWithin(*op.picture, op.x, op.y, within) &&
+            compositor_.HidesBeneath(*op.picture))
+            break;
     }
     for (size_t i = first; i < ops.size(); ++i) {
         const DrawOp& op = ops[i];

@@ -169,6 +169,8 @@ class DDrawControl : public TegoDDrw {
     static constexpr size_t kMaxKnownChanges = 32;
 
     void ShowFrame();
+    bool ShowTextsBesideKeptStep();
+    void ShowKept(const KnownChange& change);
     void CoverSteppingSurfaces();
     // Differences between pictures are taken as drawn at the detail, afresh.
     void MeasureAsDrawn();

@@ -37,9 +37,21 @@ void RetainedFrame::Add(DrawOp op) {
 }
 
 std::vector<Area> RetainedFrame::Finish() {
+    std::vector<Area> changed =
+        havePrevious_ ? Between(previous_, current_) : std::vector<Area>{kScreen};
+    before_.clear();
+    if (havePrevious_) before_.swap(previous_);
+    previous_.swap(current_);
+    current_.clear();
+    havePrevious_ = true;
+    return changed;
+}
+
+std::vector<Area> RetainedFrame::Between(const std::vector<DrawOp>& from,
+                                         const std::vector<DrawOp>& to) {
     std::vector<Area> changed;
-    const size_t n = previous_.size(), m = current_.size();
-    if (!havePrevious_ || n > kMaxCompared || m > kMaxCompared) {
+    const size_t n = from.size(), m = to.size();
+    if (n > kMaxCompared || m > kMaxCompared) {
         changed.push_back(kScreen);
     } else {
         // The longest common subsequence of the two lists: a pixel that no other drawing of
@@ -48,19 +60,17 @@ std::vector<Area> RetainedFrame::Finish() {
         auto at = [&](size_t i, size_t j) -> uint16_t& { return len[i * (m + 1) + j]; };
         for (size_t i = n; i-- > 0;)
             for (size_t j = m; j-- > 0;)
-                at(i, j) = previous_[i].SameAs(current_[j])
-                               ? static_cast<uint16_t>(at(i + 1, j + 1) + 1)
-                               : std::max(at(i + 1, j), at(i, j + 1));
-        // Between two matched drawings, what the last frame drew there and what this one draws
-        // instead.
+                at(i, j) = from[i].SameAs(to[j]) ? static_cast<uint16_t>(at(i + 1, j + 1) + 1)
+                                                 : std::max(at(i + 1, j), at(i, j + 1));
+        // Between two matched drawings, what the one list draws there and the other instead.
         size_t gapI = 0, gapJ = 0;
         auto closeGap = [&](size_t i, size_t j) {
-            Replaced(gapI, i, gapJ, j, changed);
+            Replaced(from, gapI, i, to, gapJ, j, changed);
             gapI = i + 1, gapJ = j + 1;
         };
         size_t i = 0, j = 0;
         while (i < n || j < m) {
-            if (i < n && j < m && previous_[i].SameAs(current_[j])) {
+            if (i < n && j < m && from[i].SameAs(to[j])) {
                 closeGap(i, j);
                 ++i, ++j;
             } else if (j == m || (i < n && at(i + 1, j) >= at(i, j + 1))) {
@@ -71,38 +81,34 @@ std::vector<Area> RetainedFrame::Finish() {
         }
         closeGap(n, m);
     }
-    before_.clear();
-    if (havePrevious_) before_.swap(previous_);
-    previous_.swap(current_);
-    current_.clear();
-    havePrevious_ = true;
     changed.erase(
         std::remove_if(changed.begin(), changed.end(), [](const Area& a) { return a.Empty(); }),
         changed.end());
     return MergeAreas(std::move(changed));
 }
 
-// Drawings previous_[i0, i1) gave way to current_[j0, j1). A picture that only changed its
-// frame in place (the flame stepping) changes only where its two frames differ; anything else
-// changes all it covers, in both frames.
-void RetainedFrame::Replaced(size_t i0, size_t i1, size_t j0, size_t j1,
+// Drawings from[i0, i1) gave way to to[j0, j1). A picture that only changed its frame in place
+// (the flame stepping) changes only where its two frames differ; anything else changes all it
+// covers, in both frames.
+void RetainedFrame::Replaced(const std::vector<DrawOp>& from, size_t i0, size_t i1,
+                             const std::vector<DrawOp>& to, size_t j0, size_t j1,
                              std::vector<Area>& changed) {
     bool inPlace = i1 - i0 == j1 - j0;
     for (size_t k = 0; inPlace && k < i1 - i0; ++k) {
-        const DrawOp& a = previous_[i0 + k];
-        const DrawOp& b = current_[j0 + k];
+        const DrawOp& a = from[i0 + k];
+        const DrawOp& b = to[j0 + k];
         inPlace = a.kind == DrawOp::Kind::Picture && b.kind == DrawOp::Kind::Picture &&
                   a.x == b.x && a.y == b.y && a.picture->Width() == b.picture->Width() &&
                   a.picture->Height() == b.picture->Height();
     }
     for (size_t k = 0; k < std::max(i1 - i0, j1 - j0); ++k) {
         if (!inPlace) {
-            if (i0 + k < i1) changed.push_back(previous_[i0 + k].bounds);
-            if (j0 + k < j1) changed.push_back(current_[j0 + k].bounds);
+            if (i0 + k < i1) changed.push_back(from[i0 + k].bounds);
+            if (j0 + k < j1) changed.push_back(to[j0 + k].bounds);
             continue;
         }
-        const DrawOp& b = current_[j0 + k];
-        for (const Area& d : Differences(previous_[i0 + k].picture, b.picture)) {
+        const DrawOp& b = to[j0 + k];
+        for (const Area& d : Differences(from[i0 + k].picture, b.picture)) {
             const int64_t l = int64_t{b.x} + d.left, t = int64_t{b.y} + d.top;
             const int64_t r = int64_t{b.x} + d.right, bt = int64_t{b.y} + d.bottom;
             auto fit = [](int64_t v) {

@@ -54,6 +54,9 @@ class RetainedFrame {
     // The frame before that one; empty when Finish compared with none.
     const std::vector<DrawOp>& Before() const { return before_; }
     void Forget() { havePrevious_ = false; }
+    // The areas whose pixels may differ between drawing `from` and drawing `to`, as Finish
+    // gives them for two frames.
+    std::vector<Area> Between(const std::vector<DrawOp>& from, const std::vector<DrawOp>& to);
     // How two pictures of one size drawn at one place differ on the screen, as PictureDifference
     // gives; that itself when none is given. What was measured before is forgotten.
     using Measure = std::function<std::vector<Area>(const Picture&, const Picture&)>;
@@ -70,7 +73,8 @@ class RetainedFrame {
         std::shared_ptr<const Picture> a, b;
         std::vector<Area> areas;
     };
-    void Replaced(size_t i0, size_t i1, size_t j0, size_t j1, std::vector<Area>& changed);
+    void Replaced(const std::vector<DrawOp>& from, size_t i0, size_t i1,
+                  const std::vector<DrawOp>& to, size_t j0, size_t j1, std::vector<Area>& changed);
     const std::vector<Area>& Differences(const std::shared_ptr<const Picture>& a,
                                          const std::shared_ptr<const Picture>& b);
 

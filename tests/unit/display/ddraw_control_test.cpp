@@ -615,43 +615,59 @@ TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThat
 }
 
 // Steps shown from kept pixels compose nothing: a frame between two kept steps gives its copy at
-// the detail back. A text that changes with the same step every time (the clock's second) has
-// that step composed, and the copy it needs, once made again, stays.
+// the detail back. A text that changes with the same step every time (the clock's second) leaves
+// the step to its kept pixels when it lies apart from what shows of it, even over a part that
+// two pictures hide; beside it, that step is composed, and the copy it needs, once made again,
+// stays.
 TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain) {
-    uint32_t now = 0;
-    Presenter p(&now);
-    p.showsPixels = true;
-    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
-    const int32_t flame = p.NewSurface();
-    for (int k = 1; k <= 4; ++k)
-        p.Pixels().SetFramePicture(flame, k, Block(200, 100, Rgb(50 * k, 0, 0)));
-    p.SetSurfaceSpeed(flame, 100);
-    p.Window(1600, 1200);
-    ASSERT_EQ(p.Pixels().Detail(), 2);
-    int step = 0;
-    auto frame = [&](bool tick) {
-        now += 100;
-        p.ClearBackBuffer(0);
-        p.DrawSurface(flame);
-        p.SetTextFont("Arial", 10, 30, false, false, false);
-        p.DrawTextAt(tick ? std::to_string(step) : "0", 600, 500, Rgb(0, 0, 255));
-        p.FlipDisplay();
-        ++step;
-    };
-    frame(false);
-    const size_t one = p.Pixels().DetailBytes();
-    for (int i = 0; i < 12; ++i) frame(false);
-    EXPECT_LE(p.Pixels().DetailBytes(), 2 * one) << "the copies of frames between kept steps";
-    p.Refresh();
-    EXPECT_EQ(p.display, p.screen);
-    // Every fourth frame, the same step each time, the text changes too.
-    for (int i = 0; i < 16; ++i) frame(step % 4 == 0);
-    const size_t withTicks = p.Pixels().DetailBytes();
-    EXPECT_GT(withTicks, one) << "the step that the text comes with has its copies";
-    for (int i = 0; i < 8; ++i) frame(step % 4 == 0);
-    EXPECT_EQ(p.Pixels().DetailBytes(), withTicks) << "copies let go and made again";
-    p.Refresh();
-    EXPECT_EQ(p.display, p.screen);
+    for (bool beside : {false, true}) {
+        SCOPED_TRACE(beside ? "text beside the step" : "text apart");
+        uint32_t now = 0;
+        Presenter p(&now);
+        p.showsPixels = true;
+        ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        const int32_t flame = p.NewSurface(), left = p.NewSurface(), right = p.NewSurface();
+        for (int k = 1; k <= 4; ++k)
+            p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+        for (int32_t s : {left, right}) {
+            p.Pixels().SetFramePicture(
+                s, 1, Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(),
+                                        100, 100, -1));
+            p.SetSurfaceX(s, s == left ? 200 : 300);
+        }
+        p.SetSurfaceSpeed(flame, 100);
+        p.Window(1600, 1200);
+        ASSERT_EQ(p.Pixels().Detail(), 2);
+        int step = 0;
+        auto frame = [&](bool tick) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.DrawSurface(left);
+            p.DrawSurface(right);
+            p.SetTextFont("Arial", 10, 30, false, false, false);
+            p.DrawTextAt(tick ? std::to_string(step) : "0", beside ? 100 : 290, beside ? 104 : 40,
+                         Rgb(0, 0, 255));
+            p.FlipDisplay();
+            ++step;
+        };
+        frame(false);
+        const size_t one = p.Pixels().DetailBytes();
+        for (int i = 0; i < 12; ++i) frame(false);
+        const size_t held = p.Pixels().DetailBytes();
+        EXPECT_LE(held, 2 * one) << "the copies of frames between kept steps";
+        // Every fourth frame, the same step each time, the text changes too.
+        for (int i = 0; i < 16; ++i) frame(step % 4 == 0);
+        const size_t withTicks = p.Pixels().DetailBytes();
+        if (beside)
+            EXPECT_GT(withTicks, one) << "the step that the text comes with has its copies";
+        else
+            EXPECT_EQ(withTicks, held) << "a text apart from the step composed the step";
+        for (int i = 0; i < 8; ++i) frame(step % 4 == 0);
+        EXPECT_EQ(p.Pixels().DetailBytes(), withTicks) << "copies let go and made again";
+        p.Refresh();
+        EXPECT_EQ(p.display, p.screen);
+    }
 }
 
 // A change seen before is shown from its kept pixels only while what lies around it is the
