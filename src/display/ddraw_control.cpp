@@ -199,17 +199,9 @@ void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Col
 
 void DDrawControl::FlipDisplay() {
     if (!open_) return;
-    ShowFrame();
-    // Pictures this frame no longer draws (a surround style rotated away, a stocking hidden)
-    // give their memory back; the flames' other frames stay, drawn in turn.
-    std::vector<const Picture*> drawn;
-    for (const DrawOp& op : frame_.Drawn())
-        if (op.kind == DrawOp::Kind::Picture) drawn.push_back(op.picture.get());
     const std::vector<const Picture*> previous = lastDrawn_;
-    if (drawn != lastDrawn_) {
-        compositor_.LetGoOfAllBut(drawn);
-        lastDrawn_ = drawn;
-    }
+    ShowFrame();
+    const std::vector<const Picture*>& drawn = LetGoOfUndrawn(frame_.Drawn());
     // While the steps come from kept pixels nothing composes the flames: none is made ahead,
     // and a frame shown between two kept steps gives its copy at the detail back (at 1080p
     // the ten take about 12 MB). Let go as the ring first comes round, they are never all
@@ -222,6 +214,19 @@ void DDrawControl::FlipDisplay() {
     }
     keptBefore_ = keptNow_;
     if (!fromKept_) compositor_.PrepareNextFrame();
+}
+
+// Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give
+// their memory back; the flames' other frames stay, drawn in turn. Gives the pictures drawn.
+const std::vector<const Picture*>& DDrawControl::LetGoOfUndrawn(const std::vector<DrawOp>& ops) {
+    std::vector<const Picture*> drawn;
+    for (const DrawOp& op : ops)
+        if (op.kind == DrawOp::Kind::Picture) drawn.push_back(op.picture.get());
+    if (drawn != lastDrawn_) {
+        compositor_.LetGoOfAllBut(drawn);
+        lastDrawn_ = std::move(drawn);
+    }
+    return lastDrawn_;
 }
 
 // The pictures drawn over a stepping surface (the flames) cover part of each of its frames; only
@@ -257,6 +262,10 @@ void DDrawControl::MeasureAsDrawn() {
 
 void DDrawControl::ShowFrame() {
     keptNow_ = fromKept_ = false;
+    // Pictures that no longer show (a surround style rotated away) go before this frame's are
+    // made at the detail, so the two styles are never held at once; only while nothing waits
+    // to be composed from the drawings before, which may need them.
+    if (unsynced_.empty()) LetGoOfUndrawn(frame_.Recording());
     CoverSteppingSurfaces();
     KnownChange change;
     change.dirty = frame_.Finish();

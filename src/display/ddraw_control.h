@@ -172,6 +172,7 @@ class DDrawControl : public TegoDDrw {
     bool ShowTextsBesideKeptStep();
     void ShowKept(const KnownChange& change);
     void CoverSteppingSurfaces();
+    const std::vector<const Picture*>& LetGoOfUndrawn(const std::vector<DrawOp>& ops);
     // Differences between pictures are taken as drawn at the detail, afresh.
     void MeasureAsDrawn();
     bool UseDetail(int detail);

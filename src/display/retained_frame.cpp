@@ -87,9 +87,11 @@ std::vector<Area> RetainedFrame::Between(const std::vector<DrawOp>& from,
     return MergeAreas(std::move(changed));
 }
 
-// Drawings from[i0, i1) gave way to to[j0, j1). A picture that only changed its frame in place
+// Drawings from[i0, i1) gave way to to[j0, j1). A surface that only changed its frame in place
 // (the flame stepping) changes only where its two frames differ; anything else changes all it
-// covers, in both frames.
+// covers, in both frames. Two surfaces' pictures of one size in one place (two surround styles)
+// are not compared: they differ nearly everywhere, and at a fine detail comparing them would
+// make copies of both.
 void RetainedFrame::Replaced(const std::vector<DrawOp>& from, size_t i0, size_t i1,
                              const std::vector<DrawOp>& to, size_t j0, size_t j1,
                              std::vector<Area>& changed) {
@@ -98,7 +100,8 @@ void RetainedFrame::Replaced(const std::vector<DrawOp>& from, size_t i0, size_t 
         const DrawOp& a = from[i0 + k];
         const DrawOp& b = to[j0 + k];
         inPlace = a.kind == DrawOp::Kind::Picture && b.kind == DrawOp::Kind::Picture &&
-                  a.x == b.x && a.y == b.y && a.picture->Width() == b.picture->Width() &&
+                  a.surface == b.surface && a.x == b.x && a.y == b.y &&
+                  a.picture->Width() == b.picture->Width() &&
                   a.picture->Height() == b.picture->Height();
     }
     for (size_t k = 0; k < std::max(i1 - i0, j1 - j0); ++k) {

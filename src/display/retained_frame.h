@@ -26,7 +26,7 @@ struct DrawOp {
     Kind kind = Kind::Clear;
     uint32_t colour = 0;
     std::shared_ptr<const Picture> picture;  // held, so its address is never reused meanwhile
-    int32_t surface = 0;                     // the surface it shows, when known; not compared
+    int32_t surface = 0;  // the surface it shows, when known; not part of its identity
     int32_t x = 0, y = 0;
     TextFont font;
     std::string text;

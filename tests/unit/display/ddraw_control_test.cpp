@@ -56,6 +56,7 @@ class Presenter : public DDrawControl {
     int closes = 0;
     std::vector<Area> shown;  // since the last look
     std::vector<std::string> texts;
+    size_t mostDetailBytes = 0;  // held at the detail while a text was painted
 
     using DDrawControl::ButtonDown;
     using DDrawControl::ForgetPointer;
@@ -108,6 +109,7 @@ class Presenter : public DDrawControl {
                         (f.italic ? "/i" : "") + (f.underline ? "/u" : "") + " " + text + " @" +
                         std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(colour));
         FakePaint(memory.data(), Detail(), f, text, x, y, colour, clip);
+        mostDetailBytes = std::max(mostDetailBytes, Pixels().DetailBytes());
     }
 };
 
@@ -668,6 +670,33 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
         p.Refresh();
         EXPECT_EQ(p.display, p.screen);
     }
+}
+
+// A style that rotates away is let go before the next one is made at the detail, and the two,
+// though of one size in one place, are not compared: the two are never held at once.
+TEST(DDrawControl, AStyleRotatedAwayGoesBeforeTheNextIsMade) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    const int32_t a = p.NewSurface(), b = p.NewSurface();
+    p.Pixels().SetFramePicture(a, 1, Block(300, 200, Rgb(200, 0, 0)));
+    p.Pixels().SetFramePicture(b, 1, Block(300, 200, Rgb(0, 200, 0)));
+    p.Window(1600, 1200);
+    auto frame = [&](int32_t style) {
+        p.ClearBackBuffer(0);
+        p.DrawSurface(style);
+        p.SetTextFont("Arial", 10, 30, false, false, false);
+        p.DrawTextAt("Dec", 50, 50, Rgb(0, 0, 255));
+        p.FlipDisplay();
+    };
+    frame(a), frame(a);
+    const size_t one = p.Pixels().DetailBytes();
+    p.mostDetailBytes = 0;
+    frame(b);
+    EXPECT_GT(p.mostDetailBytes, 0u) << "the text over the styles was not composed again";
+    EXPECT_LE(p.mostDetailBytes, one) << "both styles held while the new one was composed";
+    p.Refresh();
+    EXPECT_EQ(p.display, p.screen);
 }
 
 // A change seen before is shown from its kept pixels only while what lies around it is the
