@@ -297,16 +297,17 @@ void DDrawControl::ShowFrame() {
     Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
-    const std::vector<Area> shown = ScaleAndShow(change.changed);
+    ScaleAndShow(change.changed);
     if (!pure) return;
     RecordHashes(change);
     if (known_.size() >= kMaxKnownChanges) {
         keptBytes_ -= known_.front().KeptBytes();
         known_.erase(known_.begin());
     }
+    // Its pixels are kept when it comes again: a change seen once may never come back (the
+    // clock's second together with a step, where the two could not be shown apart), and kept
+    // pixels stay until the change is forgotten.
     known_.push_back(std::move(change));
-    Keep(known_.back(), shown);
-    keptNow_ = !known_.back().kept.empty();
 }
 
 // A text that changed with a step seen before (the clock's second comes with a flame step):

@@ -88,6 +88,8 @@ class DDrawControl : public TegoDDrw {
     bool IsOpen() const { return open_; }
     Compositor& Pixels() { return compositor_; }
     const Stage& CurrentStage() const { return stage_; }
+    // What the screen's pixels kept for changes seen before take.
+    size_t KeptPixelBytes() const { return keptBytes_; }
     // Milliseconds until the next FrameDue: when the next flame frame is due, no sooner than
     // one refresh of the screen (`refreshHz`; 0 when unknown) and no later than kSlowestFrameMs.
     int NextFrameDelayMs(int refreshHz);

@@ -657,6 +657,8 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
         const size_t one = p.Pixels().DetailBytes();
         for (int i = 0; i < 12; ++i) frame(false);
         const size_t held = p.Pixels().DetailBytes();
+        const size_t kept = p.KeptPixelBytes();
+        EXPECT_GT(kept, 0u) << "the ring of steps was not kept";
         EXPECT_LE(held, 2 * one) << "the copies of frames between kept steps";
         // Every fourth frame, the same step each time, the text changes too.
         for (int i = 0; i < 16; ++i) frame(step % 4 == 0);
@@ -667,6 +669,8 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
             EXPECT_EQ(withTicks, held) << "a text apart from the step composed the step";
         for (int i = 0; i < 8; ++i) frame(step % 4 == 0);
         EXPECT_EQ(p.Pixels().DetailBytes(), withTicks) << "copies let go and made again";
+        // Each tick is a change of its own that never comes again: nothing of it is kept.
+        EXPECT_EQ(p.KeptPixelBytes(), kept) << "pixels kept of changes seen once";
         p.Refresh();
         EXPECT_EQ(p.display, p.screen);
     }
