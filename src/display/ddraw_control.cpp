@@ -204,7 +204,7 @@ void DDrawControl::FlipDisplay() {
     const std::vector<const Picture*>& drawn = LetGoOfUndrawn(frame_.Drawn());
     // While the steps come from kept pixels nothing composes the flames: none is made ahead,
     // and a frame shown between two kept steps gives its copy at the detail back (at 1080p
-    // the ten take about 12 MB). Let go as the ring first comes round, they are never all
+    // the ten take about 12 MB). Let go as the ring is being kept, they are never all
     // held beside all the kept steps.
     if (keptNow_ && keptBefore_) {
         std::vector<const Picture*> gone;
