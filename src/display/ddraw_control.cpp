@@ -113,9 +113,13 @@ bool DDrawControl::UseDetail(int detail) {
     MeasureAsDrawn();
     compositor_.Clear(0);
     unsynced_.clear();
-    Compose(kScreen, frame_.Drawn());
     shown_.assign(static_cast<size_t>(kTilesAcross) * kTilesDown, TileHash{});
-    Remember({kScreen});
+    // Before the first frame the picture is blank and that frame shows all of it: hashing
+    // 17 MB of black at 4K would only hold up the opening.
+    if (!frame_.Drawn().empty()) {
+        Compose(kScreen, frame_.Drawn());
+        Remember({kScreen});
+    }
     haveBuffer_ = true;
     return true;
 }
@@ -213,7 +217,12 @@ void DDrawControl::FlipDisplay() {
         compositor_.LetGoOfCopies(gone);
     }
     keptBefore_ = keptNow_;
-    if (!fromKept_) compositor_.PrepareNextFrame();
+    if (!fromKept_) PrepareWhenIdle();
+}
+
+void DDrawControl::PrepareAhead() {
+    // Not from inside a frame (a modal loop in it): the compositor is in use.
+    if (open_ && !inFrame_) compositor_.PrepareNextFrame();
 }
 
 // Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give
@@ -645,7 +654,15 @@ void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
         scaler_.DestHeight() != h.Height())
         scaler_ = Scaler(compositor_.Width(), compositor_.Height(), h.Width(), h.Height());
     PaintWall(Detail() > 1 && fineWall_ ? fineWall_.get() : wall_.get(), stage_, image_);
-    if (!h.Empty()) ScaleIntoWindow({0, 0, h.Width(), h.Height()});
+    if (frame_.Drawn().empty()) {
+        // Nothing drawn yet: the hearth is the blank back buffer, black however it is scaled.
+        const Area black = h.Intersect({0, 0, image_.width, image_.height});
+        for (int y = black.top; y < black.bottom; ++y)
+            std::fill_n(image_.pixels + static_cast<size_t>(y) * image_.stride + black.left,
+                        black.Width(), 0u);
+    } else if (!h.Empty()) {
+        ScaleIntoWindow({0, 0, h.Width(), h.Height()});
+    }
     Show({{0, 0, image_.width, image_.height}});
 }
 

@@ -136,6 +136,12 @@ class DDrawControl : public TegoDDrw {
     virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
     // Brings the window's picture up to date with the screen; before painting from it.
     void Refresh();
+    // Once a frame is shown, the flames' next frame is made at the detail ahead of its time
+    // (PrepareAhead). A back end whose screen takes what was drawn only when its thread goes
+    // idle (Wine copies a window's drawing to X then) runs it later, from an idle moment, so
+    // the frame is not held back by the making.
+    virtual void PrepareWhenIdle() { PrepareAhead(); }
+    void PrepareAhead();
     // The wall's strip, and the same at high detail (used when the hearth is composed at more
     // than 1); null for a plain wall. Taken at the next Restage.
     void SetWall(std::shared_ptr<const Picture> tile, std::shared_ptr<const Picture> fine = {}) {

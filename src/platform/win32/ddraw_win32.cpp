@@ -132,6 +132,7 @@ void Win32DDraw::FreeLogical() {
 void Win32DDraw::ClosePresentation() {
     if (timerSet_) KillTimer(window_, kFrameTimerId);
     timerSet_ = false;
+    KillTimer(window_, kPrepareTimerId);
     FreeLogical();
     for (auto& [key, font] : fonts_) DeleteObject(font);
     fonts_.clear();
@@ -199,6 +200,14 @@ void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
                           pixels, &info, DIB_RGB_COLORS);
         ReleaseDC(window_, dc);
     }
+}
+
+// Wine copies what a window drew to the X server only once its thread waits for a message, so
+// making the next flame frame right after a frame (some 70 ms at 4K) would hold that frame back
+// as long. A timer's message comes only after such a wait. Windows itself composes the window
+// apart from its thread, and the wait costs nothing there.
+void Win32DDraw::PrepareWhenIdle() {
+    if (!SetTimer(window_, kPrepareTimerId, USER_TIMER_MINIMUM, nullptr)) PrepareAhead();
 }
 
 HFONT Win32DDraw::FontFor(const TextFont& font) {
@@ -284,6 +293,11 @@ void Win32DDraw::HoldFrames(bool held) {
 bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                  LRESULT& result) {
     result = 0;
+    if (message == WM_TIMER && wParam == kPrepareTimerId) {
+        KillTimer(window_, kPrepareTimerId);
+        PrepareAhead();
+        return true;
+    }
     if (message == WM_TIMER && wParam == kFrameTimerId) {
         RaiseFrameDue();  // a tick still queued after closing finds the display closed
         if (IsOpen() && timerSet_ && !framesHeld_)

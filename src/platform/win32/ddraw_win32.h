@@ -18,6 +18,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
   public:
     // The scene window numbers its own timers from 1 upwards; ours keeps well clear of them.
     static constexpr UINT_PTR kFrameTimerId = 0x4847;
+    static constexpr UINT_PTR kPrepareTimerId = 0x4848;
 
     explicit Win32DDraw(HWND window);
     ~Win32DDraw() override;
@@ -33,6 +34,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     void Show(const std::vector<Area>& areas) override;
     bool ShowsPixels() const override { return true; }
     void ShowPixels(const Area& at, const uint32_t* pixels) override;
+    void PrepareWhenIdle() override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                    Colour colour, const Area& clip) override;
