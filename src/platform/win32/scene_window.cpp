@@ -26,6 +26,10 @@ std::string FormatDate(const wchar_t* picture) {
 
 SceneWindow::SceneWindow(App& app) : app_(app) {
     WNDCLASSA wc = {};
+    // Frames are put on the window through GetDC several times a second. A common DC is reset
+    // when it is released (Wine selects its default font again, and looks for X resource
+    // files each time); the window's own DC keeps its state.
+    wc.style = CS_OWNDC;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = app.Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
