@@ -74,6 +74,10 @@ class Enlarger {
     const Picture& p_;
     int detail_, width_, height_;
     std::vector<Tap> xs_, ys_;
+    // A row's working memory, kept from row to row: which pixels of the rows read are opaque,
+    // and each column of the two rows read already weighed together.
+    mutable std::vector<uint8_t> own_, top_, bottom_, bothOpaque_;
+    mutable std::vector<uint32_t> down_;
 };
 RgbaImage Enlarged(const Picture& picture, int detail);
 
