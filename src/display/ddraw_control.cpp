@@ -288,26 +288,25 @@ void DDrawControl::ShowFrame() {
                 !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
                 Unkeep(*known);
             if (known->kept.empty() || !image_.pixels) {
-                Sync(frame_.Before(), &known->changed);
-                for (const Area& a : known->changed) Compose(a, frame_.Drawn());
-                if (!RestoreHashes(*known)) {
-                    Remember(known->changed);
-                    RecordHashes(*known);
-                }
-                Keep(*known, ScaleAndShow(known->changed));
-                keptNow_ = !known->kept.empty();
+                ShowKnown(*known);
                 return;
             }
             ShowKept(*known);
             return;
         }
     }
-    if (pure && ShowTextsBesideKeptStep()) return;
+    if (pure && ShowTextsBesideStep()) return;
+    ShowNew(change, pure);
+}
+
+// A change not seen before, composed, found in its tiles and shown; remembered when the frames
+// on both sides of it clear the whole screen first.
+void DDrawControl::ShowNew(KnownChange& change, bool remember) {
     Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
     ScaleAndShow(change.changed);
-    if (!pure) return;
+    if (!remember) return;
     RecordHashes(change);
     if (known_.size() >= kMaxKnownChanges) {
         keptBytes_ -= known_.front().KeptBytes();
@@ -319,12 +318,26 @@ void DDrawControl::ShowFrame() {
     known_.push_back(std::move(change));
 }
 
+// A change seen before, composed and shown (its hashes put back when they can be), and its
+// pixels kept where the back end shows pixels of ours.
+void DDrawControl::ShowKnown(KnownChange& change) {
+    Sync(frame_.Before(), &change.changed);
+    for (const Area& a : change.changed) Compose(a, frame_.Drawn());
+    if (!RestoreHashes(change)) {
+        Remember(change.changed);
+        RecordHashes(change);
+    }
+    Keep(change, ScaleAndShow(change.changed));
+    keptNow_ = !change.kept.empty();
+}
+
 // A text that changed with a step seen before (the clock's second comes with a flame step):
-// the step is shown from its kept pixels and only the texts are composed. Taken whole, the two
-// make a change never seen before, which would compose and scale the whole step. Only where the
-// texts lie apart from all that the kept pixels were scaled from; false, having done nothing,
+// the step is shown as it is when it comes alone, from its kept pixels or composed and then
+// kept, and only the texts are composed besides. Taken whole, the two make a change never seen
+// before, which would compose and scale the whole step. Only where the texts lie apart from
+// all that the step changes and its kept pixels were scaled from; false, having done nothing,
 // otherwise.
-bool DDrawControl::ShowTextsBesideKeptStep() {
+bool DDrawControl::ShowTextsBesideStep() {
     const std::vector<DrawOp>& before = frame_.Before();
     const std::vector<DrawOp>& drawn = frame_.Drawn();
     if (!image_.pixels || before.size() != drawn.size()) return false;
@@ -346,9 +359,6 @@ bool DDrawControl::ShowTextsBesideKeptStep() {
     change.before = Reaching(before, change.dirty);
     change.after = Reaching(step, change.dirty);
     KnownChange* known = FindKnownChange(change);
-    if (!known || known->kept.empty() ||
-        !SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0)))
-        return false;
     // The texts' tiles and the pixel beyond them are composed, hashed and scaled from: none
     // may reach what the step changed or what its kept pixels show.
     texts = MergeAreas(std::move(texts));
@@ -359,11 +369,27 @@ bool DDrawControl::ShowTextsBesideKeptStep() {
                                [&](const Area& a) { return !r.Intersect(a).Empty(); });
         });
     };
-    if (meets(known->keptFrom) || meets(known->changed) || meets(change.dirty)) return false;
+    if (meets(change.dirty) || (known && meets(known->changed))) return false;
+    const bool kept = known && !known->kept.empty() &&
+                      SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0));
+    if (kept && meets(known->keptFrom)) return false;
+    if (!known) {
+        // The clock's second falls on the same flame step every round, so that step may never
+        // be seen alone: it is shown and remembered here as if it were. Its tiles are composed
+        // the same with the texts old or new, as the texts reach none of them.
+        ShowNew(change, true);
+    } else if (!kept) {
+        // Kept at its second sighting, as alone; kept pixels scaled from beyond its tiles may
+        // show the old texts, and are let go.
+        Unkeep(*known);
+        ShowKnown(*known);
+        if (meets(known->keptFrom)) Unkeep(*known);
+        keptNow_ = !known->kept.empty();
+    }
     Sync(before, &texts);
     for (const Area& a : texts) Compose(a, drawn);
     ScaleAndShow(ChangedTiles(texts));
-    ShowKept(*known);
+    if (kept) ShowKept(*known);
     return true;
 }
 

@@ -177,7 +177,9 @@ class DDrawControl : public TegoDDrw {
     static constexpr size_t kMaxKnownChanges = 32;
 
     void ShowFrame();
-    bool ShowTextsBesideKeptStep();
+    bool ShowTextsBesideStep();
+    void ShowKnown(KnownChange& change);
+    void ShowNew(KnownChange& change, bool remember);
     void ShowKept(const KnownChange& change);
     void CoverSteppingSurfaces();
     const std::vector<const Picture*>& LetGoOfUndrawn(const std::vector<DrawOp>& ops);

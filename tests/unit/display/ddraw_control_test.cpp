@@ -676,6 +676,38 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
     }
 }
 
+// The clock's second falls on the same flame step every round, from the first frame on, so that
+// step is never seen without it. Where the text lies apart from the step, the step is still
+// kept like the others, and the text is composed alone beside it.
+TEST(DDrawControl, AStepThatAlwaysComesWithTheClocksSecondIsKeptToo) {
+    size_t keptWithout = 0;
+    for (bool ticks : {false, true}) {
+        SCOPED_TRACE(ticks ? "a tick with one step each round" : "no ticks");
+        uint32_t now = 0;
+        Presenter p(&now);
+        p.showsPixels = true;
+        ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        const int32_t flame = p.NewSurface();
+        for (int k = 1; k <= 4; ++k)
+            p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+        p.SetSurfaceSpeed(flame, 100);
+        p.Window(1600, 1200);
+        for (int step = 0; step < 24; ++step) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.SetTextFont("Arial", 10, 30, false, false, false);
+            p.DrawTextAt(ticks ? std::to_string(step / 4) : "0", 600, 300, Rgb(0, 0, 255));
+            p.FlipDisplay();
+        }
+        if (!ticks) keptWithout = p.KeptPixelBytes();
+        EXPECT_GT(p.KeptPixelBytes(), 0u);
+        EXPECT_EQ(p.KeptPixelBytes(), keptWithout) << "the step that comes with the tick";
+        p.Refresh();
+        EXPECT_EQ(p.display, p.screen);
+    }
+}
+
 // A style that rotates away is let go before the next one is made at the detail, and the two,
 // though of one size in one place, are not compared: the two are never held at once.
 TEST(DDrawControl, AStyleRotatedAwayGoesBeforeTheNextIsMade) {
