@@ -352,6 +352,24 @@ bool Compositor::PrepareNextFrame() {
     return false;
 }
 
+bool Compositor::NextFrameToMake() const {
+    for (const Surface& s : surfaces_) {
+        const size_t n = s.frames.size();
+        if (n < 2) continue;
+        const auto& next = s.frames[(s.shown + 1) % n];
+        if (!next) continue;
+        if (next->pending_) return true;
+        if (next->Empty()) continue;
+        if (detail_ < 2 && !s.coverGeneration) continue;
+        const uint32_t generation = s.coverGeneration;
+        if (std::none_of(detailed_.begin(), detailed_.end(), [&](const Detailed& d) {
+                return d.source == next && d.coverGeneration == generation;
+            }))
+            return true;
+    }
+    return false;
+}
+
 bool Compositor::Steps(int32_t surface) {
     const Surface* s = Find(surface);
     return s && s->frames.size() > 1;

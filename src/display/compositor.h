@@ -249,6 +249,9 @@ class Compositor {
     // step itself is not late by the making (a flame frame at 4K takes some 70 ms). One frame
     // at most; gives whether one was made.
     bool PrepareNextFrame();
+    // Whether PrepareNextFrame would find a frame to make: asked without reading or making
+    // anything, so that a frame whose next step is already held costs no call later.
+    bool NextFrameToMake() const;
     // Whether the surface shows one of several frames.
     bool Steps(int32_t surface);
     // The copies at the detail of these pictures are let go (their own pixels went when the

@@ -217,7 +217,7 @@ void DDrawControl::FlipDisplay() {
         compositor_.LetGoOfCopies(gone);
     }
     keptBefore_ = keptNow_;
-    if (!fromKept_) PrepareWhenIdle();
+    if (!fromKept_ && compositor_.NextFrameToMake()) PrepareWhenIdle();
 }
 
 void DDrawControl::PrepareAhead() {

@@ -186,6 +186,26 @@ TEST(Compositor, FramesStepByThemselvesAtTheirPaceAndWrap) {
     EXPECT_EQ(f.Shown(), 3);
 }
 
+// The question asked after every frame (whether to make the next one ahead) agrees with the
+// making: asked wrongly, a frame is either made late, in its own step, or a call is wasted.
+TEST(Compositor, TheNextFrameToMakeIsTheOneNotYetHeldAtTheDetail) {
+    Strip f(3);
+    EXPECT_FALSE(f.c.NextFrameToMake()) << "at 1 an uncovered frame is drawn as it is";
+    f.c.UseBackBuffer(nullptr, 2);
+    f.c.Draw(f.s);
+    ASSERT_TRUE(f.c.NextFrameToMake());
+    EXPECT_TRUE(f.c.PrepareNextFrame());
+    EXPECT_FALSE(f.c.NextFrameToMake());
+    EXPECT_FALSE(f.c.PrepareNextFrame());
+    f.now = 100;
+    f.c.Draw(f.s);
+    EXPECT_TRUE(f.c.NextFrameToMake()) << "frame 3 is next and not made";
+    EXPECT_TRUE(f.c.PrepareNextFrame());
+    f.now = 200;
+    f.c.Draw(f.s);
+    EXPECT_FALSE(f.c.NextFrameToMake()) << "frame 1 was made for the first draw";
+}
+
 TEST(Compositor, FrameStartsOverOnRequestAndOddSpeedsGetTheDefault) {
     Strip f(3);
     f.c.SetSpeed(f.s, 0);
