@@ -370,6 +370,53 @@ bool Compositor::NextFrameToMake() const {
     return false;
 }
 
+void Compositor::DrawSoon(int32_t surface) {
+    if (!Find(surface)) return;
+    for (Soon& wish : soon_)
+        if (wish.surface == surface) {
+            wish.since = clock_();
+            return;
+        }
+    soon_.push_back({surface, clock_()});
+}
+
+void Compositor::ForgetStaleSoon() {
+    const uint32_t now = clock_();
+    std::erase_if(soon_, [now](const Soon& wish) { return now - wish.since >= kSoonMs; });
+}
+
+const Picture* Compositor::SoonPicture(const Soon& wish) const {
+    const Surface& s = surfaces_[static_cast<size_t>(wish.surface) - 1];
+    if (s.frames.empty() || !s.frames[s.shown]) return nullptr;
+    const auto& p = s.frames[s.shown];
+    if (p->pending_) return p.get();
+    if (p->Empty() || detail_ < 2) return nullptr;
+    // A stepping surface's frames are made ahead by PrepareNextFrame, under their cover.
+    if (s.frames.size() > 1) return nullptr;
+    const bool made = std::any_of(detailed_.begin(), detailed_.end(), [&](const Detailed& d) {
+        return d.source == p && d.coverGeneration == 0;
+    });
+    return made ? nullptr : p.get();
+}
+
+bool Compositor::PrepareSoon() {
+    ForgetStaleSoon();
+    for (const Soon& wish : soon_) {
+        const Picture* p = SoonPicture(wish);
+        if (!p) continue;
+        if (Materialize(*p) && detail_ > 1) AtDetail(*p);
+        return true;
+    }
+    return false;
+}
+
+bool Compositor::SoonToMake() const {
+    const uint32_t now = clock_();
+    return std::any_of(soon_.begin(), soon_.end(), [&](const Soon& wish) {
+        return now - wish.since < kSoonMs && SoonPicture(wish);
+    });
+}
+
 bool Compositor::Steps(int32_t surface) {
     const Surface* s = Find(surface);
     return s && s->frames.size() > 1;
@@ -573,6 +620,7 @@ void Compositor::Draw(int32_t surface) {
 Compositor::Shown Compositor::Showing(int32_t surface) {
     Surface* s = Find(surface);
     if (!s) return {};
+    std::erase_if(soon_, [surface](const Soon& wish) { return wish.surface == surface; });
     Step(*s);
     if (s->frames.empty()) return {};
     const auto& picture = s->frames[s->shown];
@@ -969,6 +1017,10 @@ void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
     for (const Surface& s : surfaces_)
         if (std::any_of(s.frames.begin(), s.frames.end(), [&](const auto& f) { return shown(f.get()); }))
             for (const auto& f : s.frames) keep.push_back(f.get());
+    ForgetStaleSoon();
+    for (const Soon& wish : soon_)
+        for (const auto& f : surfaces_[static_cast<size_t>(wish.surface) - 1].frames)
+            keep.push_back(f.get());
     auto kept = [&](const Picture* p) { return std::find(keep.begin(), keep.end(), p) != keep.end(); };
     for (auto d = detailed_.begin(); d != detailed_.end();) {
         if (kept(d->source.get())) {

@@ -252,6 +252,17 @@ class Compositor {
     // Whether PrepareNextFrame would find a frame to make: asked without reading or making
     // anything, so that a frame whose next step is already held costs no call later.
     bool NextFrameToMake() const;
+    // The surface will be drawn within seconds (the next surround style of a rotation): its
+    // current frame is read and made at the detail by PrepareSoon, at idle moments before, so
+    // the frame that first draws it is not late by the making (a surround style at 4K takes
+    // some 80 ms). It is not let go meanwhile; the wish ends when the surface is drawn, or
+    // kSoonMs later.
+    void DrawSoon(int32_t surface);
+    static constexpr uint32_t kSoonMs = 10000;
+    // Makes one picture of a surface to be drawn soon; gives whether one was made.
+    bool PrepareSoon();
+    // Whether PrepareSoon would find one to make.
+    bool SoonToMake() const;
     // Whether the surface shows one of several frames.
     bool Steps(int32_t surface);
     // The copies at the detail of these pictures are let go (their own pixels went when the
@@ -340,6 +351,14 @@ class Compositor {
         bool again = false;            // made again after LetGoOfCopies let one go
     };
     std::vector<const Picture*> letGo_;  // whose copies LetGoOfCopies let go
+    struct Soon {
+        int32_t surface;
+        uint32_t since;  // the clock's time of the wish
+    };
+    std::vector<Soon> soon_;
+    // What a soon surface shows, when it still needs reading or making at the detail.
+    const Picture* SoonPicture(const Soon& wish) const;
+    void ForgetStaleSoon();
     std::vector<Detailed> detailed_;
     std::shared_ptr<const DetailPicture> held_;  // the last one made for a picture nobody holds
     size_t detailBudget_;

@@ -217,12 +217,20 @@ void DDrawControl::FlipDisplay() {
         compositor_.LetGoOfCopies(gone);
     }
     keptBefore_ = keptNow_;
-    if (!fromKept_ && compositor_.NextFrameToMake()) PrepareWhenIdle();
+    if ((!fromKept_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake())
+        PrepareWhenIdle();
 }
 
 void DDrawControl::PrepareAhead() {
     // Not from inside a frame (a modal loop in it): the compositor is in use.
-    if (open_ && !inFrame_) compositor_.PrepareNextFrame();
+    if (!open_ || inFrame_) return;
+    if (!fromKept_ && compositor_.PrepareNextFrame()) return;
+    // One picture a frame: a surround style's top at 4K takes some 60 ms.
+    compositor_.PrepareSoon();
+}
+
+void DDrawControl::DrawSoon(int32_t surface) {
+    if (open_) compositor_.DrawSoon(surface);
 }
 
 // Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give
@@ -272,8 +280,9 @@ void DDrawControl::MeasureAsDrawn() {
 void DDrawControl::ShowFrame() {
     keptNow_ = fromKept_ = false;
     // Pictures that no longer show (a surround style rotated away) go before this frame's are
-    // made at the detail, so the two styles are never held at once; only while nothing waits
-    // to be composed from the drawings before, which may need them.
+    // made at the detail, so the two styles are held at once only for the seconds the new one
+    // is made ahead (DrawSoon); only while nothing waits to be composed from the drawings
+    // before, which may need them.
     if (unsynced_.empty()) LetGoOfUndrawn(frame_.Recording());
     CoverSteppingSurfaces();
     KnownChange change;

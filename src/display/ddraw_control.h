@@ -80,6 +80,7 @@ class DDrawControl : public TegoDDrw {
     bool IsSurfaceLost(int32_t surface) override { return false; }
     void RestoreSurface(int32_t surface) override {}
     void DrawSurface(int32_t surface) override;
+    void DrawSoon(int32_t surface) override;
     void SetTextFont(const std::string& face, int32_t size, int32_t n, bool bold, bool italic,
                      bool underline) override;
     void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) override;
@@ -137,7 +138,7 @@ class DDrawControl : public TegoDDrw {
     // Brings the window's picture up to date with the screen; before painting from it.
     void Refresh();
     // Once a frame is shown, the flames' next frame is made at the detail ahead of its time
-    // (PrepareAhead). A back end whose screen takes what was drawn only when its thread goes
+    // (PrepareAhead), or else a picture of a surface to be drawn soon (DrawSoon). A back end whose screen takes what was drawn only when its thread goes
     // idle (Wine copies a window's drawing to X then) runs it later, from an idle moment, so
     // the frame is not held back by the making.
     virtual void PrepareWhenIdle() { PrepareAhead(); }

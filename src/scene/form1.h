@@ -75,6 +75,8 @@ class Form1 : public TegoDDrwEvents {
     void MidiSounds();
     void RotateFP();
     void GatherFP();
+    int16_t GatheredFP(int16_t fp) const;
+    void ReadyFP();
     // Stops the music and the crackle and lets their devices go, as the Q key does.
     void LetSoundGo();
 

@@ -8,6 +8,10 @@ namespace {
 constexpr int kStyles = 6;
 // 546 minutes is the longest period whose seconds fit a 16-bit count.
 constexpr int16_t kLongestPeriodMinutes = 546;
+// The next style's pictures are made ready this many seconds before it shows: at 4K they take
+// longer than a flame step, and made in the frame that first shows them they would hold it
+// back.
+constexpr int16_t kReadySeconds = 2;
 
 }  // namespace
 
@@ -23,6 +27,7 @@ void Form1::RotateFP() {
 void Form1::Timer1_Timer() {
     if (Settings.RotateCk != 1) return;
     ++RotateCount;
+    if (RotateCount == Settings.RotateT - kReadySeconds) ReadyFP();
     if (RotateCount == Settings.RotateT) {
         ++Settings.CurrentFP;
         if (Settings.CurrentFP >= kStyles + 1 || Settings.CurrentFP < 1) Settings.CurrentFP = 1;
@@ -31,14 +36,29 @@ void Form1::Timer1_Timer() {
     }
 }
 
-void Form1::GatherFP() {
+void Form1::GatherFP() { Settings.CurrentFP = GatheredFP(Settings.CurrentFP); }
+
+int16_t Form1::GatheredFP(int16_t fp) const {
     // Only exactly 1 enables a style; the search ends after one full round whatever the store
     // holds.
     for (int step = 0; step < kStyles; ++step) {
-        if (Settings.ShowFP[Settings.CurrentFP] == 1) return;
-        ++Settings.CurrentFP;
-        if (Settings.CurrentFP > kStyles) Settings.CurrentFP = 1;
+        if (Settings.ShowFP[fp] == 1) return fp;
+        ++fp;
+        if (fp > kStyles) fp = 1;
     }
+    return fp;
+}
+
+// The style the coming rotation shows, as Timer1_Timer will find it, asked to be drawn soon.
+void Form1::ReadyFP() {
+    int16_t fp = static_cast<int16_t>(Settings.CurrentFP + 1);
+    if (fp >= kStyles + 1 || fp < 1) fp = 1;
+    fp = GatheredFP(fp);
+    if (fp == Settings.CurrentFP || fp < 1 || fp > kStyles) return;
+    TegoDDrw1.DrawSoon(SideRSurf[fp]);
+    TegoDDrw1.DrawSoon(SideLSurf[fp]);
+    TegoDDrw1.DrawSoon(TopSurf[fp]);
+    if (fp >= 3 && Settings.ShowM[fp] == 1) TegoDDrw1.DrawSoon(MantelSurf[fp]);
 }
 
 }  // namespace hg

@@ -206,6 +206,33 @@ TEST(Compositor, TheNextFrameToMakeIsTheOneNotYetHeldAtTheDetail) {
     EXPECT_FALSE(f.c.NextFrameToMake()) << "frame 1 was made for the first draw";
 }
 
+// A surface to be drawn soon is made at the detail at idle moments and held through the frames
+// before it shows (which let go of whatever they do not draw), and no longer than the wish.
+TEST(Compositor, ASurfaceToBeDrawnSoonIsMadeAheadAndHeldUntilDrawnOrStale) {
+    Fixture f;
+    f.c.UseBackBuffer(nullptr, 2);
+    const int32_t a = f.Surface(Art({"xx", "xx"}, {{'x', Rgb(9, 9, 9)}}), 0, 0);
+    const int32_t b = f.Surface(Art({"yy"}, {{'y', Rgb(7, 7, 7)}}), 10, 0);
+    f.c.DrawSoon(a);
+    ASSERT_TRUE(f.c.SoonToMake());
+    EXPECT_TRUE(f.c.PrepareSoon());
+    EXPECT_FALSE(f.c.SoonToMake());
+    const size_t made = f.c.DetailBytes();
+    ASSERT_GT(made, 0u);
+    f.c.LetGoOfAllBut({});
+    EXPECT_EQ(f.c.DetailBytes(), made) << "let go before it was drawn";
+    f.c.Showing(a);  // drawn: the wish is over, and what is not drawn goes as before
+    f.c.LetGoOfAllBut({});
+    EXPECT_EQ(f.c.DetailBytes(), 0u);
+
+    f.c.DrawSoon(b);
+    EXPECT_TRUE(f.c.PrepareSoon());
+    f.now += Compositor::kSoonMs;
+    EXPECT_FALSE(f.c.SoonToMake());
+    f.c.LetGoOfAllBut({});
+    EXPECT_EQ(f.c.DetailBytes(), 0u) << "held past its wish";
+}
+
 TEST(Compositor, FrameStartsOverOnRequestAndOddSpeedsGetTheDefault) {
     Strip f(3);
     f.c.SetSpeed(f.s, 0);

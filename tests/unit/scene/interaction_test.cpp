@@ -193,6 +193,23 @@ TEST(Rotation, StylesTwoAndFiveAlternate) {
     EXPECT_EQ(shown, (std::vector<int>{2, 5, 2, 5}));
 }
 
+// The next style's pictures are asked for seconds ahead, so its first frame is not late by
+// their making: the style the rotation will show, skipping the ones turned off, and no other.
+TEST(Rotation, TheComingStyleIsAskedForSecondsAhead) {
+    Running s(
+        Values{{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP3", "0"}, {"hrthglow\\ShowFP4", "0"}});
+    ASSERT_EQ(s.Style(), 2);
+    s.Seconds(57.5);
+    EXPECT_TRUE(s.ddrw.soon.empty()) << "asked too early";
+    s.Seconds(1.0);
+    EXPECT_EQ(std::count(s.ddrw.soon.begin(), s.ddrw.soon.end(), 26), 1) << "style 5's left side";
+    EXPECT_LE(s.ddrw.soon.size(), 4u) << "its sides, top and mantel";
+    for (int32_t surface : {12, 15, 18, 22, 30})
+        EXPECT_EQ(std::count(s.ddrw.soon.begin(), s.ddrw.soon.end(), surface), 0) << surface;
+    s.Seconds(1.5);
+    EXPECT_EQ(s.Style(), 5);
+}
+
 TEST(Rotation, SeededStylesStepOncePerMinuteAndWrap) {
     Running s;
     std::vector<int> shown = {s.Style()};

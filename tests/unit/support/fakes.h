@@ -218,6 +218,7 @@ class FakeDDrw : public TegoDDrw {
         log_.push_back("Draw(" + std::to_string(s) + ")");
         drawn.push_back(s);
     }
+    void DrawSoon(int32_t s) override { soon.push_back(s); }
     void SetTextFont(const std::string& face, int32_t size, int32_t n, bool a, bool b,
                      bool c) override {
         log_.push_back("Font(" + face + "," + std::to_string(size) + "," + std::to_string(n) +
@@ -238,6 +239,7 @@ class FakeDDrw : public TegoDDrw {
     std::map<int32_t, std::vector<std::string>> files;
     std::map<int32_t, int32_t> xs, ys;
     std::vector<int32_t> drawn;
+    std::vector<int32_t> soon;  // DrawSoon's surfaces
 
   private:
     CallLog& log_;
