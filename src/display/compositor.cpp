@@ -965,17 +965,31 @@ std::vector<Area> Compositor::DifferenceAsDrawn(const Picture& a, const Picture&
     std::vector<uint32_t> rowA(static_cast<size_t>(fineWidth)), rowB(rowA.size());
     std::vector<uint8_t> tiles(static_cast<size_t>((w + kTile - 1) / kTile));
     std::vector<Area> runs;
+    // The outermost pixels that differ, logical: the squares at the edges are cut to them.
+    // The flames' outer squares are mostly hidden by the surround, and a whole square there
+    // would reach a text beside them (the calendar's clock), whose every second would then
+    // make each step a change never seen before.
+    Area bounds{w, h, 0, 0};
     for (int top = 0; top < h; top += kTile) {
         std::fill(tiles.begin(), tiles.end(), 0);
         for (int y = top * k; y < std::min(h, top + kTile) * k && y < fa->Height(); ++y) {
             unpack(*fa, y, rowA);
             unpack(*fb, y, rowB);
+            int first = -1, last = -1;
             for (int x = 0; x < std::min(fineWidth, w * k); ++x)
-                if (rowA[static_cast<size_t>(x)] != rowB[static_cast<size_t>(x)])
+                if (rowA[static_cast<size_t>(x)] != rowB[static_cast<size_t>(x)]) {
                     tiles[static_cast<size_t>(x / (kTile * k))] = 1;
+                    if (first < 0) first = x;
+                    last = x;
+                }
+            if (first < 0) continue;
+            bounds = {std::min(bounds.left, first / k), std::min(bounds.top, y / k),
+                      std::max(bounds.right, last / k + 1), std::max(bounds.bottom, y / k + 1)};
         }
         AddTileRuns(tiles, kTile, top, w, h, runs);
     }
+    for (Area& run : runs) run = run.Intersect(bounds);
+    std::erase_if(runs, [](const Area& run) { return run.Empty(); });
     return StackRuns(std::move(runs));
 }
 
@@ -1022,6 +1036,7 @@ void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
         for (const auto& f : surfaces_[static_cast<size_t>(wish.surface) - 1].frames)
             keep.push_back(f.get());
     auto kept = [&](const Picture* p) { return std::find(keep.begin(), keep.end(), p) != keep.end(); };
+    bool released = false;
     for (auto d = detailed_.begin(); d != detailed_.end();) {
         if (kept(d->source.get())) {
             ++d;
@@ -1029,6 +1044,13 @@ void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
         }
         detailBytes_ -= d->picture->Bytes();
         d = detailed_.erase(d);
+        released = true;
+    }
+    // Another scene around the steps (a surround style rotated away): their copies, made
+    // again for the one before, may go once its steps are kept, as the first ones did.
+    if (released) {
+        letGo_.clear();
+        for (Detailed& d : detailed_) d.again = false;
     }
     for (const Cached& c : cache_) {
         if (kept(c.picture.get()) || c.picture->pending_ || !c.picture->HasPixels()) continue;

@@ -203,6 +203,7 @@ void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Col
 
 void DDrawControl::FlipDisplay() {
     if (!open_) return;
+    ++frames_;
     const std::vector<const Picture*> previous = lastDrawn_;
     ShowFrame();
     const std::vector<const Picture*>& drawn = LetGoOfUndrawn(frame_.Drawn());
@@ -217,6 +218,10 @@ void DDrawControl::FlipDisplay() {
         compositor_.LetGoOfCopies(gone);
     }
     keptBefore_ = keptNow_;
+    // Kept pixels of changes that no longer come (a surround style rotated away) go, so a
+    // rotation does not hold two styles' steps.
+    for (KnownChange& k : known_)
+        if (!k.kept.empty() && frames_ - k.used > kStaleFrames) Unkeep(k);
     if ((!fromKept_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake())
         PrepareWhenIdle();
 }
@@ -323,7 +328,8 @@ void DDrawControl::ShowNew(KnownChange& change, bool remember) {
     }
     // Its pixels are kept when it comes again: a change seen once may never come back (the
     // clock's second together with a step, where the two could not be shown apart), and kept
-    // pixels stay until the change is forgotten.
+    // pixels stay until the change is forgotten or stops coming (kStaleFrames).
+    change.used = frames_;
     known_.push_back(std::move(change));
 }
 
@@ -426,6 +432,7 @@ DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& chan
     for (auto k = known_.begin(); k != known_.end(); ++k)
         if (k->dirty == change.dirty && SameDrawings(k->before, change.before) &&
             SameDrawings(k->after, change.after)) {
+            k->used = frames_;
             std::rotate(k, k + 1, known_.end());
             return &known_.back();
         }

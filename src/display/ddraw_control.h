@@ -173,9 +173,14 @@ class DDrawControl : public TegoDDrw {
         std::vector<TileHash> hashes;
         std::vector<DrawOp> hashedDrawn;
         int hashedDetail = 0;
+        uint64_t used = 0;  // the frame it last came in
         size_t KeptBytes() const;
     };
     static constexpr size_t kMaxKnownChanges = 32;
+    // A change that has not come for this many frames is not in the flames' ring as it now
+    // runs (ten steps; at the slowest pace 25 frames): a surround style rotated away. Its kept
+    // pixels give way to a change that comes now.
+    static constexpr uint64_t kStaleFrames = 60;
 
     void ShowFrame();
     bool ShowTextsBesideStep();
@@ -217,6 +222,7 @@ class DDrawControl : public TegoDDrw {
     // the frame before.
     bool keptNow_ = false, fromKept_ = false, keptBefore_ = false;
     size_t keptBytes_ = 0;
+    uint64_t frames_ = 0;  // frames flipped
     std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;
     bool inFrame_ = false;

@@ -708,6 +708,83 @@ TEST(DDrawControl, AStepThatAlwaysComesWithTheClocksSecondIsKeptToo) {
     }
 }
 
+// Where the frames differ only in the first columns of their last square, the rest hidden by
+// what is drawn over them, a text just beyond that square (the clock beside the flames) is no
+// part of the steps: they are known and kept, though the text changes every round.
+TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
+    size_t keptWithout = 0;
+    for (bool ticks : {false, true}) {
+        SCOPED_TRACE(ticks ? "the text changes every round" : "the text stays");
+        uint32_t now = 0;
+        Presenter p(&now);
+        p.showsPixels = true;
+        ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+        const int32_t flame = p.NewSurface(), side = p.NewSurface();
+        for (int k = 1; k <= 4; ++k)
+            p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+        p.Pixels().SetFramePicture(
+            side, 1,
+            Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(), 100, 100, -1));
+        p.SetSurfaceX(side, 386);  // the frames' last square is 384 to 400
+        p.SetSurfaceSpeed(flame, 100);
+        p.Window(1600, 1200);
+        for (int step = 0; step < 24; ++step) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.DrawSurface(side);
+            p.SetTextFont("Arial", 10, 30, false, false, false);
+            p.DrawTextAt(ticks ? std::to_string(step / 4) : "0", 396, 40, Rgb(0, 0, 255));
+            p.FlipDisplay();
+        }
+        if (!ticks) keptWithout = p.KeptPixelBytes();
+        ASSERT_GT(keptWithout, 0u);
+        // The step that the text changes with is composed whole each round; the others are kept.
+        EXPECT_GE(p.KeptPixelBytes() * 4, keptWithout * 3);
+        p.Refresh();
+        EXPECT_EQ(p.display, p.screen);
+    }
+}
+
+// After a rotation, the steps of the style rotated away no longer come: their kept pixels go, and
+// so do the frames' copies made again to compose the new style's steps, once those are kept.
+// The two styles' steps are never held together for long.
+TEST(DDrawControl, ARotationKeepsOneStylesStepsAndCopies) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    p.showsPixels = true;
+    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    const int32_t flame = p.NewSurface(), a = p.NewSurface(), b = p.NewSurface();
+    for (int k = 1; k <= 4; ++k)
+        p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+    p.Pixels().SetFramePicture(a, 1, Block(100, 100, Rgb(0, 0, 90)));
+    p.Pixels().SetFramePicture(b, 1, Block(100, 100, Rgb(0, 90, 0)));
+    p.SetSurfaceX(a, 300);
+    p.SetSurfaceX(b, 300);
+    p.SetSurfaceSpeed(flame, 100);
+    p.Window(1600, 1200);
+    ASSERT_EQ(p.Pixels().Detail(), 2);
+    auto run = [&](int32_t style, int frames) {
+        for (int i = 0; i < frames; ++i) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.DrawSurface(style);
+            p.FlipDisplay();
+        }
+    };
+    run(a, 12);
+    const size_t kept = p.KeptPixelBytes(), held = p.Pixels().DetailBytes();
+    ASSERT_GT(kept, 0u);
+    run(b, 100);
+    EXPECT_EQ(p.KeptPixelBytes(), kept) << "the style rotated away kept its steps";
+    EXPECT_LE(p.Pixels().DetailBytes(), held) << "the frames' copies made again stayed";
+    run(a, 100);
+    EXPECT_EQ(p.KeptPixelBytes(), kept) << "a style coming back is kept again";
+    p.Refresh();
+    EXPECT_EQ(p.display, p.screen);
+}
+
 // A style that rotates away is let go before the next one is made at the detail, and the two,
 // though of one size in one place, are not compared: the two are never held at once.
 TEST(DDrawControl, AStyleRotatedAwayGoesBeforeTheNextIsMade) {
