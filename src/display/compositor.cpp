@@ -1023,7 +1023,7 @@ void Compositor::LetPixelsGo(const Picture& p) {
     std::vector<uint32_t>().swap(p.pixels_);
 }
 
-void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
+bool Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
     auto shown = [&](const Picture* p) {
         return std::find(drawn.begin(), drawn.end(), p) != drawn.end();
     };
@@ -1056,6 +1056,7 @@ void Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
         if (kept(c.picture.get()) || c.picture->pending_ || !c.picture->HasPixels()) continue;
         std::vector<uint32_t>().swap(c.picture->pixels_);
     }
+    return released;
 }
 
 size_t Compositor::PictureBytes() const {

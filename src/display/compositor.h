@@ -273,8 +273,8 @@ class Compositor {
     // What no longer shows is let go: every picture from a file that is not among `drawn` and
     // is no frame of a surface that shows one of them gives up its pixels and its copy at the
     // detail, and reads them again when it is next shown. A surround style that rotated away
-    // then holds only its shape.
-    void LetGoOfAllBut(const std::vector<const Picture*>& drawn);
+    // then holds only its shape. Gives whether a copy at the detail was let go so.
+    bool LetGoOfAllBut(const std::vector<const Picture*>& drawn);
     // Milliseconds until a surface of more than one frame steps on; -1 when none ever will.
     int64_t MsUntilNextStep();
 

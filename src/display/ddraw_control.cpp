@@ -245,7 +245,11 @@ const std::vector<const Picture*>& DDrawControl::LetGoOfUndrawn(const std::vecto
     for (const DrawOp& op : ops)
         if (op.kind == DrawOp::Kind::Picture) drawn.push_back(op.picture.get());
     if (drawn != lastDrawn_) {
-        compositor_.LetGoOfAllBut(drawn);
+        // Pictures let go (a surround style rotated away): the steps kept over them will not
+        // come until they are drawn again, and would be held beside the new style's.
+        if (compositor_.LetGoOfAllBut(drawn))
+            for (KnownChange& k : known_)
+                if (!k.kept.empty() && k.used != frames_) Unkeep(k);
         lastDrawn_ = std::move(drawn);
     }
     return lastDrawn_;
