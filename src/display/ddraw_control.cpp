@@ -320,6 +320,15 @@ void DDrawControl::ShowFrame() {
 // A change not seen before, composed, found in its tiles and shown; remembered when the frames
 // on both sides of it clear the whole screen first.
 void DDrawControl::ShowNew(KnownChange& change, bool remember) {
+    // Where the screen runs ahead of the back buffer inside what is composed anew anyway (a
+    // rotation over the kept flames), the frame before is not composed there first, only
+    // shown anew: that would make its flame frame again, let go while its steps were kept.
+    std::erase_if(unsynced_, [&](const Area& u) {
+        const bool within = std::any_of(change.dirty.begin(), change.dirty.end(),
+                                        [&](const Area& d) { return u.Intersect(d) == u; });
+        if (within) ForgetShown(u);
+        return within;
+    });
     Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
     change.changed = ChangedTiles(change.dirty);
@@ -492,6 +501,12 @@ void DDrawControl::ForgetKeptPixels() {
 // kept pixels alone: `ops` are the drawings the screen shows. With `around`, only where the
 // back buffer is read next: the tiles of those areas and the pixel beyond them, which hashing
 // and scaling read. The rest waits: the clock's second then does not compose the flames.
+void DDrawControl::ForgetShown(const Area& area) {
+    for (int ty = area.top / kTile; ty * kTile < area.bottom; ++ty)
+        for (int tx = area.left / kTile; tx * kTile < area.right; ++tx)
+            shown_[static_cast<size_t>(ty) * kTilesAcross + tx].known = false;
+}
+
 void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>* around) {
     if (unsynced_.empty()) return;
     std::vector<Area> areas;
@@ -513,10 +528,7 @@ void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>*
     if (ops.empty()) {
         // Those drawings are gone: what was shown there is unknown, and the next frame shows
         // it anew.
-        for (const Area& c : areas)
-            for (int ty = c.top / kTile; ty * kTile < c.bottom; ++ty)
-                for (int tx = c.left / kTile; tx * kTile < c.right; ++tx)
-                    shown_[static_cast<size_t>(ty) * kTilesAcross + tx].known = false;
+        for (const Area& c : areas) ForgetShown(c);
         return;
     }
     for (const Area& a : areas) Compose(a, ops);

@@ -194,6 +194,8 @@ class DDrawControl : public TegoDDrw {
     bool UseDetail(int detail);
     void Compose(const Area& area, const std::vector<DrawOp>& ops);
     void Sync(const std::vector<DrawOp>& ops, const std::vector<Area>* around = nullptr);
+    // What the screen shows in the tiles of `area` is not known: they are shown anew.
+    void ForgetShown(const Area& area);
     std::vector<Area> ChangedTiles(const std::vector<Area>& areas);
     bool Rehash(int tx, int ty);
     void Remember(const std::vector<Area>& changed);
