@@ -616,6 +616,18 @@ TEST(DDrawControl, SteppingFramesAreHeldWithoutWhatCoversThemAndRemadeOnlyAsThat
     }
 }
 
+// Opens a presenter that keeps pixels and gives it a flame of four frames, 400 x 100 at (0, 0),
+// stepping every 100 ms: the ring of steps the tests of kept pixels run.
+int32_t OpenWithFourStepFlame(Presenter& p) {
+    p.showsPixels = true;
+    EXPECT_TRUE(p.OpenDisplay(800, 600, 16, ""));
+    const int32_t flame = p.NewSurface();
+    for (int k = 1; k <= 4; ++k)
+        p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+    p.SetSurfaceSpeed(flame, 100);
+    return flame;
+}
+
 // Steps shown from kept pixels compose nothing: a frame between two kept steps gives its copy at
 // the detail back. A text that changes with the same step every time (the clock's second) leaves
 // the step to its kept pixels when it lies apart from what shows of it, even over a part that
@@ -685,12 +697,7 @@ TEST(DDrawControl, AStepThatAlwaysComesWithTheClocksSecondIsKeptToo) {
         SCOPED_TRACE(ticks ? "a tick with one step each round" : "no ticks");
         uint32_t now = 0;
         Presenter p(&now);
-        p.showsPixels = true;
-        ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
-        const int32_t flame = p.NewSurface();
-        for (int k = 1; k <= 4; ++k)
-            p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
-        p.SetSurfaceSpeed(flame, 100);
+        const int32_t flame = OpenWithFourStepFlame(p);
         p.Window(1600, 1200);
         for (int step = 0; step < 24; ++step) {
             now += 100;
@@ -717,16 +724,11 @@ TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
         SCOPED_TRACE(ticks ? "the text changes every round" : "the text stays");
         uint32_t now = 0;
         Presenter p(&now);
-        p.showsPixels = true;
-        ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
-        const int32_t flame = p.NewSurface(), side = p.NewSurface();
-        for (int k = 1; k <= 4; ++k)
-            p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+        const int32_t flame = OpenWithFourStepFlame(p), side = p.NewSurface();
         p.Pixels().SetFramePicture(
             side, 1,
             Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(), 100, 100, -1));
         p.SetSurfaceX(side, 386);  // the frames' last square is 384 to 400
-        p.SetSurfaceSpeed(flame, 100);
         p.Window(1600, 1200);
         for (int step = 0; step < 24; ++step) {
             now += 100;
@@ -752,16 +754,11 @@ TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
 TEST(DDrawControl, ARotationKeepsOneStylesStepsAndCopies) {
     uint32_t now = 0;
     Presenter p(&now);
-    p.showsPixels = true;
-    ASSERT_TRUE(p.OpenDisplay(800, 600, 16, ""));
-    const int32_t flame = p.NewSurface(), a = p.NewSurface(), b = p.NewSurface();
-    for (int k = 1; k <= 4; ++k)
-        p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
+    const int32_t flame = OpenWithFourStepFlame(p), a = p.NewSurface(), b = p.NewSurface();
     p.Pixels().SetFramePicture(a, 1, Block(100, 100, Rgb(0, 0, 90)));
     p.Pixels().SetFramePicture(b, 1, Block(100, 100, Rgb(0, 90, 0)));
     p.SetSurfaceX(a, 300);
     p.SetSurfaceX(b, 300);
-    p.SetSurfaceSpeed(flame, 100);
     p.Window(1600, 1200);
     ASSERT_EQ(p.Pixels().Detail(), 2);
     auto run = [&](int32_t style, int frames) {
