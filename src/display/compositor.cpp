@@ -390,7 +390,7 @@ const Picture* Compositor::SoonPicture(const Soon& wish) const {
     if (s.frames.empty() || !s.frames[s.shown]) return nullptr;
     const auto& p = s.frames[s.shown];
     if (p->pending_) return p.get();
-    if (p->Empty() || detail_ < 2) return nullptr;
+    if (p->Empty() || detail_ < 2 || detail_ > kSoonFinestDetail) return nullptr;
     // A stepping surface's frames are made ahead by PrepareNextFrame, under their cover.
     if (s.frames.size() > 1) return nullptr;
     const bool made = std::any_of(detailed_.begin(), detailed_.end(), [&](const Detailed& d) {

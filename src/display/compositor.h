@@ -254,11 +254,15 @@ class Compositor {
     bool NextFrameToMake() const;
     // The surface will be drawn within seconds (the next surround style of a rotation): its
     // current frame is read and made at the detail by PrepareSoon, at idle moments before, so
-    // the frame that first draws it is not late by the making (a surround style at 4K takes
-    // some 80 ms). It is not let go meanwhile; the wish ends when the surface is drawn, or
+    // the frame that first draws it is not late by the making (a surround style takes tens of
+    // milliseconds). It is not let go meanwhile; the wish ends when the surface is drawn, or
     // kSoonMs later.
     void DrawSoon(int32_t surface);
     static constexpr uint32_t kSoonMs = 10000;
+    // Beyond this detail a surface to be drawn soon is only read, not made at the detail: at 4K
+    // two surround styles held at once for those seconds (some 8 MB more) would take the
+    // memory beyond what a 4K hearth may hold.
+    static constexpr int kSoonFinestDetail = 2;
     // Makes one picture of a surface to be drawn soon; gives whether one was made.
     bool PrepareSoon();
     // Whether PrepareSoon would find one to make.

@@ -230,7 +230,7 @@ void DDrawControl::PrepareAhead() {
     // Not from inside a frame (a modal loop in it): the compositor is in use.
     if (!open_ || inFrame_) return;
     if (!fromKept_ && compositor_.PrepareNextFrame()) return;
-    // One picture a frame: a surround style's top at 4K takes some 60 ms.
+    // One picture a frame: a surround style's top takes tens of milliseconds.
     compositor_.PrepareSoon();
 }
 

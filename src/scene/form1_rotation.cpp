@@ -8,9 +8,9 @@ namespace {
 constexpr int kStyles = 6;
 // 546 minutes is the longest period whose seconds fit a 16-bit count.
 constexpr int16_t kLongestPeriodMinutes = 546;
-// The next style's pictures are made ready this many seconds before it shows: at 4K they take
-// longer than a flame step, and made in the frame that first shows them they would hold it
-// back.
+// The next style's pictures are made ready this many seconds before it shows: at a high
+// detail they take a good part of a flame step, and made in the frame that first shows them
+// they would hold it back.
 constexpr int16_t kReadySeconds = 2;
 
 }  // namespace
