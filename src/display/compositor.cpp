@@ -404,7 +404,7 @@ bool Compositor::PrepareSoon() {
     for (const Soon& wish : soon_) {
         const Picture* p = SoonPicture(wish);
         if (!p) continue;
-        if (Materialize(*p) && detail_ > 1) AtDetail(*p);
+        if (Materialize(*p) && detail_ > 1 && detail_ <= kSoonFinestDetail) AtDetail(*p);
         return true;
     }
     return false;
