@@ -387,17 +387,25 @@ bool DDrawControl::ShowTextsBesideStep() {
     change.before = Reaching(before, change.dirty);
     change.after = Reaching(step, change.dirty);
     KnownChange* known = FindKnownChange(change);
-    // The texts' tiles and the pixel beyond them are composed, hashed and scaled from: none
-    // may reach what the step changed or what its kept pixels show.
     texts = MergeAreas(std::move(texts));
-    const std::vector<Area> reach = TilesAndBeyond(texts);
-    auto meets = [&](const std::vector<Area>& areas) {
-        return std::any_of(reach.begin(), reach.end(), [&](const Area& r) {
-            return std::any_of(areas.begin(), areas.end(),
+    auto meet = [](const std::vector<Area>& some, const std::vector<Area>& others) {
+        return std::any_of(some.begin(), some.end(), [&](const Area& r) {
+            return std::any_of(others.begin(), others.end(),
                                [&](const Area& a) { return !r.Intersect(a).Empty(); });
         });
     };
-    if (meets(change.dirty) || (known && meets(known->changed))) return false;
+    // The texts' tiles and the pixel beyond them are composed, hashed and scaled from: none of
+    // it may be a pixel that the step changes.
+    const std::vector<Area> reach = TilesAndBeyond(texts);
+    if (meet(reach, change.dirty)) return false;
+    // The step's tiles, composed and scaled, and what its kept pixels were scaled from, take in
+    // the pixel beyond them: none of it may be a pixel of the texts. Only those change with the
+    // texts, so a text in the next tile yet apart from the step (the clock beside the flames)
+    // leaves the step to be shown as it comes alone.
+    std::vector<Area> inked;
+    for (const Area& t : texts) inked.push_back({t.left - 1, t.top - 1, t.right + 1, t.bottom + 1});
+    auto meets = [&](const std::vector<Area>& areas) { return meet(inked, areas); };
+    if (known && meets(known->changed)) return false;
     const bool kept = known && !known->kept.empty() &&
                       SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0));
     if (kept && meets(known->keptFrom)) return false;
