@@ -288,6 +288,21 @@ void DDrawControl::MeasureAsDrawn() {
 
 void DDrawControl::ShowFrame() {
     keptNow_ = fromKept_ = false;
+    // Steps kept with a surface that this frame no longer draws (a surround style rotated away)
+    // cannot be shown from their pixels until it comes back: they go before anything of this
+    // frame is made, not after, and are never held beside the new style's pictures.
+    std::vector<int32_t> gone;
+    for (const DrawOp& op : frame_.Drawn())
+        if (op.surface &&
+            std::none_of(frame_.Recording().begin(), frame_.Recording().end(),
+                         [&](const DrawOp& now) { return now.surface == op.surface; }))
+            gone.push_back(op.surface);
+    for (KnownChange& k : known_)
+        if (!k.kept.empty() &&
+            std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(), [&](const DrawOp& op) {
+                return std::find(gone.begin(), gone.end(), op.surface) != gone.end();
+            }))
+            Unkeep(k);
     // Pictures that no longer show (a surround style rotated away) go before this frame's are
     // made at the detail, so the two styles are held at once only for the seconds the new one
     // is made ahead (DrawSoon); only while nothing waits to be composed from the drawings
@@ -374,8 +389,7 @@ bool DDrawControl::ShowTextsBesideStep() {
     std::vector<Area> texts;
     for (size_t i = 0; i < drawn.size(); ++i) {
         if (drawn[i].SameAs(before[i])) continue;
-        if (drawn[i].kind != DrawOp::Kind::Text || before[i].kind != DrawOp::Kind::Text)
-            continue;
+        if (drawn[i].kind != DrawOp::Kind::Text || before[i].kind != DrawOp::Kind::Text) continue;
         step[i] = before[i];
         texts.push_back(before[i].bounds);
         texts.push_back(drawn[i].bounds);
@@ -475,7 +489,8 @@ void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
         std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
         for (int y = a.top; y < a.bottom; ++y) {
             const uint32_t* from = image_.pixels + static_cast<size_t>(y) * image_.stride + a.left;
-            std::copy_n(from, a.Width(), pixels.data() + static_cast<size_t>(y - a.top) * a.Width());
+            std::copy_n(from, a.Width(),
+                        pixels.data() + static_cast<size_t>(y - a.top) * a.Width());
         }
         change.kept.emplace_back(a, std::move(pixels));
         const Area& h = stage_.hearth;

@@ -8,12 +8,12 @@
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 #include <vector>
 
 #include "display/detail.h"
@@ -57,6 +57,7 @@ class Presenter : public DDrawControl {
     std::vector<Area> shown;  // since the last look
     std::vector<std::string> texts;
     size_t mostDetailBytes = 0;  // held at the detail while a text was painted
+    size_t mostKeptBytes = 0;    // kept pixels held while a text was painted
 
     using DDrawControl::ButtonDown;
     using DDrawControl::ForgetPointer;
@@ -110,6 +111,7 @@ class Presenter : public DDrawControl {
                         std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(colour));
         FakePaint(memory.data(), Detail(), f, text, x, y, colour, clip);
         mostDetailBytes = std::max(mostDetailBytes, Pixels().DetailBytes());
+        mostKeptBytes = std::max(mostKeptBytes, KeptPixelBytes());
     }
 };
 
@@ -375,8 +377,8 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     PictureFolder folder("hg_stale_pixels");
     // Into frame k of surface s of both, from memory or from a file (then perhaps with a twin).
-    auto setFrame = [&](int32_t s, int k, const std::vector<uint8_t>& rgba, int w, int h,
-                        bool twin, bool holes = false) {
+    auto setFrame = [&](int32_t s, int k, const std::vector<uint8_t>& rgba, int w, int h, bool twin,
+                        bool holes = false) {
         if (!twins) {
             auto pic = Picture::FromRgba(rgba.data(), w, h, -1);
             p.Pixels().SetFramePicture(s, k, pic);
@@ -420,8 +422,8 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
         ring[r] = p.NewSurface();
         EXPECT_EQ(ring[r], reference.NewSurface());
         for (int k = 1; k <= 2; ++k)
-            setFrame(ring[r], k, BlockRgba(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30)), 100,
-                     100, r == 1);
+            setFrame(ring[r], k, BlockRgba(100, 100, Rgb(40 + 100 * r, 200 - 80 * k, 30)), 100, 100,
+                     r == 1);
         p.SetSurfaceSpeed(ring[r], 25), reference.SetSpeed(ring[r], 25);
         p.SetSurfaceX(ring[r], 500 + 100 * r), reference.SetX(ring[r], 500 + 100 * r);
         p.SetSurfaceY(ring[r], 100 + 100 * r), reference.SetY(ring[r], 100 + 100 * r);
@@ -441,8 +443,8 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
     p.SetSurfaceY(seam, 520), reference.SetY(seam, 520);
     for (int k = 1; k <= 3; ++k)
         setFrame(under, k,
-                 BlockRgba(100, 100, Rgb(30, 90, 150), {40, 40, 60, 60}, Rgb(250, 60 * k, 0)),
-                 100, 100, false);
+                 BlockRgba(100, 100, Rgb(30, 90, 150), {40, 40, 60, 60}, Rgb(250, 60 * k, 0)), 100,
+                 100, false);
     setFrame(cover, 1, BlockRgba(40, 40, Rgb(200, 200, 20), {}, 0, true), 40, 40, true, true);
     p.SetSurfaceSpeed(under, 30), reference.SetSpeed(under, 30);
     for (int32_t s : {under, cover}) {
@@ -520,8 +522,8 @@ void ShowOnlyTheChanges(bool showsPixels, int width, int height, bool twins, int
             const TextFont font{"Arial", 14};
             p.SetTextFont(font.face, font.size, 30, false, false, false);
             p.DrawTextAt(text, at.first, at.second, Rgb(0, 0, 255));
-            FakePaint(reference.BackBuffer(), reference.Detail(), font, text, at.first,
-                      at.second, Rgb(0, 0, 255), {0, 0, kW, kH});
+            FakePaint(reference.BackBuffer(), reference.Detail(), font, text, at.first, at.second,
+                      Rgb(0, 0, 255), {0, 0, kW, kH});
         }
         p.FlipDisplay();
         // The window as a whole composition would show it: wall, then the whole picture scaled.
@@ -645,8 +647,9 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
             p.Pixels().SetFramePicture(flame, k, Block(400, 100, Rgb(50 * k, 0, 0)));
         for (int32_t s : {left, right}) {
             p.Pixels().SetFramePicture(
-                s, 1, Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(),
-                                        100, 100, -1));
+                s, 1,
+                Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(), 100, 100,
+                                  -1));
             p.SetSurfaceX(s, s == left ? 200 : 300);
         }
         p.SetSurfaceSpeed(flame, 100);
@@ -731,8 +734,8 @@ TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
             const int32_t flame = OpenWithFourStepFlame(p), side = p.NewSurface();
             p.Pixels().SetFramePicture(
                 side, 1,
-                Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(), 100,
-                                  100, -1));
+                Picture::FromRgba(BlockRgba(100, 100, Rgb(0, 0, 90), {}, 0, true).data(), 100, 100,
+                                  -1));
             p.SetSurfaceX(side, 386);  // the frames' last square is 384 to 400
             p.Window(1600, 1200);
             for (int step = 0; step < 24; ++step) {
@@ -756,17 +759,22 @@ TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
     }
 }
 
-// After a rotation, the steps of the style rotated away no longer come: their kept pixels go, and
-// so do the frames' copies made again to compose the new style's steps, once those are kept.
-// The two styles' steps are never held together for long.
+// After a rotation, the steps of the style rotated away no longer come: their kept pixels go
+// before the new style is composed, and so do the frames' copies made again to compose the new
+// style's steps, once those are kept. The two styles' steps are never held together.
 TEST(DDrawControl, ARotationKeepsOneStylesStepsAndCopies) {
     uint32_t now = 0;
     Presenter p(&now);
     const int32_t flame = OpenWithFourStepFlame(p), a = p.NewSurface(), b = p.NewSurface();
-    p.Pixels().SetFramePicture(a, 1, Block(100, 100, Rgb(0, 0, 90)));
-    p.Pixels().SetFramePicture(b, 1, Block(100, 100, Rgb(0, 90, 0)));
-    p.SetSurfaceX(a, 300);
-    p.SetSurfaceX(b, 300);
+    // Two surround styles: the flames show through an opening in each.
+    auto surround = [](Colour c) {
+        std::vector<uint8_t> rgba = BlockRgba(400, 120, c, {}, 0, true);
+        for (int y = 20; y < 90; ++y)
+            for (int x = 50; x < 350; ++x) rgba[(static_cast<size_t>(y) * 400 + x) * 4 + 3] = 0;
+        return Picture::FromRgba(rgba.data(), 400, 120, -1);
+    };
+    p.Pixels().SetFramePicture(a, 1, surround(Rgb(0, 0, 90)));
+    p.Pixels().SetFramePicture(b, 1, surround(Rgb(0, 90, 0)));
     p.Window(1600, 1200);
     ASSERT_EQ(p.Pixels().Detail(), 2);
     auto run = [&](int32_t style, int frames) {
@@ -775,13 +783,18 @@ TEST(DDrawControl, ARotationKeepsOneStylesStepsAndCopies) {
             p.ClearBackBuffer(0);
             p.DrawSurface(flame);
             p.DrawSurface(style);
+            p.SetTextFont("Arial", 10, 30, false, false, false);
+            p.DrawTextAt("Dec", 20, 100, Rgb(0, 0, 255));
             p.FlipDisplay();
         }
     };
     run(a, 12);
     const size_t kept = p.KeptPixelBytes(), held = p.Pixels().DetailBytes();
     ASSERT_GT(kept, 0u);
-    run(b, 100);
+    p.mostKeptBytes = 0;
+    run(b, 1);
+    EXPECT_EQ(p.mostKeptBytes, 0u) << "the old style's steps held while the new one was composed";
+    run(b, 99);
     EXPECT_EQ(p.KeptPixelBytes(), kept) << "the style rotated away kept its steps";
     EXPECT_LE(p.Pixels().DetailBytes(), held) << "the frames' copies made again stayed";
     run(a, 100);
