@@ -86,11 +86,10 @@ class Memory : public hg::DDrawControl {
     std::vector<uint32_t> memory;  // the logical picture at the detail
     std::vector<uint32_t> screen;
     int64_t shown = 0;
-    bool showsPixels = false;  // as the Win32 back end: changes seen before come from kept pixels
+    bool keepsSteps = false;  // as the back ends do: changes seen before come from kept pixels
 
   protected:
-    bool ShowsPixels() const override { return showsPixels; }
-    void ShowPixels(const Area& at, const uint32_t*) override { shown += at.Size(); }
+    bool KeepsSteps() const override { return keepsSteps; }
     bool OpenPresentation() override { return true; }
     uint32_t* DetailBuffer(int detail) override {
         memory.assign(static_cast<size_t>(kW) * detail * kH * detail, 0);
@@ -244,7 +243,7 @@ void BM_FlameStep(benchmark::State& state) {
     if (AssetDir().empty()) return state.SkipWithError("no generated pictures");
     const auto [w, h] = kWindows[state.range(0)];
     Hearth hearth(w, h);
-    hearth.m.showsPixels = state.range(1) != 0;
+    hearth.m.keepsSteps = state.range(1) != 0;
     const int k = hearth.Detail();
     Ring ring;
     const Picture* before = hearth.Flame();
@@ -277,7 +276,8 @@ void BM_FlameStep(benchmark::State& state) {
     ReportAgainstCopy(state, stepping, copying, bytes);
     state.counters["shown_px"] = double(hearth.m.shown) / double(std::max<int64_t>(steps, 1));
     state.counters["detail_MB"] = double(hearth.m.Pixels().DetailBytes()) / 1e6;
-    state.SetLabel(Named(w, h, k) + (hearth.m.showsPixels ? " kept pixels" : ""));
+    state.counters["kept_MB"] = double(hearth.m.KeptPixelBytes()) / 1e6;
+    state.SetLabel(Named(w, h, k) + (hearth.m.keepsSteps ? " kept pixels" : ""));
 }
 
 // The same step at the compositor alone, at any detail up to the finest (4, which no screen is

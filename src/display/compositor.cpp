@@ -436,6 +436,28 @@ void Compositor::LetGoOfCopies(const std::vector<const Picture*>& pictures) {
     }
 }
 
+bool Compositor::LetGoOfIdleCopies(uint32_t idleMs) {
+    ForgetStaleSoon();
+    const uint32_t now = clock_();
+    bool released = false;
+    for (auto d = detailed_.begin(); d != detailed_.end();) {
+        const Picture* source = d->source.get();
+        const bool soon = std::any_of(soon_.begin(), soon_.end(), [&](const Soon& wish) {
+            const auto& frames = surfaces_[static_cast<size_t>(wish.surface) - 1].frames;
+            return std::any_of(frames.begin(), frames.end(),
+                               [&](const auto& f) { return f.get() == source; });
+        });
+        if (soon || now - d->used < idleMs) {
+            ++d;
+            continue;
+        }
+        detailBytes_ -= d->picture->Bytes();
+        d = detailed_.erase(d);
+        released = true;
+    }
+    return released;
+}
+
 namespace {
 
 using Spans = std::vector<std::pair<int32_t, int32_t>>;
@@ -682,6 +704,34 @@ void Compositor::DrawPicture(const Picture& picture, int32_t x, int32_t y, const
     }
 }
 
+void WidenPixels(const uint8_t* from, uint32_t* to, int count) {
+    int i = 0;
+#if defined(__SSE2__)
+    // Four pixels from twelve bytes read as sixteen (the next pixels', or the spare bytes):
+    // each pixel's three bytes shifted into a lane of its own. The flames at 4K are over a
+    // million pixels a step.
+    const __m128i lane0 = _mm_setr_epi32(0xFFFFFF, 0, 0, 0);
+    const __m128i lane1 = _mm_setr_epi32(0, 0xFFFFFF, 0, 0);
+    const __m128i lane2 = _mm_setr_epi32(0, 0, 0xFFFFFF, 0);
+    const __m128i lane3 = _mm_setr_epi32(0, 0, 0, 0xFFFFFF);
+    for (; i + 4 <= count; i += 4, from += 12) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i four =
+            _mm_or_si128(_mm_or_si128(_mm_and_si128(v, lane0),
+                                      _mm_and_si128(_mm_slli_si128(v, 1), lane1)),
+                         _mm_or_si128(_mm_and_si128(_mm_slli_si128(v, 2), lane2),
+                                      _mm_and_si128(_mm_slli_si128(v, 3), lane3)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), four);
+    }
+#endif
+    // Each pixel read as four bytes, the fourth the next pixel's (or a spare byte).
+    for (; i < count; ++i, from += 3) {
+        uint32_t v;
+        std::memcpy(&v, from, sizeof v);
+        to[i] = v & 0xFFFFFF;
+    }
+}
+
 void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, const Area& clip) {
     const int64_t left = std::max<int64_t>(clip.left, px);
     const int64_t right = std::min<int64_t>(clip.right, px + p.Width());
@@ -700,32 +750,7 @@ void Compositor::DrawAtDetail(const DetailPicture& p, int64_t px, int64_t py, co
             if (r->x >= clipRight) break;
             const int a = std::max<int>(r->x, clipLeft);
             const int b = std::min<int>(r->x + r->length, clipRight);
-            const uint8_t* from = src + (a - r->x) * 3;
-            int i = a;
-#if defined(__SSE2__)
-            // Four pixels from twelve bytes read as sixteen (the next pixels', or the spare
-            // bytes): each pixel's three bytes shifted into a lane of its own. The flames at 4K
-            // are over a million pixels a step.
-            const __m128i lane0 = _mm_setr_epi32(0xFFFFFF, 0, 0, 0);
-            const __m128i lane1 = _mm_setr_epi32(0, 0xFFFFFF, 0, 0);
-            const __m128i lane2 = _mm_setr_epi32(0, 0, 0xFFFFFF, 0);
-            const __m128i lane3 = _mm_setr_epi32(0, 0, 0, 0xFFFFFF);
-            for (; i + 4 <= b; i += 4, from += 12) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-                const __m128i four = _mm_or_si128(
-                    _mm_or_si128(_mm_and_si128(v, lane0),
-                                 _mm_and_si128(_mm_slli_si128(v, 1), lane1)),
-                    _mm_or_si128(_mm_and_si128(_mm_slli_si128(v, 2), lane2),
-                                 _mm_and_si128(_mm_slli_si128(v, 3), lane3)));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), four);
-            }
-#endif
-            // Each pixel read as four bytes, the fourth the next pixel's (or a spare byte).
-            for (; i < b; ++i, from += 3) {
-                uint32_t v;
-                std::memcpy(&v, from, sizeof v);
-                dst[i] = v & 0xFFFFFF;
-            }
+            WidenPixels(src + (a - r->x) * 3, dst + a, b - a);
         }
     }
 }
@@ -881,6 +906,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     const uint32_t generation = cover ? cover->coverGeneration : 0;
     for (auto d = detailed_.begin(); !passing && d != detailed_.end(); ++d)
         if (d->source.get() == &p && d->coverGeneration == generation) {
+            d->used = clock_();
             std::rotate(d, d + 1, detailed_.end());
             return detailed_.back().picture.get();
         }
@@ -888,6 +914,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     Detailed made;
     if (!passing) made.source = p.weak_from_this().lock();
     made.coverGeneration = generation;
+    made.used = clock_();
     made.again = std::find(letGo_.begin(), letGo_.end(), &p) != letGo_.end();
     const int k = detail_;
     try {

@@ -274,6 +274,12 @@ class Compositor {
     // elsewhere. A copy made again after that is needed after all (the clock's second comes
     // with the same flame step every time) and is not let go this way again.
     void LetGoOfCopies(const std::vector<const Picture*>& pictures);
+    // Copies at the detail that nothing has drawn or read for `idleMs` are let go, but for
+    // those of a surface to be drawn soon; they are made again, from their files, when next
+    // drawn. While the flames come from kept pixels nothing composes them or the pictures
+    // around them (at 4K some 13 MB), and most will not be drawn before the next rotation.
+    // Gives whether one was let go.
+    bool LetGoOfIdleCopies(uint32_t idleMs);
     // What no longer shows is let go: every picture from a file that is not among `drawn` and
     // is no frame of a surface that shows one of them gives up its pixels and its copy at the
     // detail, and reads them again when it is next shown. A surround style that rotated away
@@ -353,6 +359,7 @@ class Compositor {
         std::shared_ptr<const DetailPicture> picture;
         uint32_t coverGeneration = 0;  // the cover it was made under; 0: whole
         bool again = false;            // made again after LetGoOfCopies let one go
+        uint32_t used = 0;             // the clock's time it was last drawn or read
     };
     std::vector<const Picture*> letGo_;  // whose copies LetGoOfCopies let go
     struct Soon {
@@ -368,6 +375,10 @@ class Compositor {
     size_t detailBudget_;
     size_t detailBytes_ = 0;
 };
+
+// `count` pixels of three bytes (blue, green, red, as a DetailPicture holds them) to
+// 0x00RRGGBB. Reads four bytes beyond the last pixel, which must be there.
+void WidenPixels(const uint8_t* from, uint32_t* to, int count);
 
 // The colour that a key value names: -1 is magenta (255, 0, 255); other non-negative values are
 // a colour with red in the lowest byte; other negative values mean no colour key at all.

@@ -9,6 +9,9 @@ namespace hg {
 
 namespace {
 
+// Beyond a change's kept pixels: WidenPixels reads four bytes past the last one.
+constexpr size_t kSpareBytes = 4;
+
 constexpr int kW = Compositor::kWidth, kH = Compositor::kHeight;
 constexpr Area kScreen{0, 0, kW, kH};
 
@@ -204,32 +207,39 @@ void DDrawControl::DrawTextAt(const std::string& text, int32_t x, int32_t y, Col
 void DDrawControl::FlipDisplay() {
     if (!open_) return;
     ++frames_;
-    const std::vector<const Picture*> previous = lastDrawn_;
-    ShowFrame();
-    const std::vector<const Picture*>& drawn = LetGoOfUndrawn(frame_.Drawn());
     // While the steps come from kept pixels nothing composes the flames: none is made ahead,
-    // and a frame shown between two kept steps gives its copy at the detail back (at 1080p
-    // the ten take about 12 MB). Let go as the ring is being kept, they are never all
-    // held beside all the kept steps.
-    if (keptNow_ && keptBefore_) {
+    // and the frame that a kept step showed gives its copy at the detail back before the next
+    // step is shown (at 4K each is some 4.5 MB): that step, composed, needs only its own frame.
+    // Let go as the ring is being kept, they are never all held beside all the kept steps.
+    if (keptBefore_) {
         std::vector<const Picture*> gone;
-        for (const Picture* p : previous)
-            if (std::find(drawn.begin(), drawn.end(), p) == drawn.end()) gone.push_back(p);
+        for (const Picture* p : lastDrawn_)
+            if (std::none_of(frame_.Recording().begin(), frame_.Recording().end(),
+                             [p](const DrawOp& op) { return op.picture.get() == p; }))
+                gone.push_back(p);
         compositor_.LetGoOfCopies(gone);
     }
+    ShowFrame();
+    LetGoOfUndrawn(frame_.Drawn());
     keptBefore_ = keptNow_;
     // Kept pixels of changes that no longer come (a surround style rotated away) go, so a
     // rotation does not hold two styles' steps.
     for (KnownChange& k : known_)
-        if (!k.kept.empty() && frames_ - k.used > kStaleFrames) Unkeep(k);
-    if ((!fromKept_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake())
+        if (k.kept && frames_ - k.used > kStaleFrames) Unkeep(k);
+    // While steps are kept, most pictures are drawn by nothing until the next rotation (the
+    // stockings, the surround once its steps are all kept): copies idle for a while give way
+    // to the kept steps, and are made again from their files when next drawn.
+    if (keptNow_) compositor_.LetGoOfIdleCopies(kIdleCopyMs);
+    // A step kept, or shown from kept pixels, is followed by one that is kept too: the ring
+    // of steps comes round. Its flame frame made ahead would only be let go again.
+    if ((!keptNow_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake())
         PrepareWhenIdle();
 }
 
 void DDrawControl::PrepareAhead() {
     // Not from inside a frame (a modal loop in it): the compositor is in use.
     if (!open_ || inFrame_) return;
-    if (!fromKept_ && compositor_.PrepareNextFrame()) return;
+    if (!keptNow_ && compositor_.PrepareNextFrame()) return;
     // One picture a frame: a surround style's top takes tens of milliseconds.
     compositor_.PrepareSoon();
 }
@@ -249,7 +259,7 @@ const std::vector<const Picture*>& DDrawControl::LetGoOfUndrawn(const std::vecto
         // come until they are drawn again, and would be held beside the new style's.
         if (compositor_.LetGoOfAllBut(drawn))
             for (KnownChange& k : known_)
-                if (!k.kept.empty() && k.used != frames_) Unkeep(k);
+                if (k.kept && k.used != frames_) Unkeep(k);
         lastDrawn_ = std::move(drawn);
     }
     return lastDrawn_;
@@ -298,7 +308,7 @@ void DDrawControl::ShowFrame() {
                          [&](const DrawOp& now) { return now.surface == op.surface; }))
             gone.push_back(op.surface);
     for (KnownChange& k : known_)
-        if (!k.kept.empty() &&
+        if (k.kept &&
             std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(), [&](const DrawOp& op) {
                 return std::find(gone.begin(), gone.end(), op.surface) != gone.end();
             }))
@@ -317,10 +327,10 @@ void DDrawControl::ShowFrame() {
         change.before = Reaching(frame_.Before(), change.dirty);
         change.after = Reaching(frame_.Drawn(), change.dirty);
         if (KnownChange* known = FindKnownChange(change)) {
-            if (!known->kept.empty() &&
+            if (known->kept &&
                 !SameDrawings(known->keptDrawn, Touching(frame_.Drawn(), known->keptFrom, 0)))
                 Unkeep(*known);
-            if (known->kept.empty() || !image_.pixels) {
+            if (!known->kept || !image_.pixels) {
                 ShowKnown(*known);
                 return;
             }
@@ -351,7 +361,7 @@ void DDrawControl::ShowNew(KnownChange& change, bool remember) {
     if (!remember) return;
     RecordHashes(change);
     if (known_.size() >= kMaxKnownChanges) {
-        keptBytes_ -= known_.front().KeptBytes();
+        Unkeep(known_.front());
         known_.erase(known_.begin());
     }
     // Its pixels are kept when it comes again: a change seen once may never come back (the
@@ -370,8 +380,10 @@ void DDrawControl::ShowKnown(KnownChange& change) {
         Remember(change.changed);
         RecordHashes(change);
     }
-    Keep(change, ScaleAndShow(change.changed));
-    keptNow_ = !change.kept.empty();
+    const bool keep = MayKeep(change);
+    ScaleAndShow(change.changed, keep ? &change : nullptr);
+    if (keep) Keep(change);
+    keptNow_ = change.kept;
 }
 
 // A text that changed with a step seen before (the clock's second comes with a flame step):
@@ -420,7 +432,7 @@ bool DDrawControl::ShowTextsBesideStep() {
     for (const Area& t : texts) inked.push_back({t.left - 1, t.top - 1, t.right + 1, t.bottom + 1});
     auto meets = [&](const std::vector<Area>& areas) { return meet(inked, areas); };
     if (known && meets(known->changed)) return false;
-    const bool kept = known && !known->kept.empty() &&
+    const bool kept = known && known->kept &&
                       SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0));
     if (kept && meets(known->keptFrom)) return false;
     if (!known) {
@@ -434,7 +446,7 @@ bool DDrawControl::ShowTextsBesideStep() {
         Unkeep(*known);
         ShowKnown(*known);
         if (meets(known->keptFrom)) Unkeep(*known);
-        keptNow_ = !known->kept.empty();
+        keptNow_ = known->kept;
     }
     Sync(before, &texts);
     for (const Area& a : texts) Compose(a, drawn);
@@ -449,17 +461,17 @@ void DDrawControl::ShowKept(const KnownChange& change) {
     keptNow_ = fromKept_ = true;
     unsynced_.insert(unsynced_.end(), change.changed.begin(), change.changed.end());
     unsynced_ = MergeAreas(std::move(unsynced_));
-    for (const auto& [at, pixels] : change.kept) {
-        ShowPixels(at, pixels.data());
-        stale_.push_back(at);
+    const uint8_t* from = change.keptRgb.data();
+    for (const KnownChange::Run& r : change.keptRuns) {
+        WidenPixels(from, image_.pixels + static_cast<size_t>(r.y) * image_.stride + r.x,
+                    r.length);
+        from += static_cast<size_t>(r.length) * 3;
     }
-    stale_ = MergeAreas(std::move(stale_));
+    if (!change.keptShown.empty()) Show(change.keptShown);
 }
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
-    size_t bytes = 0;
-    for (const auto& [at, pixels] : kept) bytes += pixels.size() * sizeof(uint32_t);
-    return bytes;
+    return keptRgb.capacity() + keptRuns.capacity() * sizeof(Run);
 }
 
 // Found, a change becomes the most recently used.
@@ -474,37 +486,58 @@ DDrawControl::KnownChange* DDrawControl::FindKnownChange(const KnownChange& chan
     return nullptr;
 }
 
-// Copies what a change just put on the screen from the window's picture, while the budget
-// has room. Nothing kept is dropped to make room: on a large screen, where the flames' ring of
-// changes does not fit, dropping would copy pixels every frame only to drop them again.
-void DDrawControl::Keep(KnownChange& change, const std::vector<Area>& shown) {
-    if (!ShowsPixels() || shown.empty()) return;
-    size_t bytes = 0;
-    for (const Area& a : shown) bytes += static_cast<size_t>(a.Size()) * sizeof(uint32_t);
-    // Only where the flames' whole ring of ten changes fits: on a larger screen keeping some of
-    // them would hold tens of megabytes (a surround style that hides more of the flames makes
-    // their changes smaller) to spare the scaling of a few frames in ten.
-    if (bytes > kKeptPixelBudget / 10 || keptBytes_ + bytes > kKeptPixelBudget) return;
-    for (const Area& a : shown) {
-        std::vector<uint32_t> pixels(static_cast<size_t>(a.Size()));
-        for (int y = a.top; y < a.bottom; ++y) {
-            const uint32_t* from = image_.pixels + static_cast<size_t>(y) * image_.stride + a.left;
-            std::copy_n(from, a.Width(),
-                        pixels.data() + static_cast<size_t>(y - a.top) * a.Width());
+// Whether a change may be kept as it is shown now: the budget has room for what keeping it
+// took when it did not fit before. Nothing kept is dropped to make room: on a screen where the
+// flames' ring of changes does not fit, dropping would keep pixels every frame only to drop
+// them again.
+bool DDrawControl::MayKeep(const KnownChange& change) const {
+    if (!KeepsSteps() || !image_.pixels || change.kept) return false;
+    return keptBytes_ + change.triedBytes <= kKeptPixelBudget &&
+           change.triedBytes <= kKeptPixelBudget / 10;
+}
+
+// The runs that scaling the change found (ScaleAndShow with it), with their pixels as the
+// window now shows them, while the budget has room. Only where the flames' whole ring of ten
+// changes fits: keeping some of them would hold tens of megabytes (a surround style that hides
+// more of the flames makes their changes smaller) to spare the scaling of a few frames in ten.
+void DDrawControl::Keep(KnownChange& change) {
+    size_t pixels = 0;
+    for (const KnownChange::Run& r : change.keptRuns) pixels += static_cast<size_t>(r.length);
+    const size_t bytes =
+        pixels * 3 + kSpareBytes + change.keptRuns.size() * sizeof(KnownChange::Run);
+    if (bytes > kKeptPixelBudget / 10 || keptBytes_ + bytes > kKeptPixelBudget) {
+        change.triedBytes = bytes;
+        Unkeep(change);
+        return;
+    }
+    change.keptRuns.shrink_to_fit();
+    change.keptRgb.assign(pixels * 3 + kSpareBytes, 0);
+    uint8_t* to = change.keptRgb.data();
+    for (const KnownChange::Run& r : change.keptRuns) {
+        const uint32_t* from = image_.pixels + static_cast<size_t>(r.y) * image_.stride + r.x;
+        for (int i = 0; i < r.length; ++i, to += 3) {
+            to[0] = static_cast<uint8_t>(from[i]);
+            to[1] = static_cast<uint8_t>(from[i] >> 8);
+            to[2] = static_cast<uint8_t>(from[i] >> 16);
         }
-        change.kept.emplace_back(a, std::move(pixels));
-        const Area& h = stage_.hearth;
+    }
+    change.kept = true;
+    // Only the runs are shown again: what the rest of the window shows does not depend on them.
+    const Area& h = stage_.hearth;
+    for (const Area& a : change.keptShown)
         change.keptFrom.push_back(ToLogical(
             scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}),
             Detail()));
-    }
     change.keptDrawn = Touching(frame_.Drawn(), change.keptFrom, 0);
-    keptBytes_ += bytes;
+    keptBytes_ += change.KeptBytes();
 }
 
 void DDrawControl::Unkeep(KnownChange& change) {
-    keptBytes_ -= change.KeptBytes();
-    change.kept.clear();
+    if (change.kept) keptBytes_ -= change.KeptBytes();
+    change.kept = false;
+    change.keptRuns = {};
+    change.keptRgb = {};
+    change.keptShown.clear();
     change.keptFrom.clear();
     change.keptDrawn.clear();
 }
@@ -517,7 +550,6 @@ void DDrawControl::ForgetKnownChanges() {
 void DDrawControl::ForgetKeptPixels() {
     for (KnownChange& k : known_) Unkeep(k);
     keptBytes_ = 0;
-    stale_.clear();
 }
 
 // The back buffer and what was shown brought up to the screen, where frames were shown from
@@ -558,14 +590,6 @@ void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>*
     Remember(areas);
 }
 
-void DDrawControl::Refresh() {
-    Sync(frame_.Drawn());
-    if (stale_.empty() || !image_.pixels || stage_.hearth.Empty()) return;
-    const Area& h = stage_.hearth;
-    for (const Area& a : stale_)
-        ScaleIntoWindow({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top});
-    stale_.clear();
-}
 
 // Scales the back buffer into the window's picture over `area`, in pixels of the scaled hearth.
 void DDrawControl::ScaleIntoWindow(const Area& area) {
@@ -573,6 +597,45 @@ void DDrawControl::ScaleIntoWindow(const Area& area) {
     scaler_.Scale(compositor_.BackBuffer(),
                   image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
                   image_.stride, area);
+}
+
+// Scales a band of rows at a time, each compared with what the window showed there before:
+// the pixels that differ, with gaps of a few alike between them (a run's place takes as much
+// as four pixels), become the change's runs. A copy of the whole area before would hold 12 MB
+// for a moment at 4K.
+void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
+    constexpr int kBand = 32;
+    constexpr int kGap = 4;
+    const Area& h = stage_.hearth;
+    const Area at = Area{area.left + h.left, area.top + h.top, area.right + h.left,
+                         area.bottom + h.top}
+                        .Intersect(h);
+    if (at.Empty()) return;
+    const int w = at.Width();
+    std::vector<uint32_t> before(static_cast<size_t>(w) * kBand);
+    Area bound;
+    for (int top = at.top; top < at.bottom; top += kBand) {
+        const int bottom = std::min(at.bottom, top + kBand);
+        for (int y = top; y < bottom; ++y)
+            std::copy_n(image_.pixels + static_cast<size_t>(y) * image_.stride + at.left, w,
+                        before.data() + static_cast<size_t>(y - top) * w);
+        ScaleIntoWindow({at.left - h.left, top - h.top, at.right - h.left, bottom - h.top});
+        for (int y = top; y < bottom; ++y) {
+            const uint32_t* now = image_.pixels + static_cast<size_t>(y) * image_.stride + at.left;
+            const uint32_t* was = before.data() + static_cast<size_t>(y - top) * w;
+            for (int x = 0;;) {
+                while (x < w && now[x] == was[x]) ++x;
+                if (x == w) break;
+                const int first = x;
+                int end = ++x;  // past the last pixel that differs
+                for (; x < w && x - end < kGap; ++x)
+                    if (now[x] != was[x]) end = x + 1;
+                keep.keptRuns.push_back({at.left + first, y, end - first});
+                bound = bound.Union({at.left + first, y, at.left + end, y + 1});
+            }
+        }
+    }
+    if (!bound.Empty()) keep.keptShown.push_back(bound);
 }
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers
@@ -701,7 +764,8 @@ bool DDrawControl::RestoreHashes(const KnownChange& change) {
 
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas
 // are joined before scaling, so every pixel shown is one just scaled.
-std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
+std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical,
+                                             KnownChange* keep) {
     if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
     const Area& h = stage_.hearth;
     std::vector<Area> affected;
@@ -710,7 +774,10 @@ std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical) {
             affected.push_back(d);
     std::vector<Area> shown;
     for (const Area& d : MergeAreas(std::move(affected))) {
-        ScaleIntoWindow(d);
+        if (keep)
+            ScaleAndFindRuns(d, *keep);
+        else
+            ScaleIntoWindow(d);
         shown.push_back({d.left + h.left, d.top + h.top, d.right + h.left, d.bottom + h.top});
     }
     if (!shown.empty()) Show(shown);

@@ -47,10 +47,11 @@ namespace hg {
 
 class DDrawControl : public TegoDDrw {
   public:
-    // The screen's pixels of changes seen before are kept up to this many bytes in all, four
-    // bytes a pixel: as many pixels as 40 MB held at three. Ten flame changes at 1920 x 1080
-    // take 28 MB; at 2400 x 1800 one takes 7, at 3840 x 2160 12 (neither kept: see Keep).
-    static constexpr size_t kKeptPixelBudget = size_t{52} << 20;
+    // The window pixels that changes seen before changed are kept up to this many bytes in
+    // all, three bytes a pixel and only those that changed: the flames' ten changes take about
+    // 13 MB at 1920 x 1080 and 53 MB at 3840 x 2160, where the flames' copies at the detail
+    // (some 40 MB) are let go meanwhile. One change takes a tenth at most (see Keep).
+    static constexpr size_t kKeptPixelBudget = size_t{72} << 20;
     // Frames are asked for at least this often, so the clock's second shows promptly.
     static constexpr int kSlowestFrameMs = 100;
     // Changed pixels are found in squares of this side before they are scaled and shown.
@@ -129,14 +130,9 @@ class DDrawControl : public TegoDDrw {
     void ForgetPointer() { pointer_.reset(); }
     void ButtonDown(int button, int shift, int windowX, int windowY);
     void KeyDown(int16_t keyCode, int16_t shift);
-    // Whether ShowPixels puts pixels on the screen. Kept pixels are shown without passing
-    // through the window's picture, whose hearth then lags behind until Refresh.
-    virtual bool ShowsPixels() const { return false; }
-    // Puts `pixels` on the screen at the window area `at`: 0x00RRGGBB, rows `at.Width()` apart,
-    // the window picture's own format, so that a back end copies them without converting.
-    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
-    // Brings the window's picture up to date with the screen; before painting from it.
-    void Refresh();
+    // Whether changes seen before are shown from the window pixels they changed, kept, rather
+    // than composed and scaled again.
+    virtual bool KeepsSteps() const { return true; }
     // Once a frame is shown, the flames' next frame is made at the detail ahead of its time
     // (PrepareAhead), or else a picture of a surface to be drawn soon (DrawSoon). A back end whose screen takes what was drawn only when its thread goes
     // idle (Wine copies a window's drawing to X then) runs it later, from an idle moment, so
@@ -155,13 +151,24 @@ class DDrawControl : public TegoDDrw {
     // again and again, and the squares that change between two of them, once found, are known.
     // Composed pixels follow from the drawings alone once a clear of the whole screen lies under
     // them, so drawings that reach the same areas the same way give the same squares.
-    // When the back end shows pixels of ours, the screen's pixels of the change are kept too,
-    // and showing it again costs no scaling.
+    // The window pixels that it changed are kept too, and showing it again costs no composing
+    // and no scaling.
     struct KnownChange {
         std::vector<Area> dirty;
         std::vector<DrawOp> before, after;  // the drawings that reach `dirty` or its edge
         std::vector<Area> changed;
-        std::vector<std::pair<Area, std::vector<uint32_t>>> kept;  // window areas and pixels
+        // Only the window pixels that differ from what the change found there, as runs along
+        // rows, three bytes a pixel: at 4K a flame step changes 1.8 M of the 2.9 M pixels in
+        // the rectangles it is shown in. What the rest show is what the change finds again,
+        // as the same drawings lie under them.
+        struct Run {
+            int32_t x, y, length;
+        };
+        bool kept = false;
+        std::vector<Run> keptRuns;
+        std::vector<uint8_t> keptRgb;  // and spare bytes (see WidenPixels)
+        std::vector<Area> keptShown;   // the window areas holding the runs, to be shown
+        size_t triedBytes = 0;         // what keeping it took, when that did not fit
         // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
         // are shown again only while the drawings over all that they were scaled from are the
         // same: a clock's text in a bridged gap may have changed since.
@@ -181,6 +188,9 @@ class DDrawControl : public TegoDDrw {
     // runs (ten steps; at the slowest pace 25 frames): a surround style rotated away. Its kept
     // pixels give way to a change that comes now.
     static constexpr uint64_t kStaleFrames = 60;
+    // Copies at the detail not drawn for this long are let go while the flames come from kept
+    // pixels; the clock's second draws the ones under it every second.
+    static constexpr uint32_t kIdleCopyMs = 2000;
 
     void ShowFrame();
     bool ShowTextsBesideStep();
@@ -202,9 +212,12 @@ class DDrawControl : public TegoDDrw {
     void RecordHashes(KnownChange& change);
     bool RestoreHashes(const KnownChange& change);
     KnownChange* FindKnownChange(const KnownChange& change);
-    std::vector<Area> ScaleAndShow(const std::vector<Area>& logical);
+    // With `keep`, the window pixels that the scaling changes are kept in it as runs.
+    std::vector<Area> ScaleAndShow(const std::vector<Area>& logical, KnownChange* keep = nullptr);
     void ScaleIntoWindow(const Area& area);
-    void Keep(KnownChange& change, const std::vector<Area>& shown);
+    void ScaleAndFindRuns(const Area& area, KnownChange& keep);
+    bool MayKeep(const KnownChange& change) const;
+    void Keep(KnownChange& change);
     void Unkeep(KnownChange& change);
     void ForgetKeptPixels();
     void ForgetKnownChanges();
@@ -225,7 +238,6 @@ class DDrawControl : public TegoDDrw {
     bool keptNow_ = false, fromKept_ = false, keptBefore_ = false;
     size_t keptBytes_ = 0;
     uint64_t frames_ = 0;  // frames flipped
-    std::vector<Area> stale_;  // window areas the window's picture shows older than the screen
     bool open_ = false;
     bool inFrame_ = false;
     std::optional<std::pair<int, int>> pointer_;

@@ -333,43 +333,6 @@ void X11DDraw::FreeImage() {
 
 void X11DDraw::Show(const std::vector<Area>& areas) { PutAreas(areas); }
 
-// Kept pixels are ours as they are only where the window's picture needs no converting.
-bool X11DDraw::ShowsPixels() const { return image_ && gc_ && image_->staging.empty(); }
-
-void X11DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
-    if (!ShowsPixels() || at.Empty()) return;
-    if (at.Intersect({0, 0, image_->width, image_->height}) != at) return;
-    XImage* xi = image_->image;
-    if (image_->shared) {
-        // Copied into the shared image and put from there: on Xvfb at 1920 x 1080 this cost
-        // the hack and the server together about a tenth less than an XPutImage of the kept
-        // rows, which go through the socket twice. The kept pixels are the scaled frame itself,
-        // so the window's picture is only brought forward by it.
-        const int stride = xi->bytes_per_line / 4;
-        auto* to = reinterpret_cast<uint32_t*>(xi->data) + static_cast<size_t>(at.top) * stride;
-        for (int y = 0; y < at.Height(); ++y)
-            std::memcpy(to + static_cast<size_t>(y) * stride + at.left,
-                        pixels + static_cast<size_t>(y) * at.Width(),
-                        static_cast<size_t>(at.Width()) * sizeof(uint32_t));
-        XShmPutImage(display_, target_, gc_, xi, at.left, at.top, at.left, at.top,
-                     static_cast<unsigned>(at.Width()), static_cast<unsigned>(at.Height()), False);
-        XSync(display_, False);  // as in PutAreas: the next write must find the server done
-        return;
-    }
-    // A server elsewhere: an image of the window's own format over the kept rows, which Xlib
-    // has sent by the time XPutImage returns.
-    XImage kept = *xi;
-    kept.width = at.Width();
-    kept.height = at.Height();
-    kept.bytes_per_line = at.Width() * static_cast<int>(sizeof(uint32_t));
-    kept.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels));
-    kept.obdata = nullptr;
-    if (!XInitImage(&kept)) return;
-    XPutImage(display_, target_, gc_, &kept, 0, 0, at.left, at.top,
-              static_cast<unsigned>(at.Width()), static_cast<unsigned>(at.Height()));
-    XFlush(display_);
-}
-
 void X11DDraw::PutAreas(const std::vector<Area>& areas) {
     if (!image_ || !gc_) return;
     XImage* xi = image_->image;
@@ -426,9 +389,6 @@ bool X11DDraw::OnEvent(const XEvent& e) {
     if (!IsOpen() || e.xany.window != target_) return false;
     switch (e.type) {
         case Expose:
-            // Steps shown from kept pixels passed by the window's picture: bring it up to date
-            // before it repaints the window.
-            Refresh();
             if (image_)
                 PutAreas({{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width,
                            e.xexpose.y + e.xexpose.height}});

@@ -47,8 +47,6 @@ class X11DDraw : public DDrawControl {
     void ClosePresentation() override;
     uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
-    bool ShowsPixels() const override;
-    void ShowPixels(const Area& at, const uint32_t* pixels) override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                    Colour colour, const Area& clip) override;

@@ -184,24 +184,6 @@ void Win32DDraw::Show(const std::vector<Area>& areas) {
     }
 }
 
-void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = at.Width();
-    info.bmiHeader.biHeight = -at.Height();  // top-down
-    info.bmiHeader.biPlanes = 1;
-    // The window picture's own format: Wine copies such rows as they are, where three bytes a
-    // pixel are widened one pixel at a time.
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    if (HDC dc = GetDC(window_)) {
-        SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),
-                          static_cast<DWORD>(at.Height()), 0, 0, 0, static_cast<UINT>(at.Height()),
-                          pixels, &info, DIB_RGB_COLORS);
-        ReleaseDC(window_, dc);
-    }
-}
-
 // Wine copies what a window drew to the X server only once its thread waits for a message, so
 // making the next flame frame right after a frame (some 70 ms at 4K) would hold that frame back
 // as long. A timer's message comes only after such a wait. Windows itself composes the window
@@ -329,7 +311,6 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_PAINT: {
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(window_, &ps)) {
-                Refresh();
                 const RECT& r = ps.rcPaint;
                 if (screen_.dc)
                     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, screen_.dc,

@@ -32,8 +32,6 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     void ClosePresentation() override;
     uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
-    bool ShowsPixels() const override { return true; }
-    void ShowPixels(const Area& at, const uint32_t* pixels) override;
     void PrepareWhenIdle() override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
