@@ -743,6 +743,42 @@ TEST(DDrawControl, ATextBesideTheHiddenPartOfAStepLeavesTheStepKnown) {
     }
 }
 
+// While the steps come from kept pixels, a picture that nothing draws (a stocking beside the
+// flames) gives its copy at the detail back after a while; a text later drawn over it makes
+// it again, and the screen shows what a presenter that never keeps a step shows.
+TEST(DDrawControl, CopiesIdleWhileStepsAreKeptGoAndAreMadeAgainWhenDrawn) {
+    std::vector<uint32_t> screens[2];
+    for (bool keeps : {false, true}) {
+        SCOPED_TRACE(keeps ? "keeping steps" : "composing every step");
+        uint32_t now = 0;
+        Presenter p(&now);
+        const int32_t flame = OpenWithFourStepFlame(p), still = p.NewSurface();
+        p.keepsSteps = keeps;
+        p.Pixels().SetFramePicture(still, 1, Block(120, 90, Rgb(30, 160, 60)));
+        p.SetSurfaceX(still, 500), p.SetSurfaceY(still, 400);
+        p.Window(1600, 1200);
+        auto frame = [&](const std::string& text) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.DrawSurface(still);
+            p.SetTextFont("Arial", 10, 30, false, false, false);
+            p.DrawTextAt(text, 520, 420, Rgb(0, 0, 255));
+            p.FlipDisplay();
+        };
+        for (int i = 0; i < 12; ++i) frame("Dec");
+        const size_t early = p.Pixels().DetailBytes();
+        for (int i = 0; i < 30; ++i) frame("Dec");
+        if (keeps) {
+            EXPECT_LT(p.Pixels().DetailBytes(), early) << "the still picture's copy stayed";
+        }
+        frame("Monday");
+        EXPECT_EQ(p.display, p.screen);
+        screens[keeps] = p.display;
+    }
+    EXPECT_EQ(screens[0], screens[1]);
+}
+
 // After a rotation, the steps of the style rotated away no longer come: their kept pixels go
 // before the new style is composed, and so do the frames' copies made again to compose the new
 // style's steps, once those are kept. The two styles' steps are never held together.
