@@ -508,8 +508,7 @@ void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
                 if (row < 0 || row >= static_cast<int64_t>(now.size())) continue;
                 for (const Picture::Run* r = drawn.RunsBegin(y); r != drawn.RunsEnd(y); ++r) {
                     const int64_t a = std::max<int64_t>(0, ox + r->x);
-                    const int64_t e =
-                        std::min<int64_t>(int64_t{width} * k, ox + r->x + r->length);
+                    const int64_t e = std::min<int64_t>(int64_t{width} * k, ox + r->x + r->length);
                     if (a < e)
                         now[static_cast<size_t>(row)].emplace_back(static_cast<int32_t>(a),
                                                                    static_cast<int32_t>(e));
@@ -716,11 +715,10 @@ void WidenPixels(const uint8_t* from, uint32_t* to, int count) {
     const __m128i lane3 = _mm_setr_epi32(0, 0, 0, 0xFFFFFF);
     for (; i + 4 <= count; i += 4, from += 12) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const __m128i four =
-            _mm_or_si128(_mm_or_si128(_mm_and_si128(v, lane0),
-                                      _mm_and_si128(_mm_slli_si128(v, 1), lane1)),
-                         _mm_or_si128(_mm_and_si128(_mm_slli_si128(v, 2), lane2),
-                                      _mm_and_si128(_mm_slli_si128(v, 3), lane3)));
+        const __m128i four = _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(v, lane0), _mm_and_si128(_mm_slli_si128(v, 1), lane1)),
+            _mm_or_si128(_mm_and_si128(_mm_slli_si128(v, 2), lane2),
+                         _mm_and_si128(_mm_slli_si128(v, 3), lane3)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), four);
     }
 #endif
@@ -1056,13 +1054,16 @@ bool Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
     };
     std::vector<const Picture*> keep = drawn;
     for (const Surface& s : surfaces_)
-        if (std::any_of(s.frames.begin(), s.frames.end(), [&](const auto& f) { return shown(f.get()); }))
+        if (std::any_of(s.frames.begin(), s.frames.end(),
+                        [&](const auto& f) { return shown(f.get()); }))
             for (const auto& f : s.frames) keep.push_back(f.get());
     ForgetStaleSoon();
     for (const Soon& wish : soon_)
         for (const auto& f : surfaces_[static_cast<size_t>(wish.surface) - 1].frames)
             keep.push_back(f.get());
-    auto kept = [&](const Picture* p) { return std::find(keep.begin(), keep.end(), p) != keep.end(); };
+    auto kept = [&](const Picture* p) {
+        return std::find(keep.begin(), keep.end(), p) != keep.end();
+    };
     bool released = false;
     for (auto d = detailed_.begin(); d != detailed_.end();) {
         if (kept(d->source.get())) {

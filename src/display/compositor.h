@@ -101,8 +101,8 @@ class DetailPicture {
   public:
     // From four bytes a pixel (r, g, b, a); alpha below one half is a hole. Beyond maxWidth x
     // maxHeight it is cropped.
-    static std::shared_ptr<const DetailPicture> FromRgba(const uint8_t* rgba, int width,
-                                                         int height, int maxWidth, int maxHeight);
+    static std::shared_ptr<const DetailPicture> FromRgba(const uint8_t* rgba, int width, int height,
+                                                         int maxWidth, int maxHeight);
     // The same, a row at a time: a picture is made from what a decoder or an enlargement gives
     // row by row, and no copy of four bytes a pixel is ever held whole.
     class Builder {

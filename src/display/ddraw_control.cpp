@@ -92,7 +92,7 @@ bool DDrawControl::OpenDisplay(int width, int height, int bitsPerPixel, const st
     ForgetKnownChanges();
     pointer_.reset();
     open_ = true;
-    if (image_.pixels) Restage(image_, primary_);
+    if (image_.pixels) Restage(image_, primary_, windowWidth_, windowHeight_);
     if (!haveBuffer_ && !UseDetail(1)) {
         CloseDisplay();
         return false;
@@ -232,8 +232,7 @@ void DDrawControl::FlipDisplay() {
     if (keptNow_) compositor_.LetGoOfIdleCopies(kIdleCopyMs);
     // A step kept, or shown from kept pixels, is followed by one that is kept too: the ring
     // of steps comes round. Its flame frame made ahead would only be let go again.
-    if ((!keptNow_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake())
-        PrepareWhenIdle();
+    if ((!keptNow_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake()) PrepareWhenIdle();
 }
 
 void DDrawControl::PrepareAhead() {
@@ -308,8 +307,7 @@ void DDrawControl::ShowFrame() {
                          [&](const DrawOp& now) { return now.surface == op.surface; }))
             gone.push_back(op.surface);
     for (KnownChange& k : known_)
-        if (k.kept &&
-            std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(), [&](const DrawOp& op) {
+        if (k.kept && std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(), [&](const DrawOp& op) {
                 return std::find(gone.begin(), gone.end(), op.surface) != gone.end();
             }))
             Unkeep(k);
@@ -432,8 +430,8 @@ bool DDrawControl::ShowTextsBesideStep() {
     for (const Area& t : texts) inked.push_back({t.left - 1, t.top - 1, t.right + 1, t.bottom + 1});
     auto meets = [&](const std::vector<Area>& areas) { return meet(inked, areas); };
     if (known && meets(known->changed)) return false;
-    const bool kept = known && known->kept &&
-                      SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0));
+    const bool kept =
+        known && known->kept && SameDrawings(known->keptDrawn, Touching(step, known->keptFrom, 0));
     if (kept && meets(known->keptFrom)) return false;
     if (!known) {
         // The clock's second falls on the same flame step every round, so that step may never
@@ -463,8 +461,7 @@ void DDrawControl::ShowKept(const KnownChange& change) {
     unsynced_ = MergeAreas(std::move(unsynced_));
     const uint8_t* from = change.keptRgb.data();
     for (const KnownChange::Run& r : change.keptRuns) {
-        WidenPixels(from, image_.pixels + static_cast<size_t>(r.y) * image_.stride + r.x,
-                    r.length);
+        WidenPixels(from, WindowPixel(r.x, r.y), r.length);
         from += static_cast<size_t>(r.length) * 3;
     }
     if (!change.keptShown.empty()) Show(change.keptShown);
@@ -514,7 +511,7 @@ void DDrawControl::Keep(KnownChange& change) {
     change.keptRgb.assign(pixels * 3 + kSpareBytes, 0);
     uint8_t* to = change.keptRgb.data();
     for (const KnownChange::Run& r : change.keptRuns) {
-        const uint32_t* from = image_.pixels + static_cast<size_t>(r.y) * image_.stride + r.x;
+        const uint32_t* from = WindowPixel(r.x, r.y);
         for (int i = 0; i < r.length; ++i, to += 3) {
             to[0] = static_cast<uint8_t>(from[i]);
             to[1] = static_cast<uint8_t>(from[i] >> 8);
@@ -590,13 +587,10 @@ void DDrawControl::Sync(const std::vector<DrawOp>& ops, const std::vector<Area>*
     Remember(areas);
 }
 
-
 // Scales the back buffer into the window's picture over `area`, in pixels of the scaled hearth.
 void DDrawControl::ScaleIntoWindow(const Area& area) {
     const Area& h = stage_.hearth;
-    scaler_.Scale(compositor_.BackBuffer(),
-                  image_.pixels + static_cast<size_t>(h.top) * image_.stride + h.left,
-                  image_.stride, area);
+    scaler_.Scale(compositor_.BackBuffer(), WindowPixel(h.left, h.top), image_.stride, area);
 }
 
 // Scales a band of rows at a time, each compared with what the window showed there before:
@@ -607,9 +601,9 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
     constexpr int kBand = 32;
     constexpr int kGap = 4;
     const Area& h = stage_.hearth;
-    const Area at = Area{area.left + h.left, area.top + h.top, area.right + h.left,
-                         area.bottom + h.top}
-                        .Intersect(h);
+    const Area at =
+        Area{area.left + h.left, area.top + h.top, area.right + h.left, area.bottom + h.top}
+            .Intersect(h);
     if (at.Empty()) return;
     const int w = at.Width();
     std::vector<uint32_t> before(static_cast<size_t>(w) * kBand);
@@ -617,11 +611,11 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
     for (int top = at.top; top < at.bottom; top += kBand) {
         const int bottom = std::min(at.bottom, top + kBand);
         for (int y = top; y < bottom; ++y)
-            std::copy_n(image_.pixels + static_cast<size_t>(y) * image_.stride + at.left, w,
+            std::copy_n(WindowPixel(at.left, y), w,
                         before.data() + static_cast<size_t>(y - top) * w);
         ScaleIntoWindow({at.left - h.left, top - h.top, at.right - h.left, bottom - h.top});
         for (int y = top; y < bottom; ++y) {
-            const uint32_t* now = image_.pixels + static_cast<size_t>(y) * image_.stride + at.left;
+            const uint32_t* now = WindowPixel(at.left, y);
             const uint32_t* was = before.data() + static_cast<size_t>(y - top) * w;
             for (int x = 0;;) {
                 while (x < w && now[x] == was[x]) ++x;
@@ -764,8 +758,7 @@ bool DDrawControl::RestoreHashes(const KnownChange& change) {
 
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas
 // are joined before scaling, so every pixel shown is one just scaled.
-std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical,
-                                             KnownChange* keep) {
+std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical, KnownChange* keep) {
     if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
     const Area& h = stage_.hearth;
     std::vector<Area> affected;
@@ -784,34 +777,68 @@ std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical,
     return shown;
 }
 
-void DDrawControl::Restage(const ScreenImage& image, const Area& primary) {
+void DDrawControl::Restage(const ScreenImage& image, const Area& primary, int windowWidth,
+                           int windowHeight) {
     image_ = image;
     primary_ = primary;
+    windowWidth_ = windowWidth;
+    windowHeight_ = windowHeight;
     // A new layout moves the window under a pointer nobody touched (a monitor gone, another
     // resolution): the next pointer message only finds where the pointer now is.
     ForgetPointer();
     if (!open_ || !image_.pixels) return;
     // Kept pixels belong to the window as it was.
     ForgetKeptPixels();
-    stage_ = Stage::For(image_.width, image_.height, primary_);
+    stage_ = Stage::For(windowWidth, windowHeight, primary_);
     const Area& h = stage_.hearth;
+    // The scaled hearth is written into the picture, which must hold all of it.
+    if (!h.Empty() && image_.Bounds().Intersect(h) != h) {
+        image_ = {};
+        return;
+    }
     Sync(frame_.Drawn());
     const int before = haveBuffer_ ? Detail() : 0;
     if (!UseDetail(DetailFor(h.Height()))) return;
     if (Detail() != before || scaler_.DestWidth() != h.Width() ||
         scaler_.DestHeight() != h.Height())
         scaler_ = Scaler(compositor_.Width(), compositor_.Height(), h.Width(), h.Height());
-    PaintWall(Detail() > 1 && fineWall_ ? fineWall_.get() : wall_.get(), stage_, image_);
+    PaintWall(WallTile(), stage_, image_);
     if (frame_.Drawn().empty()) {
         // Nothing drawn yet: the hearth is the blank back buffer, black however it is scaled.
-        const Area black = h.Intersect({0, 0, image_.width, image_.height});
-        for (int y = black.top; y < black.bottom; ++y)
-            std::fill_n(image_.pixels + static_cast<size_t>(y) * image_.stride + black.left,
-                        black.Width(), 0u);
+        for (int y = h.top; y < h.bottom; ++y) std::fill_n(WindowPixel(h.left, y), h.Width(), 0u);
     } else if (!h.Empty()) {
         ScaleIntoWindow({0, 0, h.Width(), h.Height()});
     }
-    Show({{0, 0, image_.width, image_.height}});
+    Show({image_.Bounds().Intersect({0, 0, windowWidth, windowHeight})});
+    ShowOutsidePicture({0, 0, windowWidth, windowHeight});
+}
+
+void DDrawControl::ShowOutsidePicture(const Area& area) {
+    if (!open_ || !image_.pixels) return;
+    const Area window = area.Intersect({0, 0, windowWidth_, windowHeight_});
+    const Area picture = image_.Bounds();
+    // At most four pieces: above, below, and beside the picture.
+    const Area pieces[] = {
+        {window.left, window.top, window.right, std::min(window.bottom, picture.top)},
+        {window.left, std::max(window.top, picture.bottom), window.right, window.bottom},
+        {window.left, std::max(window.top, picture.top), std::min(window.right, picture.left),
+         std::min(window.bottom, picture.bottom)},
+        {std::max(window.left, picture.right), std::max(window.top, picture.top), window.right,
+         std::min(window.bottom, picture.bottom)},
+    };
+    // A band of rows at a time: a 4K monitor beside the hearth's takes no 33 MB for its wall.
+    constexpr int kBand = 64;
+    std::vector<uint32_t> band;
+    for (const Area& piece : pieces) {
+        if (piece.Empty()) continue;
+        for (int top = piece.top; top < piece.bottom; top += kBand) {
+            const Area at{piece.left, top, piece.right, std::min(piece.bottom, top + kBand)};
+            band.assign(static_cast<size_t>(at.Size()), 0);
+            PaintWall(WallTile(), stage_,
+                      {band.data(), at.Width(), at.Height(), at.Width(), at.left, at.top});
+            ShowPixels(at, band.data());
+        }
+    }
 }
 
 void DDrawControl::RaiseFrameDue() {

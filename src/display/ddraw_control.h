@@ -104,8 +104,13 @@ class DDrawControl : public TegoDDrw {
     // 0x00RRGGBB, rows without padding), where text is painted too; what an earlier call gave
     // may be freed. Null when there is no memory for it.
     virtual uint32_t* DetailBuffer(int detail) = 0;
-    // Puts these areas of the window's picture (given by Restage) on the screen.
+    // Puts these areas of the window's picture (given by Restage) on the screen; they lie in
+    // it, in window pixels.
     virtual void Show(const std::vector<Area>& areas) = 0;
+    // Puts `pixels` (0x00RRGGBB, rows `at.Width()` apart) on the screen at the window area
+    // `at`, which lies outside the window's picture: the wall beside a picture of the hearth
+    // alone. Never asked of a back end whose picture holds the whole window.
+    virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
     // Every logical pixel that PaintText of this text may touch at the current Detail().
     virtual Area TextBounds(const TextFont& font, const std::string& text, int32_t x,
                             int32_t y) = 0;
@@ -116,10 +121,18 @@ class DDrawControl : public TegoDDrw {
                            Colour colour, const Area& clip) = 0;
     int Detail() const { return compositor_.Detail(); }
 
-    // From the back end: the window's picture and where the primary monitor lies in it (in
-    // window pixels), when the display opens and whenever either changes. Everything is
-    // painted into it anew, wall and hearth, and shown.
-    void Restage(const ScreenImage& image, const Area& primary);
+    // From the back end: the window's picture and where the primary monitor lies in the window
+    // (in window pixels), when the display opens and whenever either changes. Everything is
+    // painted anew, wall and hearth, and shown. The picture may hold the whole window, or only
+    // the hearth (StageFor tells where it lies): the wall around it, the same every frame, is
+    // then painted a band at a time and shown through ShowPixels, and takes no memory.
+    void Restage(const ScreenImage& image, const Area& primary, int windowWidth, int windowHeight);
+    void Restage(const ScreenImage& image, const Area& primary) {
+        Restage(image, primary, image.width, image.height);
+    }
+    // The wall in the window area `area` where the window's picture does not reach, shown
+    // through ShowPixels: when the window is to be painted again.
+    void ShowOutsidePicture(const Area& area);
     // The window's picture is going away (it is freed right after).
     void Unstage() { image_ = {}; }
     void RaiseFrameDue();
@@ -134,9 +147,9 @@ class DDrawControl : public TegoDDrw {
     // than composed and scaled again.
     virtual bool KeepsSteps() const { return true; }
     // Once a frame is shown, the flames' next frame is made at the detail ahead of its time
-    // (PrepareAhead), or else a picture of a surface to be drawn soon (DrawSoon). A back end whose screen takes what was drawn only when its thread goes
-    // idle (Wine copies a window's drawing to X then) runs it later, from an idle moment, so
-    // the frame is not held back by the making.
+    // (PrepareAhead), or else a picture of a surface to be drawn soon (DrawSoon). A back end whose
+    // screen takes what was drawn only when its thread goes idle (Wine copies a window's drawing to
+    // X then) runs it later, from an idle moment, so the frame is not held back by the making.
     virtual void PrepareWhenIdle() { PrepareAhead(); }
     void PrepareAhead();
     // The wall's strip, and the same at high detail (used when the hearth is composed at more
@@ -230,9 +243,9 @@ class DDrawControl : public TegoDDrw {
     bool haveBuffer_ = false;
     // Logical areas where the screen shows a later frame than the back buffer and shown_.
     std::vector<Area> unsynced_;
-    std::vector<KnownChange> known_;  // the most recently used last
+    std::vector<KnownChange> known_;         // the most recently used last
     std::vector<const Picture*> lastDrawn_;  // the pictures of the last frame, in order
-    uint32_t coverChanges_ = 0;               // the compositor's count, as last seen
+    uint32_t coverChanges_ = 0;              // the compositor's count, as last seen
     // This frame's step has kept pixels (just kept, or shown from them: fromKept_); so had
     // the frame before.
     bool keptNow_ = false, fromKept_ = false, keptBefore_ = false;
@@ -244,7 +257,16 @@ class DDrawControl : public TegoDDrw {
     TextFont font_;
     Stage stage_;
     Scaler scaler_;
+    const Picture* WallTile() const {
+        return Detail() > 1 && fineWall_ ? fineWall_.get() : wall_.get();
+    }
     ScreenImage image_;
+    int windowWidth_ = 0, windowHeight_ = 0;
+    // The window picture's pixel at a window point inside it.
+    uint32_t* WindowPixel(int x, int y) const {
+        return image_.pixels + static_cast<size_t>(y - image_.top) * image_.stride +
+               (x - image_.left);
+    }
     Area primary_;
     std::shared_ptr<const Picture> wall_, fineWall_;
 };

@@ -96,13 +96,16 @@ void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image
     const double scale = stage.Scale();
     const double toTile = tile ? double(th) / kH : 1.0;
     const Area& h = stage.hearth;
-    const int width = std::min(stage.width, image.width);
-    const int height = std::min(stage.height, image.height);
+    const Area painted = image.Bounds().Intersect({0, 0, stage.width, stage.height});
+    if (painted.Empty()) return;
+    // Window columns and rows from 0 up to the painted area's right and bottom: the columns'
+    // taps are few beside the rows' pixels.
+    const int width = painted.right;
     // Sideways the strip repeats, mirrored on the left of the hearth; the distance from the
     // hearth decides the light. Both depend on the column alone.
     std::vector<Tap> columns(static_cast<size_t>(std::max(0, width)));
     std::vector<double> across(columns.size());
-    for (int x = 0; x < width; ++x) {
+    for (int x = painted.left; x < width; ++x) {
         const double lx = (x + 0.5 - h.left) / scale;
         const double d = lx < 0 ? -lx : (lx > kW ? lx - kW : 0);
         const double u = (d > 0 ? d : lx) * toTile - 0.5;
@@ -114,29 +117,28 @@ void PaintWall(const Picture* tile, const Stage& stage, const ScreenImage& image
         across[x] = d;
     }
     std::vector<Light> besideLight(columns.size());
-    for (int x = 0; x < width; ++x) besideLight[x] = LightAt(across[x]);
+    for (int x = painted.left; x < width; ++x) besideLight[x] = LightAt(across[x]);
     std::vector<uint32_t> strip(static_cast<size_t>(tw));
-    for (int y = 0; y < height; ++y) {
+    for (int y = painted.top; y < painted.bottom; ++y) {
         // Up and down the strip is held at its top and bottom rows.
         const double ly = (y + 0.5 - h.top) / scale;
         const double v = std::clamp(ly * toTile - 0.5, 0.0, double(th - 1));
         const int y0 = static_cast<int>(v), y1 = std::min(th - 1, y0 + 1);
         const uint32_t wy = static_cast<uint32_t>((v - y0) * 256);
         for (int x = 0; x < tw; ++x)
-            strip[x] = tile
-                           ? Blend(tile->Row(y0)[x], tile->Row(y1)[x], wy)
-                           : kPlainWall;
+            strip[x] = tile ? Blend(tile->Row(y0)[x], tile->Row(y1)[x], wy) : kPlainWall;
         const double down = ly < 0 ? -ly : (ly > kH ? ly - kH : 0);
         const bool beside = y >= h.top && y < h.bottom;
-        uint32_t* out = image.pixels + static_cast<size_t>(y) * image.stride;
-        for (int x = 0; x < width; ++x) {
-            if (beside && x == h.left) {
+        uint32_t* out = image.pixels + static_cast<size_t>(y - image.top) * image.stride;
+        for (int x = painted.left; x < width; ++x) {
+            if (beside && x >= h.left && x < h.right) {
                 x = h.right - 1;
                 continue;
             }
             const Tap& t = columns[x];
             const uint32_t p = Blend(strip[t.a], strip[t.b], t.w);
-            out[x] = Lit(p, beside ? besideLight[x] : LightAt(std::hypot(across[x], down)));
+            out[x - image.left] =
+                Lit(p, beside ? besideLight[x] : LightAt(std::hypot(across[x], down)));
         }
     }
 }

@@ -8,10 +8,13 @@
 
 namespace hg {
 
-// 32-bit pixels 0x00RRGGBB, rows `stride` pixels apart, top-down.
+// 32-bit pixels 0x00RRGGBB, rows `stride` pixels apart, top-down. Its first pixel is the
+// window's point (left, top): a picture may hold only part of a window.
 struct ScreenImage {
     uint32_t* pixels = nullptr;
     int width = 0, height = 0, stride = 0;
+    int left = 0, top = 0;
+    Area Bounds() const { return {left, top, left + width, top + height}; }
 };
 
 struct Stage {
@@ -27,7 +30,8 @@ struct Stage {
     int LogicalY(int windowY) const;
 };
 
-// Paints every pixel of `image` outside the hearth with the wall: `tile` (a strip as tall as
+// Paints every pixel of `image` (wherever it lies in the window) outside the hearth with the
+// wall: `tile` (a strip as tall as
 // the hearth picture) repeated sideways at the hearth's scale, mirrored on the left so both
 // sides start alike at the hearth's edges, and lit warmly near the fire. Without a tile the
 // wall is a plain dark colour, lit the same way.

@@ -138,7 +138,8 @@ void Win32DDraw::ClosePresentation() {
     fonts_.clear();
     Unstage();
     screen_.Free();
-    screenWidth_ = screenHeight_ = 0;
+    picture_ = {};
+    clientWidth_ = clientHeight_ = 0;
 }
 
 // The scene is shown on every monitor: the hearth on the primary one, the wall on the rest.
@@ -148,7 +149,7 @@ void Win32DDraw::CoverEveryMonitor() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// A window picture of the window's size, and where the primary monitor lies in it.
+// A window picture of the hearth's size, and where the primary monitor lies in the window.
 void Win32DDraw::FitWindowPicture() {
     RECT client = {}, window = {};
     GetClientRect(window_, &client);
@@ -161,25 +162,50 @@ void Win32DDraw::FitWindowPicture() {
     const Area primary{monitor.left - origin.x, monitor.top - origin.y, monitor.right - origin.x,
                        monitor.bottom - origin.y};
     if (w <= 0 || h <= 0) return;
-    if (w == screenWidth_ && h == screenHeight_ && primary == primary_ && screen_.bits) return;
-    if (w != screenWidth_ || h != screenHeight_ || !screen_.bits) {
+    const Area hearth = Stage::For(w, h, primary).hearth;
+    if (hearth.Empty()) return;
+    if (w == clientWidth_ && h == clientHeight_ && primary == primary_ && hearth == picture_ &&
+        screen_.bits)
+        return;
+    if (hearth.Width() != picture_.Width() || hearth.Height() != picture_.Height() ||
+        !screen_.bits) {
         Bitmap fresh;
-        if (!fresh.Make(w, h, 32)) return;
+        if (!fresh.Make(hearth.Width(), hearth.Height(), 32)) return;
         Unstage();
         screen_.Free();
         screen_ = fresh;
-        screenWidth_ = w;
-        screenHeight_ = h;
     }
+    picture_ = hearth;
+    clientWidth_ = w;
+    clientHeight_ = h;
     primary_ = primary;
-    Restage({static_cast<uint32_t*>(screen_.bits), w, h, w}, primary_);
+    Restage({static_cast<uint32_t*>(screen_.bits), hearth.Width(), hearth.Height(), hearth.Width(),
+             hearth.left, hearth.top},
+            primary_, w, h);
 }
 
 void Win32DDraw::Show(const std::vector<Area>& areas) {
     if (!screen_.dc) return;
     if (HDC dc = GetDC(window_)) {
         for (const Area& a : areas)
-            BitBlt(dc, a.left, a.top, a.Width(), a.Height(), screen_.dc, a.left, a.top, SRCCOPY);
+            BitBlt(dc, a.left, a.top, a.Width(), a.Height(), screen_.dc, a.left - picture_.left,
+                   a.top - picture_.top, SRCCOPY);
+        ReleaseDC(window_, dc);
+    }
+}
+
+void Win32DDraw::ShowPixels(const Area& at, const uint32_t* pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = at.Width();
+    info.bmiHeader.biHeight = -at.Height();  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    if (HDC dc = GetDC(window_)) {
+        SetDIBitsToDevice(dc, at.left, at.top, static_cast<DWORD>(at.Width()),
+                          static_cast<DWORD>(at.Height()), 0, 0, 0, static_cast<UINT>(at.Height()),
+                          pixels, &info, DIB_RGB_COLORS);
         ReleaseDC(window_, dc);
     }
 }
@@ -242,8 +268,8 @@ Area Win32DDraw::TextBounds(const TextFont& logical, const std::string& text, in
     return ToLogical({fit(left), fit(top), fit(right), fit(bottom)}, k);
 }
 
-void Win32DDraw::PaintText(const TextFont& logical, const std::string& text, int32_t lx,
-                           int32_t ly, Colour colour, const Area& logicalClip) {
+void Win32DDraw::PaintText(const TextFont& logical, const std::string& text, int32_t lx, int32_t ly,
+                           Colour colour, const Area& logicalClip) {
     if (!logical_.dc) return;
     const int k = Detail();
     const TextFont font = FontAtDetail(logical, k);
@@ -312,9 +338,11 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(window_, &ps)) {
                 const RECT& r = ps.rcPaint;
-                if (screen_.dc)
-                    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, screen_.dc,
-                           r.left, r.top, SRCCOPY);
+                const Area asked{r.left, r.top, r.right, r.bottom};
+                if (const Area a = asked.Intersect(picture_); screen_.dc && !a.Empty())
+                    BitBlt(dc, a.left, a.top, a.Width(), a.Height(), screen_.dc,
+                           a.left - picture_.left, a.top - picture_.top, SRCCOPY);
+                ShowOutsidePicture(asked);
                 EndPaint(window_, &ps);
             }
             return true;

@@ -1,7 +1,8 @@
 #pragma once
 // The drawing control's Win32 back end: the logical picture is a 32-bit DIB section, at the
-// detail the scene is composed at, that GDI paints text onto; the window's own picture is a 32-bit DIB section of the window's size, and
-// only its changed areas are copied to the screen. The window covers every monitor while the
+// detail the scene is composed at, that GDI paints text onto; the window's own picture is a
+// 32-bit DIB section of the hearth's size, and only its changed areas are copied to the screen
+// (the wall around it is painted when shown). The window covers every monitor while the
 // display is open. FrameDue comes from a window timer set anew after every frame.
 #include <windows.h>
 
@@ -32,6 +33,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     void ClosePresentation() override;
     uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
+    void ShowPixels(const Area& at, const uint32_t* pixels) override;
     void PrepareWhenIdle() override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
@@ -55,8 +57,11 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
 
     HWND window_;
     Bitmap logical_;
+    // The window's picture holds the hearth alone: a 4K window's wall, the same every frame,
+    // would take 8 MB more, and a second monitor's a whole screen's.
     Bitmap screen_;
-    int screenWidth_ = 0, screenHeight_ = 0;
+    Area picture_;  // where it lies in the window
+    int clientWidth_ = 0, clientHeight_ = 0;
     Area primary_;
     int refreshHz_ = 0;
     HGDIOBJ previousFont_ = nullptr;
