@@ -383,6 +383,24 @@ void Compositor::DrawSoon(int32_t surface) {
 void Compositor::ForgetStaleSoon() {
     const uint32_t now = clock_();
     std::erase_if(soon_, [now](const Soon& wish) { return now - wish.since >= kSoonMs; });
+    if (now - aheadSince_ >= kSoonMs) ahead_.clear();
+}
+
+void Compositor::MakeAhead(std::vector<std::shared_ptr<const Picture>> pictures) {
+    ahead_ = std::move(pictures);
+    aheadSince_ = clock_();
+}
+
+const Picture* Compositor::AheadToMake() const {
+    if (detail_ < 2 || clock_() - aheadSince_ >= kSoonMs) return nullptr;
+    for (const auto& p : ahead_) {
+        if (!p || p->Empty() || CoveredBy(*p)) continue;
+        const bool made = std::any_of(detailed_.begin(), detailed_.end(), [&](const Detailed& d) {
+            return d.source == p && d.coverGeneration == 0;
+        });
+        if (!made) return p.get();
+    }
+    return nullptr;
 }
 
 const Picture* Compositor::SoonPicture(const Soon& wish) const {
@@ -407,14 +425,20 @@ bool Compositor::PrepareSoon() {
         if (Materialize(*p) && detail_ > 1 && detail_ <= kSoonFinestDetail) AtDetail(*p);
         return true;
     }
+    if (const Picture* p = AheadToMake()) {
+        AtDetail(*p);
+        return true;
+    }
     return false;
 }
 
 bool Compositor::SoonToMake() const {
     const uint32_t now = clock_();
-    return std::any_of(soon_.begin(), soon_.end(), [&](const Soon& wish) {
-        return now - wish.since < kSoonMs && SoonPicture(wish);
-    });
+    return std::any_of(soon_.begin(), soon_.end(),
+                       [&](const Soon& wish) {
+                           return now - wish.since < kSoonMs && SoonPicture(wish);
+                       }) ||
+           AheadToMake();
 }
 
 bool Compositor::Steps(int32_t surface) {
@@ -429,8 +453,8 @@ void Compositor::LetGoOfCopies(const std::vector<const Picture*>& pictures) {
             ++d;
             continue;
         }
-        if (std::find(letGo_.begin(), letGo_.end(), source) == letGo_.end())
-            letGo_.push_back(source);
+        std::erase_if(letGo_, [source](const auto& gone) { return gone.first == source; });
+        letGo_.emplace_back(source, clock_());
         detailBytes_ -= d->picture->Bytes();
         d = detailed_.erase(d);
     }
@@ -447,7 +471,10 @@ bool Compositor::LetGoOfIdleCopies(uint32_t idleMs) {
             return std::any_of(frames.begin(), frames.end(),
                                [&](const auto& f) { return f.get() == source; });
         });
-        if (soon || now - d->used < idleMs) {
+        const bool ahead = now - aheadSince_ < kSoonMs &&
+                           std::any_of(ahead_.begin(), ahead_.end(),
+                                       [&](const auto& p) { return p.get() == source; });
+        if (soon || ahead || now - d->used < idleMs) {
             ++d;
             continue;
         }
@@ -913,7 +940,9 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     if (!passing) made.source = p.weak_from_this().lock();
     made.coverGeneration = generation;
     made.used = clock_();
-    made.again = std::find(letGo_.begin(), letGo_.end(), &p) != letGo_.end();
+    made.again = std::any_of(letGo_.begin(), letGo_.end(), [&](const auto& gone) {
+        return gone.first == &p && made.used - gone.second < kAgainMs;
+    });
     const int k = detail_;
     try {
         const Cached* file = nullptr;
@@ -1064,6 +1093,9 @@ bool Compositor::LetGoOfAllBut(const std::vector<const Picture*>& drawn) {
     auto kept = [&](const Picture* p) {
         return std::find(keep.begin(), keep.end(), p) != keep.end();
     };
+    // A picture made ahead for a rotation that no longer shows (the style rotated away) is
+    // not made again.
+    std::erase_if(ahead_, [&](const auto& p) { return !kept(p.get()); });
     bool released = false;
     for (auto d = detailed_.begin(); d != detailed_.end();) {
         if (kept(d->source.get())) {

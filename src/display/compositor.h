@@ -263,6 +263,10 @@ class Compositor {
     // two surround styles held at once for those seconds (some 8 MB more) would take the
     // memory beyond what a 4K hearth may hold.
     static constexpr int kSoonFinestDetail = 2;
+    // These pictures will be drawn again within seconds (a rotation composes all around the
+    // new style): those whose copies at the detail were let go while idle are made again by
+    // PrepareSoon, at any detail, and kept meanwhile; the wish ends kSoonMs later.
+    void MakeAhead(std::vector<std::shared_ptr<const Picture>> pictures);
     // Makes one picture of a surface to be drawn soon; gives whether one was made.
     bool PrepareSoon();
     // Whether PrepareSoon would find one to make.
@@ -361,12 +365,20 @@ class Compositor {
         bool again = false;            // made again after LetGoOfCopies let one go
         uint32_t used = 0;             // the clock's time it was last drawn or read
     };
-    std::vector<const Picture*> letGo_;  // whose copies LetGoOfCopies let go
+    // Whose copies LetGoOfCopies let go, and when: one made again within kAgainMs is needed
+    // after all. One made again later (the next rotation) is not.
+    std::vector<std::pair<const Picture*, uint32_t>> letGo_;
+    static constexpr uint32_t kAgainMs = 5000;
     struct Soon {
         int32_t surface;
         uint32_t since;  // the clock's time of the wish
     };
     std::vector<Soon> soon_;
+    // Pictures whose copies at the detail are made ahead, at any detail, since the clock's time:
+    // those a rotation draws again that were let go while idle.
+    std::vector<std::shared_ptr<const Picture>> ahead_;
+    uint32_t aheadSince_ = 0;
+    const Picture* AheadToMake() const;
     // What a soon surface shows, when it still needs reading or making at the detail.
     const Picture* SoonPicture(const Soon& wish) const;
     void ForgetStaleSoon();

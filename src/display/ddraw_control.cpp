@@ -243,8 +243,17 @@ void DDrawControl::PrepareAhead() {
     compositor_.PrepareSoon();
 }
 
+// A rotation is coming: besides the new style, it composes again all the pictures around it,
+// whose copies went while the steps were kept. Those of the frame now shown are made ahead too
+// (the style rotating away with them: which ones go is not known here).
 void DDrawControl::DrawSoon(int32_t surface) {
-    if (open_) compositor_.DrawSoon(surface);
+    if (!open_) return;
+    compositor_.DrawSoon(surface);
+    std::vector<std::shared_ptr<const Picture>> again;
+    for (const DrawOp& op : frame_.Drawn())
+        if (op.kind == DrawOp::Kind::Picture && op.picture && !compositor_.Steps(op.surface))
+            again.push_back(op.picture);
+    compositor_.MakeAhead(std::move(again));
 }
 
 // Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give
@@ -467,6 +476,12 @@ void DDrawControl::ShowKept(const KnownChange& change) {
     if (!change.keptShown.empty()) Show(change.keptShown);
 }
 
+size_t DDrawControl::KeptPixelBytes() const {
+    size_t bytes = 0;
+    for (const KnownChange& k : known_) bytes += k.KeptBytes();
+    return bytes;
+}
+
 size_t DDrawControl::KnownChange::KeptBytes() const {
     return keptRgb.capacity() + keptRuns.capacity() * sizeof(Run);
 }
@@ -532,8 +547,9 @@ void DDrawControl::Keep(KnownChange& change) {
 void DDrawControl::Unkeep(KnownChange& change) {
     if (change.kept) keptBytes_ -= change.KeptBytes();
     change.kept = false;
-    change.keptRuns = {};
-    change.keptRgb = {};
+    // Assigned anew, not cleared: clearing would keep their memory.
+    change.keptRuns = std::vector<KnownChange::Run>();
+    change.keptRgb = std::vector<uint8_t>();
     change.keptShown.clear();
     change.keptFrom.clear();
     change.keptDrawn.clear();

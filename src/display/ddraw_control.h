@@ -91,7 +91,8 @@ class DDrawControl : public TegoDDrw {
     Compositor& Pixels() { return compositor_; }
     const Stage& CurrentStage() const { return stage_; }
     // What the screen's pixels kept for changes seen before take.
-    size_t KeptPixelBytes() const { return keptBytes_; }
+    // Counted from the memory they hold, kept or let go.
+    size_t KeptPixelBytes() const;
     // Milliseconds until the next FrameDue: when the next flame frame is due, no sooner than
     // one refresh of the screen (`refreshHz`; 0 when unknown) and no later than kSlowestFrameMs.
     int NextFrameDelayMs(int refreshHz);
