@@ -378,8 +378,8 @@ void DDrawControl::ShowNew(KnownChange& change, bool remember) {
     known_.push_back(std::move(change));
 }
 
-// A change seen before, composed and shown (its hashes put back when they can be), and its
-// pixels kept where the back end shows pixels of ours.
+// A change seen before, composed and shown (its hashes put back when they can be), and the
+// window pixels it changed kept while the budget has room.
 void DDrawControl::ShowKnown(KnownChange& change) {
     Sync(frame_.Before(), &change.changed);
     for (const Area& a : change.changed) Compose(a, frame_.Drawn());

@@ -2,10 +2,10 @@
 // The drawing control without its platform. Surfaces and composition go to the Compositor; what
 // each frame draws is recorded and compared with the frame before, so an unchanged frame costs
 // nothing and a changed one composes, scales and shows only what changed. Changes that come
-// round again (the flames' ring of frames) are remembered: what they changed, and, where the
-// back end can show pixels of ours, the scaled pixels themselves. The platform's part
-// is a back end: the memory of the logical picture, text, the window's own 32-bit picture and
-// putting areas of it on the screen (Win32 here; an X11 one can sit on the same core).
+// round again (the flames' ring of frames) are remembered: what they changed, and the window
+// pixels that they changed, kept while a budget allows. The platform's part is a back end: the
+// memory of the logical picture, text, the window's own 32-bit picture and putting areas of it
+// on the screen (Win32 here; an X11 one can sit on the same core).
 //
 // What the values the scene passes mean here:
 // - OpenDisplay(800, 600, 16, ""): the logical display is always 800 x 600, composed in 24-bit
