@@ -381,13 +381,15 @@ void DDrawControl::ShowNew(KnownChange& change, bool remember) {
 // A change seen before, composed and shown (its hashes put back when they can be), and the
 // window pixels it changed kept while the budget has room.
 void DDrawControl::ShowKnown(KnownChange& change) {
+    const bool keep = MayKeep(change);
+    // Its runs are what differs from the window's picture, which must be what the screen shows.
+    if (keep) Refresh(frame_.Before());
     Sync(frame_.Before(), &change.changed);
     for (const Area& a : change.changed) Compose(a, frame_.Drawn());
     if (!RestoreHashes(change)) {
         Remember(change.changed);
         RecordHashes(change);
     }
-    const bool keep = MayKeep(change);
     ScaleAndShow(change.changed, keep ? &change : nullptr);
     if (keep) Keep(change);
     keptNow_ = change.kept;
@@ -468,6 +470,15 @@ void DDrawControl::ShowKept(const KnownChange& change) {
     keptNow_ = fromKept_ = true;
     unsynced_.insert(unsynced_.end(), change.changed.begin(), change.changed.end());
     unsynced_ = MergeAreas(std::move(unsynced_));
+    if (!change.keptWhole.empty()) {
+        const uint32_t* whole = change.keptWhole.data();
+        for (const Area& a : change.keptShown) {
+            ShowPixels(a, whole);
+            whole += a.Size();
+            stale_ = stale_.Union(a);
+        }
+        return;
+    }
     const uint8_t* from = change.keptRgb.data();
     for (const KnownChange::Run& r : change.keptRuns) {
         WidenPixels(from, WindowPixel(r.x, r.y), r.length);
@@ -483,7 +494,8 @@ size_t DDrawControl::KeptPixelBytes() const {
 }
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
-    return keptRgb.capacity() + keptRuns.capacity() * sizeof(Run);
+    return keptRgb.capacity() + keptRuns.capacity() * sizeof(Run) +
+           keptWhole.capacity() * sizeof(uint32_t);
 }
 
 // Found, a change becomes the most recently used.
@@ -513,6 +525,11 @@ bool DDrawControl::MayKeep(const KnownChange& change) const {
 // changes fits: keeping some of them would hold tens of megabytes (a surround style that hides
 // more of the flames makes their changes smaller) to spare the scaling of a few frames in ten.
 void DDrawControl::Keep(KnownChange& change) {
+    if (KeepWhole(change)) {
+        change.kept = true;
+        KeptFrom(change);
+        return;
+    }
     size_t pixels = 0;
     for (const KnownChange::Run& r : change.keptRuns) pixels += static_cast<size_t>(r.length);
     const size_t bytes =
@@ -534,14 +551,41 @@ void DDrawControl::Keep(KnownChange& change) {
         }
     }
     change.kept = true;
-    // Only the runs are shown again: what the rest of the window shows does not depend on them.
+    KeptFrom(change);
+}
+
+// Only the runs' areas are shown again: what the rest of the window shows does not depend on
+// them. What they were scaled from is taken as one area around them all.
+void DDrawControl::KeptFrom(KnownChange& change) {
     const Area& h = stage_.hearth;
-    for (const Area& a : change.keptShown)
-        change.keptFrom.push_back(ToLogical(
-            scaler_.Sources({a.left - h.left, a.top - h.top, a.right - h.left, a.bottom - h.top}),
-            Detail()));
+    Area shown;
+    for (const Area& a : change.keptShown) shown = shown.Union(a);
+    if (!shown.Empty())
+        change.keptFrom.push_back(
+            ToLogical(scaler_.Sources({shown.left - h.left, shown.top - h.top, shown.right - h.left,
+                                       shown.bottom - h.top}),
+                      Detail()));
     change.keptDrawn = Touching(frame_.Drawn(), change.keptFrom, 0);
     keptBytes_ += change.KeptBytes();
+}
+
+// The areas of the runs whole, four bytes a pixel, where the back end shows them from here and
+// a step so kept is small enough for the flames' whole ring to fit (a sixteenth of the budget:
+// steps differ in size, and a ring kept in part would be scaled anyway). At 1920 x 1080 a step
+// takes some 2 MB so; at 4K, 11 MB, and the runs are kept instead.
+bool DDrawControl::KeepWhole(KnownChange& change) {
+    if (!ShowsKeptPixels()) return false;
+    size_t pixels = 0;
+    for (const Area& a : change.keptShown) pixels += static_cast<size_t>(a.Size());
+    const size_t bytes = pixels * sizeof(uint32_t);
+    if (bytes > kKeptPixelBudget / 16 || keptBytes_ + bytes > kKeptPixelBudget) return false;
+    change.keptWhole.assign(pixels, 0);
+    uint32_t* to = change.keptWhole.data();
+    for (const Area& a : change.keptShown)
+        for (int y = a.top; y < a.bottom; ++y, to += a.Width())
+            std::copy_n(WindowPixel(a.left, y), a.Width(), to);
+    change.keptRuns = std::vector<KnownChange::Run>();
+    return true;
 }
 
 void DDrawControl::Unkeep(KnownChange& change) {
@@ -550,6 +594,7 @@ void DDrawControl::Unkeep(KnownChange& change) {
     // Assigned anew, not cleared: clearing would keep their memory.
     change.keptRuns = std::vector<KnownChange::Run>();
     change.keptRgb = std::vector<uint8_t>();
+    change.keptWhole = std::vector<uint32_t>();
     change.keptShown.clear();
     change.keptFrom.clear();
     change.keptDrawn.clear();
@@ -563,6 +608,25 @@ void DDrawControl::ForgetKnownChanges() {
 void DDrawControl::ForgetKeptPixels() {
     for (KnownChange& k : known_) Unkeep(k);
     keptBytes_ = 0;
+    // Only ever before the whole picture is scaled again.
+    stale_ = {};
+}
+
+void DDrawControl::Refresh(const std::vector<DrawOp>& ops) {
+    if (stale_.Empty()) return;
+    const Area stale = stale_;
+    stale_ = {};
+    if (!image_.pixels || !haveBuffer_) return;
+    const Area& h = stage_.hearth;
+    const Area at = stale.Intersect(h);
+    if (at.Empty()) return;
+    Sync(ops);
+    ScaleIntoWindow({at.left - h.left, at.top - h.top, at.right - h.left, at.bottom - h.top});
+}
+
+// From the back end, between frames: the compositor is not in use then.
+void DDrawControl::PictureAsShown() {
+    if (open_ && !inFrame_) Refresh(frame_.Drawn());
 }
 
 // The back buffer and what was shown brought up to the screen, where frames were shown from
@@ -623,9 +687,10 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
     if (at.Empty()) return;
     const int w = at.Width();
     std::vector<uint32_t> before(static_cast<size_t>(w) * kBand);
-    Area bound;
+    // One area a band: they follow the flames' outline closer than one around them all.
     for (int top = at.top; top < at.bottom; top += kBand) {
         const int bottom = std::min(at.bottom, top + kBand);
+        Area bound;
         for (int y = top; y < bottom; ++y)
             std::copy_n(WindowPixel(at.left, y), w,
                         before.data() + static_cast<size_t>(y - top) * w);
@@ -644,8 +709,8 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
                 bound = bound.Union({at.left + first, y, at.left + end, y + 1});
             }
         }
+        if (!bound.Empty()) keep.keptShown.push_back(bound);
     }
-    if (!bound.Empty()) keep.keptShown.push_back(bound);
 }
 
 // The frame's drawings again, in order, each kept inside `area`, from the last one that covers

@@ -109,9 +109,18 @@ class DDrawControl : public TegoDDrw {
     // it, in window pixels.
     virtual void Show(const std::vector<Area>& areas) = 0;
     // Puts `pixels` (0x00RRGGBB, rows `at.Width()` apart) on the screen at the window area
-    // `at`, which lies outside the window's picture: the wall beside a picture of the hearth
-    // alone. Never asked of a back end whose picture holds the whole window.
+    // `at`: the wall beside a picture of the hearth alone, outside the picture; or, where
+    // ShowsKeptPixels, kept pixels over it. Never asked of a back end whose picture holds the
+    // whole window.
     virtual void ShowPixels(const Area& at, const uint32_t* pixels) {}
+    // Whether kept steps whose pixels fit the budget whole may be put on the screen through
+    // ShowPixels straight from where they are kept, the window's picture left behind there
+    // until PictureAsShown: no pass over the pixels of our own, where a window's drawing is
+    // copied anyway (Wine's, to the X server).
+    virtual bool ShowsKeptPixels() const { return false; }
+    // The window's picture made what the screen shows, before it is painted from (the window
+    // is to be painted again).
+    void PictureAsShown();
     // Every logical pixel that PaintText of this text may touch at the current Detail().
     virtual Area TextBounds(const TextFont& font, const std::string& text, int32_t x,
                             int32_t y) = 0;
@@ -181,8 +190,12 @@ class DDrawControl : public TegoDDrw {
         bool kept = false;
         std::vector<Run> keptRuns;
         std::vector<uint8_t> keptRgb;  // and spare bytes (see WidenPixels)
-        std::vector<Area> keptShown;   // the window areas holding the runs, to be shown
-        size_t triedBytes = 0;         // what keeping it took, when that did not fit
+        // The window areas holding the runs (a band of rows at a time), to be shown.
+        std::vector<Area> keptShown;
+        // Instead of the runs, where ShowsKeptPixels: the areas of keptShown whole, one after
+        // another, as the window showed them.
+        std::vector<uint32_t> keptWhole;
+        size_t triedBytes = 0;  // what keeping it took, when that did not fit
         // Kept areas reach beyond `dirty` (areas are joined before and after scaling), so they
         // are shown again only while the drawings over all that they were scaled from are the
         // same: a clock's text in a bridged gap may have changed since.
@@ -230,6 +243,11 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical, KnownChange* keep = nullptr);
     void ScaleIntoWindow(const Area& area);
     void ScaleAndFindRuns(const Area& area, KnownChange& keep);
+    bool KeepWhole(KnownChange& change);
+    void KeptFrom(KnownChange& change);
+    // Where the screen shows kept pixels that the window's picture does not hold (stale_), the
+    // picture scaled again from the back buffer, brought up to `ops` first.
+    void Refresh(const std::vector<DrawOp>& ops);
     bool MayKeep(const KnownChange& change) const;
     void Keep(KnownChange& change);
     void Unkeep(KnownChange& change);
@@ -251,6 +269,7 @@ class DDrawControl : public TegoDDrw {
     // the frame before.
     bool keptNow_ = false, fromKept_ = false, keptBefore_ = false;
     size_t keptBytes_ = 0;
+    Area stale_;           // window pixels shown from kept ones, not from the window's picture
     uint64_t frames_ = 0;  // frames flipped
     bool open_ = false;
     bool inFrame_ = false;

@@ -337,6 +337,7 @@ bool Win32DDraw::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_PAINT: {
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(window_, &ps)) {
+                PictureAsShown();
                 const RECT& r = ps.rcPaint;
                 const Area asked{r.left, r.top, r.right, r.bottom};
                 if (const Area a = asked.Intersect(picture_); screen_.dc && !a.Empty())

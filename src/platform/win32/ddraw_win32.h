@@ -34,6 +34,7 @@ class Win32DDraw : public DDrawControl, public WindowMessageHook {
     uint32_t* DetailBuffer(int detail) override;
     void Show(const std::vector<Area>& areas) override;
     void ShowPixels(const Area& at, const uint32_t* pixels) override;
+    bool ShowsKeptPixels() const override { return true; }
     void PrepareWhenIdle() override;
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,

@@ -53,6 +53,8 @@ class Presenter : public DDrawControl {
     // What the screen itself shows: areas of `screen` as they were shown.
     std::vector<uint32_t> display;
     bool keepsSteps = false;
+    bool showsKept = false;  // kept steps go to the screen straight, as the Win32 back end's
+    int64_t keptPixelsShown = 0;
     int closes = 0;
     std::vector<Area> shown;  // since the last look
     std::vector<std::string> texts;
@@ -62,6 +64,7 @@ class Presenter : public DDrawControl {
     using DDrawControl::ButtonDown;
     using DDrawControl::ForgetPointer;
     using DDrawControl::KeyDown;
+    using DDrawControl::PictureAsShown;
     using DDrawControl::PointerAt;
     using DDrawControl::RaiseFrameDue;
     using DDrawControl::SetWall;
@@ -101,12 +104,18 @@ class Presenter : public DDrawControl {
         }
     }
     void ShowPixels(const Area& at, const uint32_t* pixels) override {
-        EXPECT_TRUE(at.Intersect(picture).Empty()) << "the wall painted over the picture";
+        if (showsKept && !at.Intersect(picture).Empty()) {
+            EXPECT_EQ(at.Intersect(picture), at) << "kept pixels shown beyond the picture";
+            keptPixelsShown += at.Size();
+        } else {
+            EXPECT_TRUE(at.Intersect(picture).Empty()) << "the wall painted over the picture";
+        }
         const int w = CurrentStage().width;
         for (int y = at.top; y < at.bottom; ++y)
             std::copy_n(pixels + (y - at.top) * at.Width(), at.Width(), &display[y * w + at.left]);
     }
     bool KeepsSteps() const override { return keepsSteps; }
+    bool ShowsKeptPixels() const override { return showsKept; }
     Area TextBounds(const TextFont& f, const std::string& text, int32_t x, int32_t y) override {
         const Area b = FakeTextBox(f, text, x, y);
         return {b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};
@@ -901,6 +910,55 @@ TEST(DDrawControl, KeptPixelsAreNotShownBesideAChangedNeighbour) {
         screens[keeps] = p.display;
     }
     EXPECT_EQ(screens[0], screens[1]);
+}
+
+// Where the back end shows kept steps straight from where they are kept, the window's picture
+// falls behind the screen. Painted from (the window uncovered), it shows what the screen does.
+// Steps kept while it is behind (the flames held still on the second frame until their kept
+// pixels went, then going on) find their runs against what the screen showed, not the picture's
+// old pixels: it still holds the third frame. The screen stays what a presenter that composes
+// every step shows.
+TEST(DDrawControl, KeptStepsShownPastThePictureLeaveItAsTheScreenWhenPaintedFrom) {
+    uint32_t now = 0;
+    Presenter kept(&now), plain(&now);
+    kept.showsKept = true;
+    int32_t flame = 0;
+    for (Presenter* p : {&kept, &plain}) {
+        flame = OpenWithFourStepFlame(*p);
+        p->keepsSteps = p == &kept;
+        p->SetSurfaceSpeed(flame, 1 << 30);
+        p->Window(1600, 1200, {}, true);
+    }
+    auto inPicture = [](const Presenter& p) {
+        std::vector<uint32_t> seen;
+        const int w = p.CurrentStage().width;
+        for (int y = p.picture.top; y < p.picture.bottom; ++y)
+            seen.insert(seen.end(), &p.display[static_cast<size_t>(y) * w + p.picture.left],
+                        &p.display[static_cast<size_t>(y) * w + p.picture.right]);
+        return seen;
+    };
+    int step = 0;
+    auto frames = [&](int count, bool still) {
+        for (int i = 0; i < count; ++i) {
+            if (!still) ++step;
+            for (Presenter* p : {&kept, &plain}) {
+                p->SetSurfaceFrame(flame, step % 4 + 1);
+                p->ClearBackBuffer(0);
+                p->DrawSurface(flame);
+                p->FlipDisplay();
+            }
+            ASSERT_EQ(kept.display, plain.display) << "after step " << step;
+        }
+    };
+    frames(14, false);
+    ASSERT_GT(kept.keptPixelsShown, 0) << "no step was shown past the picture";
+    EXPECT_NE(kept.screen, inPicture(kept)) << "the picture kept up with the screen";
+    kept.PictureAsShown();
+    EXPECT_EQ(kept.screen, inPicture(kept)) << "painted from";
+    frames(3, false);
+    frames(80, true);
+    frames(16, false);
+    EXPECT_GT(kept.KeptPixelBytes(), 0u) << "the steps were not kept again";
 }
 
 // A step seen before puts back what its squares showed then, but only while the drawings over
