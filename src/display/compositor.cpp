@@ -142,7 +142,8 @@ DetailPicture::Builder::Builder(int width, int height, int maxWidth, int maxHeig
     if (width <= 0 || height <= 0) return;
     p_->width_ = std::clamp(maxWidth, 0, width);
     p_->height_ = std::clamp(maxHeight, 0, height);
-    p_->rgb_.reserve(expectedOpaque * 3 + kSpareBytes);
+    // A twin's edges are finer than its picture's: a few more of its pixels may be opaque.
+    p_->rgb_.reserve(expectedOpaque * 3 + expectedOpaque * 3 / 16 + kSpareBytes);
     p_->rowRuns_.reserve(static_cast<size_t>(p_->height_) + 1);
     p_->rowPixels_.reserve(static_cast<size_t>(p_->height_));
 }
@@ -153,6 +154,11 @@ void DetailPicture::Builder::AddRow(const uint8_t* src) {
     DetailPicture& p = *p_;
     p.rowRuns_.push_back(static_cast<uint32_t>(p.runs_.size()));
     p.rowPixels_.push_back(static_cast<uint32_t>(p.rgb_.size() / 3));
+    // Beyond the guess, an eighth more at a time: doubling would hold three times the picture
+    // for a moment (some 14 MB for a surround's top at 4K), and shrinking it twice.
+    const size_t row = static_cast<size_t>(p.width_) * 3 + kSpareBytes;
+    if (p.rgb_.capacity() - p.rgb_.size() < row)
+        p.rgb_.reserve(p.rgb_.size() + std::max(row, p.rgb_.capacity() / 8));
     int runStart = -1;
     for (int x = 0; x <= p.width_; ++x) {
         const bool opaqueHere = x < p.width_ && src[x * 4 + 3] >= 128;
@@ -170,6 +176,8 @@ std::shared_ptr<const DetailPicture> DetailPicture::Builder::Finish(bool solidUn
     if (!p_ || rows_ < p_->height_) return nullptr;
     p_->rowRuns_.push_back(static_cast<uint32_t>(p_->runs_.size()));
     p_->solid_ = solidUnderCover || p_->rgb_.size() == size_t{3} * p_->width_ * p_->height_;
+    if (p_->rgb_.capacity() - p_->rgb_.size() < kSpareBytes)
+        p_->rgb_.reserve(p_->rgb_.size() + kSpareBytes);
     p_->rgb_.insert(p_->rgb_.end(), kSpareBytes, uint8_t{0});
     // A guess beyond what came is given back; a picture is kept for the whole run.
     if (p_->rgb_.capacity() > p_->rgb_.size() + p_->rgb_.size() / 8) p_->rgb_.shrink_to_fit();
@@ -810,6 +818,14 @@ Twin ReadTwin(const std::string& path, int width, int height) {
 // Clears the alpha of the pixels of row `y` (of `width`) that are left out of a copy.
 using RowMask = std::function<void(int y, uint8_t* rgba, int width)>;
 
+// The opaque pixels a copy at `detail` is guessed to hold, `hidden` of them left out by a
+// cover: a guess far beyond what comes would be given back by copying it all (at 4K a flame
+// frame's copy is 4.5 MB, its whole picture twice that).
+size_t ExpectedOpaque(const Picture& p, int detail, size_t hidden) {
+    const size_t opaque = p.OpaquePixels() * detail * detail;
+    return opaque - std::min(opaque, hidden);
+}
+
 // Rows at the detail into a picture, each first masked when a mask is given.
 class MaskedRows {
   public:
@@ -842,11 +858,11 @@ class FromTwinRows {
   public:
     // `checked`: the rows are known to be the picture's (a shipped correction carries its
     // picture's checksum), so they are not compared with it again.
-    FromTwinRows(const Picture& p, int detail, RowMask mask, bool checked = false)
+    FromTwinRows(const Picture& p, int detail, RowMask mask, size_t hidden, bool checked = false)
         : checked_(checked),
           matcher_(p),
           builder_(p.Width() * detail, p.Height() * detail, detail,
-                   p.OpaquePixels() * detail * detail, std::move(mask)) {
+                   ExpectedOpaque(p, detail, hidden), std::move(mask)) {
         if (detail != kTwinDetail)
             shrinker_.emplace(p.Width() * kTwinDetail, p.Height() * kTwinDetail, -1,
                               p.Width() * detail, p.Height() * detail,
@@ -875,10 +891,11 @@ class FromTwinRows {
 // From a user's own PNG twin beside the picture, else from the shipped correction; null when
 // neither is there or either is not the picture's.
 std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
-                                              int64_t key, int detail, const RowMask& mask) {
+                                              int64_t key, int detail, const RowMask& mask,
+                                              size_t hidden) {
     const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
     if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
-        FromTwinRows made(p, detail, mask);
+        FromTwinRows made(p, detail, mask, hidden);
         for (int y = 0; y < h; ++y) {
             // The twin's own colours decide its holes, as for its picture.
             uint8_t* row = twin.rgba.get() + static_cast<size_t>(y) * w * 4;
@@ -899,7 +916,7 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
     if (!reader) return nullptr;
     const Enlarger enlarged(p, kTwinDetail);
     std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
-    FromTwinRows made(p, detail, mask, true);
+    FromTwinRows made(p, detail, mask, hidden, true);
     for (int y = 0; y < h; ++y) {
         enlarged.Row(y, predicted.data());
         if (!reader->NextRow(predicted.data(), row.data())) return nullptr;
@@ -909,10 +926,10 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
 }
 
 std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail,
-                                                      const RowMask& mask) {
+                                                      const RowMask& mask, size_t hidden) {
     const Enlarger enlarged(p, detail);
     MaskedRows builder(enlarged.Width(), enlarged.Height(), detail,
-                       p.OpaquePixels() * detail * detail, mask);
+                       ExpectedOpaque(p, detail, hidden), mask);
     std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
     for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
         enlarged.Row(y, row.data());
@@ -959,9 +976,14 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
                     for (int x = std::max(first, 0); x < std::min(end, width); ++x)
                         rgba[static_cast<size_t>(x) * 4 + 3] = 0;
             };
+        size_t hidden = 0;
+        if (cover)
+            for (const auto& row : cover->hidden)
+                for (const auto& [first, end] : row)
+                    hidden += static_cast<size_t>(std::max(0, end - first));
         if (file && k > 1 && k <= kTwinDetail)
-            made.picture = FromTwin(p, file->path, KeyColour(file->key), k, mask);
-        if (!made.picture) made.picture = EnlargedAtDetail(p, k, mask);
+            made.picture = FromTwin(p, file->path, KeyColour(file->key), k, mask, hidden);
+        if (!made.picture) made.picture = EnlargedAtDetail(p, k, mask, hidden);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }
