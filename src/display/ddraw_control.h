@@ -48,9 +48,10 @@ namespace hg {
 class DDrawControl : public TegoDDrw {
   public:
     // The window pixels that changes seen before changed are kept up to this many bytes in
-    // all, three bytes a pixel and only those that changed: the flames' ten changes take about
-    // 13 MB at 1920 x 1080 and 53 MB at 3840 x 2160, where the flames' copies at the detail
-    // (some 40 MB) are let go meanwhile. One change takes a tenth at most (see Keep).
+    // all: three bytes a pixel and only those that changed, the flames' ten changes some 58 MB
+    // at 3840 x 2160, where the flames' copies at the detail (some 40 MB) are let go meanwhile;
+    // or, where the back end shows them straight (ShowsKeptPixels) and they fit, whole bands
+    // of rows, some 21 MB at 1920 x 1080. One change takes a tenth at most (see Keep).
     static constexpr size_t kKeptPixelBudget = size_t{72} << 20;
     // Frames are asked for at least this often, so the clock's second shows promptly.
     static constexpr int kSlowestFrameMs = 100;
