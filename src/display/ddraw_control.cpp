@@ -479,19 +479,12 @@ void DDrawControl::ShowKept(const KnownChange& change) {
         }
         return;
     }
-    // A band at a time, shown as soon as it is widened: the back end copies it on while it is
-    // still in the processor's cache (at 4K a step's pixels are 7 MB in the window's picture).
     const uint8_t* from = change.keptRgb.data();
-    auto run = change.keptRuns.begin();
-    for (const Area& a : change.keptShown) {
-        for (; run != change.keptRuns.end() && run->y >= a.top && run->y < a.bottom &&
-               run->x >= a.left && run->x + run->length <= a.right;
-             ++run) {
-            WidenPixels(from, WindowPixel(run->x, run->y), run->length);
-            from += static_cast<size_t>(run->length) * 3;
-        }
-        Show({a});
+    for (const KnownChange::Run& r : change.keptRuns) {
+        WidenPixels(from, WindowPixel(r.x, r.y), r.length);
+        from += static_cast<size_t>(r.length) * 3;
     }
+    if (!change.keptShown.empty()) Show(change.keptShown);
 }
 
 size_t DDrawControl::KeptPixelBytes() const {
