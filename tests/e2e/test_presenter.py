@@ -306,7 +306,8 @@ DETAIL_CROPS = {"message": (95, 0, 210, 26), "calendar": (0, 505, 75, 95),
 
 # The calendar's texts by corner (CalPos): the top-left of each text's cell in the layout, its
 # cell height, its colour, and its ink's height in the layout's pixels (Arial's digits and
-# capitals are 0.64 of the cell; a weekday's y hangs below), as at 800 x 600.
+# capitals are 0.64 of the cell; a weekday's y hangs below, but at 1920 x 1080 the thin tail
+# of "Thursday"'s is too pale to count as red ink), as at 800 x 600.
 CALENDAR_TEXTS = {
     0: {"day": (14, 36), "weekday": (10, 30), "time": (9, 18), "month": (27, 6)},
     1: {"day": (14, 540), "weekday": (10, 534), "time": (9, 522), "month": (27, 510)},
@@ -314,7 +315,7 @@ CALENDAR_TEXTS = {
     3: {"day": (740, 540), "weekday": (735, 534), "time": (732, 522), "month": (752, 510)},
 }
 TEXT_LOOKS = {  # cell height, width looked at, colour, ink height (least, most)
-    "day": (46, 56, "red", (26, 33)), "weekday": (12, 58, "red", (8, 12)),
+    "day": (46, 56, "red", (26, 33)), "weekday": (12, 58, "red", (7, 12)),
     "time": (14, 75, "blue", (7, 11)), "month": (16, 32, "red", (9, 13)),
     "message": (18, 200, "yellow", (12, 17)),
 }
