@@ -399,6 +399,15 @@ void Compositor::MakeAhead(std::vector<std::shared_ptr<const Picture>> pictures)
     aheadSince_ = clock_();
 }
 
+void Compositor::NotAhead(int32_t surface) {
+    const Surface* s = Find(surface);
+    if (!s) return;
+    std::erase_if(ahead_, [s](const std::shared_ptr<const Picture>& p) {
+        return std::any_of(s->frames.begin(), s->frames.end(),
+                           [&p](const auto& f) { return f == p; });
+    });
+}
+
 const Picture* Compositor::AheadToMake() const {
     if (detail_ < 2 || clock_() - aheadSince_ >= kSoonMs) return nullptr;
     for (const auto& p : ahead_) {

@@ -267,6 +267,8 @@ class Compositor {
     // new style): those whose copies at the detail were let go while idle are made again by
     // PrepareSoon, at any detail, and kept meanwhile; the wish ends kSoonMs later.
     void MakeAhead(std::vector<std::shared_ptr<const Picture>> pictures);
+    // The surface's pictures leave that list: it will not be drawn (a style rotating away).
+    void NotAhead(int32_t surface);
     // Makes one picture of a surface to be drawn soon; gives whether one was made.
     bool PrepareSoon();
     // Whether PrepareSoon would find one to make.

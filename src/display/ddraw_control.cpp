@@ -245,7 +245,7 @@ void DDrawControl::PrepareAhead() {
 
 // A rotation is coming: besides the new style, it composes again all the pictures around it,
 // whose copies went while the steps were kept. Those of the frame now shown are made ahead too
-// (the style rotating away with them: which ones go is not known here).
+// (but the style rotating away: GoesSoon).
 void DDrawControl::DrawSoon(int32_t surface) {
     if (!open_) return;
     compositor_.DrawSoon(surface);
@@ -254,6 +254,12 @@ void DDrawControl::DrawSoon(int32_t surface) {
         if (op.kind == DrawOp::Kind::Picture && op.picture && !compositor_.Steps(op.surface))
             again.push_back(op.picture);
     compositor_.MakeAhead(std::move(again));
+}
+
+// The style rotating away is not made ahead with the pictures around the new one: at 4K its
+// copies would be some 4 MB more beside the kept steps, for the seconds before the rotation.
+void DDrawControl::GoesSoon(int32_t surface) {
+    if (open_) compositor_.NotAhead(surface);
 }
 
 // Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give

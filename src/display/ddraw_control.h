@@ -83,6 +83,7 @@ class DDrawControl : public TegoDDrw {
     void RestoreSurface(int32_t surface) override {}
     void DrawSurface(int32_t surface) override;
     void DrawSoon(int32_t surface) override;
+    void GoesSoon(int32_t surface) override;
     void SetTextFont(const std::string& face, int32_t size, int32_t n, bool bold, bool italic,
                      bool underline) override;
     void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) override;

@@ -59,6 +59,12 @@ void Form1::ReadyFP() {
     TegoDDrw1.DrawSoon(SideLSurf[fp]);
     TegoDDrw1.DrawSoon(TopSurf[fp]);
     if (fp >= 3 && Settings.ShowM[fp] == 1) TegoDDrw1.DrawSoon(MantelSurf[fp]);
+    const int16_t now = Settings.CurrentFP;
+    if (now < 1 || now > kStyles) return;
+    TegoDDrw1.GoesSoon(SideRSurf[now]);
+    TegoDDrw1.GoesSoon(SideLSurf[now]);
+    TegoDDrw1.GoesSoon(TopSurf[now]);
+    if (now >= 3) TegoDDrw1.GoesSoon(MantelSurf[now]);
 }
 
 }  // namespace hg

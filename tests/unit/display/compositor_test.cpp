@@ -233,6 +233,20 @@ TEST(Compositor, ASurfaceToBeDrawnSoonIsMadeAheadAndHeldUntilDrawnOrStale) {
     EXPECT_EQ(f.c.DetailBytes(), 0u) << "held past its wish";
 }
 
+// Of the pictures to be drawn again around a rotation, those of a surface that goes with it
+// (the style rotating away) are not made ahead.
+TEST(Compositor, ASurfaceThatGoesSoonIsNotMadeAhead) {
+    Fixture f;
+    f.c.UseBackBuffer(nullptr, 2);
+    const auto stays = Art({"xx"}, {{'x', Rgb(9, 9, 9)}}), goes = Art({"yy"}, {{'y', Rgb(7, 7, 7)}});
+    f.Surface(stays, 0, 0);
+    const int32_t going = f.Surface(goes, 10, 0);
+    f.c.MakeAhead({stays, goes});
+    f.c.NotAhead(going);
+    EXPECT_TRUE(f.c.PrepareSoon());
+    EXPECT_FALSE(f.c.SoonToMake()) << "the surface that goes is still to be made";
+}
+
 TEST(Compositor, FrameStartsOverOnRequestAndOddSpeedsGetTheDefault) {
     Strip f(3);
     f.c.SetSpeed(f.s, 0);

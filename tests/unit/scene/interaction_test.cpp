@@ -195,6 +195,7 @@ TEST(Rotation, StylesTwoAndFiveAlternate) {
 
 // The next style's pictures are asked for seconds ahead, so its first frame is not late by
 // their making: the style the rotation will show, skipping the ones turned off, and no other.
+// The style it leaves is said to go.
 TEST(Rotation, TheComingStyleIsAskedForSecondsAhead) {
     Running s(
         Values{{"hrthglow\\ShowFP1", "0"}, {"hrthglow\\ShowFP3", "0"}, {"hrthglow\\ShowFP4", "0"}});
@@ -206,6 +207,8 @@ TEST(Rotation, TheComingStyleIsAskedForSecondsAhead) {
     EXPECT_LE(s.ddrw.soon.size(), 4u) << "its sides, top and mantel";
     for (int32_t surface : {12, 15, 18, 22, 30})
         EXPECT_EQ(std::count(s.ddrw.soon.begin(), s.ddrw.soon.end(), surface), 0) << surface;
+    EXPECT_EQ(std::count(s.ddrw.going.begin(), s.ddrw.going.end(), 15), 1) << "style 2's left side";
+    EXPECT_LE(s.ddrw.going.size(), 3u) << "its sides and top";
     s.Seconds(1.5);
     EXPECT_EQ(s.Style(), 5);
 }

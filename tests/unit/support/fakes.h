@@ -219,6 +219,7 @@ class FakeDDrw : public TegoDDrw {
         drawn.push_back(s);
     }
     void DrawSoon(int32_t s) override { soon.push_back(s); }
+    void GoesSoon(int32_t s) override { going.push_back(s); }
     void SetTextFont(const std::string& face, int32_t size, int32_t n, bool a, bool b,
                      bool c) override {
         log_.push_back("Font(" + face + "," + std::to_string(size) + "," + std::to_string(n) +
@@ -239,7 +240,8 @@ class FakeDDrw : public TegoDDrw {
     std::map<int32_t, std::vector<std::string>> files;
     std::map<int32_t, int32_t> xs, ys;
     std::vector<int32_t> drawn;
-    std::vector<int32_t> soon;  // DrawSoon's surfaces
+    std::vector<int32_t> soon;   // DrawSoon's surfaces
+    std::vector<int32_t> going;  // GoesSoon's
 
   private:
     CallLog& log_;
