@@ -81,14 +81,37 @@ std::vector<Area> RetainedFrame::Between(const std::vector<DrawOp>& from,
         }
         closeGap(n, m);
     }
-    changed.erase(
-        std::remove_if(changed.begin(), changed.end(), [](const Area& a) { return a.Empty(); }),
-        changed.end());
-    return MergeAreas(std::move(changed));
+    auto merged = [](std::vector<Area> areas) {
+        std::erase_if(areas, [](const Area& a) { return a.Empty(); });
+        return MergeAreas(std::move(areas));
+    };
+    // A surface stepping inside what changes anyway (the flames under a surround style that
+    // rotates in) is not measured: at a fine detail that would make a copy of its frame before
+    // under the new cover, some 40 ms at 4K, only to find what is composed whole anyway.
+    std::vector<Area> areas = merged(changed);
+    bool measured = false;
+    for (const auto& [a, b] : inPlace_) {
+        const Area& bounds = b->bounds;
+        if (std::any_of(areas.begin(), areas.end(),
+                        [&](const Area& c) { return c.Intersect(bounds) == bounds; }))
+            continue;
+        for (const Area& d : Differences(a->picture, b->picture)) {
+            const int64_t l = int64_t{b->x} + d.left, t = int64_t{b->y} + d.top;
+            const int64_t r = int64_t{b->x} + d.right, bt = int64_t{b->y} + d.bottom;
+            auto fit = [](int64_t v) {
+                return static_cast<int>(std::clamp<int64_t>(v, -1, 1 << 20));
+            };
+            changed.push_back(Area{fit(l), fit(t), fit(r), fit(bt)}.Intersect(bounds));
+        }
+        measured = true;
+    }
+    inPlace_.clear();
+    return measured ? merged(std::move(changed)) : areas;
 }
 
 // Drawings from[i0, i1) gave way to to[j0, j1). A surface that only changed its frame in place
-// (the flame stepping) changes only where its two frames differ; anything else changes all it
+// (the flame stepping) changes only where its two frames differ (measured by Between, into
+// inPlace_); anything else changes all it
 // covers, in both frames. Two surfaces' pictures of one size in one place (two surround styles)
 // are not compared: they differ nearly everywhere, and at a fine detail comparing them would
 // make copies of both.
@@ -110,15 +133,8 @@ void RetainedFrame::Replaced(const std::vector<DrawOp>& from, size_t i0, size_t 
             if (j0 + k < j1) changed.push_back(to[j0 + k].bounds);
             continue;
         }
-        const DrawOp& b = to[j0 + k];
-        for (const Area& d : Differences(from[i0 + k].picture, b.picture)) {
-            const int64_t l = int64_t{b.x} + d.left, t = int64_t{b.y} + d.top;
-            const int64_t r = int64_t{b.x} + d.right, bt = int64_t{b.y} + d.bottom;
-            auto fit = [](int64_t v) {
-                return static_cast<int>(std::clamp<int64_t>(v, -1, 1 << 20));
-            };
-            changed.push_back(Area{fit(l), fit(t), fit(r), fit(bt)}.Intersect(b.bounds));
-        }
+        // Measured once all that changes whole is known.
+        inPlace_.push_back({&from[i0 + k], &to[j0 + k]});
     }
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/compositor.h"
@@ -81,6 +82,7 @@ class RetainedFrame {
     std::vector<DrawOp> before_, previous_, current_;
     bool havePrevious_ = false;
     std::vector<Difference> differences_;
+    std::vector<std::pair<const DrawOp*, const DrawOp*>> inPlace_;  // from, to: Replaced finds
     Measure measure_;
 };
 

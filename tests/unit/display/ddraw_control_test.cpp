@@ -351,6 +351,45 @@ struct Hearth {
     }
 };
 
+// A stepping surface is compared frame with frame only where that narrows what changes: under
+// a picture that replaces another over all of it (a surround style rotating in), comparing at a
+// fine detail would make its frame before again under the new cover, for nothing.
+TEST(RetainedFrame, AStepInsideWhatChangesWholeIsNotMeasured) {
+    const auto one = Block(200, 100, Rgb(200, 0, 0)), two = Block(200, 100, Rgb(0, 200, 0));
+    const auto small = Block(50, 50, Rgb(0, 0, 200)), wide = Block(300, 200, Rgb(0, 0, 90));
+    auto op = [](const std::shared_ptr<const Picture>& p, int32_t surface, int x, int y) {
+        DrawOp o;
+        o.kind = DrawOp::Kind::Picture;
+        o.picture = p;
+        o.surface = surface;
+        o.x = x, o.y = y;
+        o.bounds = {x, y, x + p->Width(), y + p->Height()};
+        return o;
+    };
+    for (bool over : {false, true}) {
+        SCOPED_TRACE(over ? "replaced over the step" : "replaced apart");
+        RetainedFrame f;
+        int measured = 0;
+        f.MeasureWith([&](const Picture&, const Picture&) {
+            ++measured;
+            return std::vector<Area>{{0, 0, 10, 10}};
+        });
+        // The logs between: the step and the replaced picture are two changes.
+        f.Add(op(one, 1, 0, 0));
+        f.Add(op(small, 4, 700, 500));
+        f.Add(op(small, 2, 300, 300));
+        f.Finish();
+        f.Add(op(two, 1, 0, 0));
+        f.Add(op(small, 4, 700, 500));
+        f.Add(over ? op(wide, 3, 0, 0) : op(small, 3, 500, 300));
+        const std::vector<Area> changed = f.Finish();
+        EXPECT_EQ(measured, over ? 0 : 1);
+        EXPECT_TRUE(std::any_of(changed.begin(), changed.end(), [](const Area& a) {
+            return a.Intersect({0, 0, 10, 10}) == Area{0, 0, 10, 10};
+        })) << "the step's own change was lost";
+    }
+}
+
 TEST(DDrawControl, AnUnchangedFrameShowsNothingAndAChangedOneOnlyWhatChanged) {
     Hearth h;
     h.Frame();
