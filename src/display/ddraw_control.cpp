@@ -485,10 +485,11 @@ void DDrawControl::ShowKept(const KnownChange& change) {
         }
         return;
     }
-    const uint8_t* from = change.keptRgb.data();
-    for (const KnownChange::Run& r : change.keptRuns) {
-        WidenPixels(from, WindowPixel(r.x, r.y), r.length);
-        from += static_cast<size_t>(r.length) * 3;
+    const KnownChange::Run* runs = change.KeptRuns();
+    const uint8_t* from = change.keptRgb.data() + change.keptRunCount * sizeof(KnownChange::Run);
+    for (size_t i = 0; i < change.keptRunCount; ++i) {
+        WidenPixels(from, WindowPixel(runs[i].x, runs[i].y), runs[i].length);
+        from += static_cast<size_t>(runs[i].length) * 3;
     }
     if (!change.keptShown.empty()) Show(change.keptShown);
 }
@@ -500,8 +501,7 @@ size_t DDrawControl::KeptPixelBytes() const {
 }
 
 size_t DDrawControl::KnownChange::KeptBytes() const {
-    return keptRgb.capacity() + keptRuns.capacity() * sizeof(Run) +
-           keptWhole.capacity() * sizeof(uint32_t);
+    return keptRgb.capacity() + keptWhole.capacity() * sizeof(uint32_t);
 }
 
 // Found, a change becomes the most recently used.
@@ -537,18 +537,21 @@ void DDrawControl::Keep(KnownChange& change) {
         return;
     }
     size_t pixels = 0;
-    for (const KnownChange::Run& r : change.keptRuns) pixels += static_cast<size_t>(r.length);
-    const size_t bytes =
-        pixels * 3 + kSpareBytes + change.keptRuns.size() * sizeof(KnownChange::Run);
+    for (const KnownChange::Run& r : foundRuns_) pixels += static_cast<size_t>(r.length);
+    const size_t runBytes = foundRuns_.size() * sizeof(KnownChange::Run);
+    const size_t bytes = runBytes + pixels * 3 + kSpareBytes;
     if (bytes > kKeptPixelBudget / 10 || keptBytes_ + bytes > kKeptPixelBudget) {
         change.triedBytes = bytes;
         Unkeep(change);
         return;
     }
-    change.keptRuns.shrink_to_fit();
-    change.keptRgb.assign(pixels * 3 + kSpareBytes, 0);
-    uint8_t* to = change.keptRgb.data();
-    for (const KnownChange::Run& r : change.keptRuns) {
+    LetGoOfSteppingCopies();
+    change.keptRgb.assign(bytes, 0);
+    std::copy_n(reinterpret_cast<const uint8_t*>(foundRuns_.data()), runBytes,
+                change.keptRgb.data());
+    change.keptRunCount = foundRuns_.size();
+    uint8_t* to = change.keptRgb.data() + runBytes;
+    for (const KnownChange::Run& r : foundRuns_) {
         const uint32_t* from = WindowPixel(r.x, r.y);
         for (int i = 0; i < r.length; ++i, to += 3) {
             to[0] = static_cast<uint8_t>(from[i]);
@@ -585,20 +588,32 @@ bool DDrawControl::KeepWhole(KnownChange& change) {
     for (const Area& a : change.keptShown) pixels += static_cast<size_t>(a.Size());
     const size_t bytes = pixels * sizeof(uint32_t);
     if (bytes > kKeptPixelBudget / 16 || keptBytes_ + bytes > kKeptPixelBudget) return false;
+    LetGoOfSteppingCopies();
     change.keptWhole.assign(pixels, 0);
     uint32_t* to = change.keptWhole.data();
     for (const Area& a : change.keptShown)
         for (int y = a.top; y < a.bottom; ++y, to += a.Width())
             std::copy_n(WindowPixel(a.left, y), a.Width(), to);
-    change.keptRuns = std::vector<KnownChange::Run>();
     return true;
+}
+
+// The copies at the detail that a step being kept was composed from go before its pixels are
+// kept, not as the next step comes: at 4K each is some 4.5 MB, and the last step of a ring
+// being kept would otherwise hold its copy beside the whole ring. Shown from its kept pixels,
+// the step needs them no more.
+void DDrawControl::LetGoOfSteppingCopies() {
+    std::vector<const Picture*> stepping;
+    for (const DrawOp& op : frame_.Drawn())
+        if (op.kind == DrawOp::Kind::Picture && op.picture && compositor_.Steps(op.surface))
+            stepping.push_back(op.picture.get());
+    compositor_.LetGoOfCopies(stepping);
 }
 
 void DDrawControl::Unkeep(KnownChange& change) {
     if (change.kept) keptBytes_ -= change.KeptBytes();
     change.kept = false;
     // Assigned anew, not cleared: clearing would keep their memory.
-    change.keptRuns = std::vector<KnownChange::Run>();
+    change.keptRunCount = 0;
     change.keptRgb = std::vector<uint8_t>();
     change.keptWhole = std::vector<uint32_t>();
     change.keptShown.clear();
@@ -692,18 +707,19 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
             .Intersect(h);
     if (at.Empty()) return;
     const int w = at.Width();
-    std::vector<uint32_t> before(static_cast<size_t>(w) * kBand);
+    bandBefore_.resize(static_cast<size_t>(w) * kBand);
+    uint32_t* const before = bandBefore_.data();
     // One area a band: they follow the flames' outline closer than one around them all.
     for (int top = at.top; top < at.bottom; top += kBand) {
         const int bottom = std::min(at.bottom, top + kBand);
         Area bound;
         for (int y = top; y < bottom; ++y)
             std::copy_n(WindowPixel(at.left, y), w,
-                        before.data() + static_cast<size_t>(y - top) * w);
+                        before + static_cast<size_t>(y - top) * w);
         ScaleIntoWindow({at.left - h.left, top - h.top, at.right - h.left, bottom - h.top});
         for (int y = top; y < bottom; ++y) {
             const uint32_t* now = WindowPixel(at.left, y);
-            const uint32_t* was = before.data() + static_cast<size_t>(y - top) * w;
+            const uint32_t* was = before + static_cast<size_t>(y - top) * w;
             for (int x = 0;;) {
                 while (x < w && now[x] == was[x]) ++x;
                 if (x == w) break;
@@ -711,7 +727,7 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
                 int end = ++x;  // past the last pixel that differs
                 for (; x < w && x - end < kGap; ++x)
                     if (now[x] != was[x]) end = x + 1;
-                keep.keptRuns.push_back({at.left + first, y, end - first});
+                foundRuns_.push_back({at.left + first, y, end - first});
                 bound = bound.Union({at.left + first, y, at.left + end, y + 1});
             }
         }
@@ -846,6 +862,7 @@ bool DDrawControl::RestoreHashes(const KnownChange& change) {
 // Scales the window areas that `logical` affects and shows them; gives those areas. Areas
 // are joined before scaling, so every pixel shown is one just scaled.
 std::vector<Area> DDrawControl::ScaleAndShow(const std::vector<Area>& logical, KnownChange* keep) {
+    if (keep) foundRuns_.clear();
     if (!image_.pixels || stage_.hearth.Empty() || logical.empty()) return {};
     const Area& h = stage_.hearth;
     std::vector<Area> affected;

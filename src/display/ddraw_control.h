@@ -190,8 +190,12 @@ class DDrawControl : public TegoDDrw {
             int32_t x, y, length;
         };
         bool kept = false;
-        std::vector<Run> keptRuns;
-        std::vector<uint8_t> keptRgb;  // and spare bytes (see WidenPixels)
+        // The runs, then their pixels, then spare bytes (see WidenPixels), in one block: the
+        // runs alone take 200 to 400 KB a step at 4K, a block of another size at every
+        // rotation, and one more such block for the heap to find room for.
+        size_t keptRunCount = 0;
+        std::vector<uint8_t> keptRgb;
+        const Run* KeptRuns() const { return reinterpret_cast<const Run*>(keptRgb.data()); }
         // The window areas holding the runs (a band of rows at a time), to be shown.
         std::vector<Area> keptShown;
         // Instead of the runs, where ShowsKeptPixels: the areas of keptShown whole, one after
@@ -245,6 +249,9 @@ class DDrawControl : public TegoDDrw {
     std::vector<Area> ScaleAndShow(const std::vector<Area>& logical, KnownChange* keep = nullptr);
     void ScaleIntoWindow(const Area& area);
     void ScaleAndFindRuns(const Area& area, KnownChange& keep);
+    // Reused from step to step: the runs grow a step at a time, and at 4K a band takes 360 KB.
+    std::vector<KnownChange::Run> foundRuns_;  // by ScaleAndFindRuns, for Keep
+    std::vector<uint32_t> bandBefore_;
     bool KeepWhole(KnownChange& change);
     void KeptFrom(KnownChange& change);
     // Where the screen shows kept pixels that the window's picture does not hold (stale_), the
@@ -252,6 +259,7 @@ class DDrawControl : public TegoDDrw {
     void Refresh(const std::vector<DrawOp>& ops);
     bool MayKeep(const KnownChange& change) const;
     void Keep(KnownChange& change);
+    void LetGoOfSteppingCopies();
     void Unkeep(KnownChange& change);
     void ForgetKeptPixels();
     void ForgetKnownChanges();
