@@ -743,6 +743,29 @@ TEST(DDrawControl, FramesBetweenKeptStepsGiveTheirCopiesBackUnlessComposedAgain)
     }
 }
 
+// A step is kept without its flame frame's copy beside it: the copy goes before the pixels are
+// kept, and the ring's last step never holds both (at 4K, 4.5 MB over the whole ring).
+TEST(DDrawControl, AStepsCopyGoesAsItIsKept) {
+    uint32_t now = 0;
+    Presenter p(&now);
+    const int32_t flame = OpenWithFourStepFlame(p);
+    p.Window(1600, 1200);
+    int keeps = 0;
+    for (int step = 0; step < 9; ++step) {
+        now += 100;
+        p.ClearBackBuffer(0);
+        p.DrawSurface(flame);
+        const size_t kept = p.KeptPixelBytes(), copies = p.Pixels().DetailBytes();
+        p.FlipDisplay();
+        if (p.KeptPixelBytes() == kept) continue;
+        ++keeps;
+        EXPECT_LT(p.Pixels().DetailBytes(), copies) << "the step kept at " << step;
+    }
+    EXPECT_EQ(keeps, 4);
+    EXPECT_EQ(p.Pixels().DetailBytes(), 0u) << "copies held beside the whole ring";
+    EXPECT_EQ(p.display, p.screen);
+}
+
 // The clock's second falls on the same flame step every round, from the first frame on, so that
 // step is never seen without it. Where the text lies apart from the step, the step is still
 // kept like the others, and the text is composed alone beside it.
