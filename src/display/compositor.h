@@ -111,6 +111,7 @@ class DetailPicture {
         Builder(int width, int height, int maxWidth, int maxHeight, size_t expectedOpaque = 0);
         // Row after row, `width` pixels of (r, g, b, a); rows beyond the crop are ignored.
         void AddRow(const uint8_t* rgba);
+        void AddEmptyRow();  // as a row all clear, only sooner
         // Null until every kept row has come. `solidUnderCover`: the picture was whole before
         // the pixels that the pictures drawn over it always hide were left out, so drawing it
         // with them still hides all beneath.
@@ -259,10 +260,11 @@ class Compositor {
     // kSoonMs later.
     void DrawSoon(int32_t surface);
     static constexpr uint32_t kSoonMs = 10000;
-    // Beyond this detail a surface to be drawn soon is only read, not made at the detail: at 4K
-    // two surround styles held at once for those seconds (some 8 MB more) would take the
-    // memory beyond what a 4K hearth may hold.
-    static constexpr int kSoonFinestDetail = 2;
+    // Beyond this detail (screens past 4K) a surface to be drawn soon is only read, not made at
+    // the detail. At 4K the new style takes some 6 MB for those seconds, beside the flames'
+    // kept steps: room the heap gives back now that it is no longer left in pieces, and the
+    // copies a kept step no longer holds.
+    static constexpr int kSoonFinestDetail = 3;
     // These pictures will be drawn again within seconds (a rotation composes all around the
     // new style): those whose copies at the detail were let go while idle are made again by
     // PrepareSoon, at any detail, and kept meanwhile; the wish ends kSoonMs later.
