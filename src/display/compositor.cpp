@@ -172,6 +172,13 @@ void DetailPicture::Builder::AddRow(const uint8_t* src) {
     }
 }
 
+void DetailPicture::Builder::AddEmptyRow() {
+    if (!p_ || rows_ >= p_->height_) return;
+    ++rows_;
+    p_->rowRuns_.push_back(static_cast<uint32_t>(p_->runs_.size()));
+    p_->rowPixels_.push_back(static_cast<uint32_t>(p_->rgb_.size() / 3));
+}
+
 std::shared_ptr<const DetailPicture> DetailPicture::Builder::Finish(bool solidUnderCover) {
     if (!p_ || rows_ < p_->height_) return nullptr;
     p_->rowRuns_.push_back(static_cast<uint32_t>(p_->runs_.size()));
@@ -851,6 +858,8 @@ class MaskedRows {
         mask_(y, scratch_.data(), width_);
         builder_.AddRow(scratch_.data());
     }
+    // A row its cover hides all of, left out unread: whatever it holds is painted over.
+    void AddHidden() { builder_.AddEmptyRow(); }
     // A picture whole but for what its cover hides still hides all beneath it: the pictures
     // drawn over it paint its holes. Composing then starts from it, not from the clear below.
     std::shared_ptr<const DetailPicture> Finish() { return builder_.Finish(mask_ && whole_); }
@@ -885,6 +894,12 @@ class FromTwinRows {
             builder_.Add(rows_, rgba);
         ++rows_;
     }
+    // Rows left out unread may only be those the copy is made at, of a twin not compared.
+    bool MaySkip() const { return checked_ && !shrinker_; }
+    void AddHidden() {
+        builder_.AddHidden();
+        ++rows_;
+    }
     std::shared_ptr<const DetailPicture> Finish() {
         return checked_ || matcher_.Matches() ? builder_.Finish() : nullptr;
     }
@@ -901,7 +916,7 @@ class FromTwinRows {
 // neither is there or either is not the picture's.
 std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
                                               int64_t key, int detail, const RowMask& mask,
-                                              size_t hidden) {
+                                              size_t hidden, const std::vector<uint8_t>& hiddenRows) {
     const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
     if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
         FromTwinRows made(p, detail, mask, hidden);
@@ -927,6 +942,11 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
     std::vector<uint8_t> predicted(static_cast<size_t>(w) * 4), row(predicted.size());
     FromTwinRows made(p, detail, mask, hidden, true);
     for (int y = 0; y < h; ++y) {
+        if (made.MaySkip() && static_cast<size_t>(y) < hiddenRows.size() && hiddenRows[y]) {
+            if (!reader->SkipRow()) return nullptr;
+            made.AddHidden();
+            continue;
+        }
         enlarged.Row(y, predicted.data());
         if (!reader->NextRow(predicted.data(), row.data())) return nullptr;
         made.Add(row.data());
@@ -935,12 +955,17 @@ std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::strin
 }
 
 std::shared_ptr<const DetailPicture> EnlargedAtDetail(const Picture& p, int detail,
-                                                      const RowMask& mask, size_t hidden) {
+                                                      const RowMask& mask, size_t hidden,
+                                                      const std::vector<uint8_t>& hiddenRows) {
     const Enlarger enlarged(p, detail);
     MaskedRows builder(enlarged.Width(), enlarged.Height(), detail,
                        ExpectedOpaque(p, detail, hidden), mask);
     std::vector<uint8_t> row(static_cast<size_t>(enlarged.Width()) * 4);
     for (int y = 0; y < std::min(enlarged.Height(), Picture::kMaxHeight * detail); ++y) {
+        if (static_cast<size_t>(y) < hiddenRows.size() && hiddenRows[y]) {
+            builder.AddHidden();
+            continue;
+        }
         enlarged.Row(y, row.data());
         builder.Add(y, row.data());
     }
@@ -986,13 +1011,23 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
                         rgba[static_cast<size_t>(x) * 4 + 3] = 0;
             };
         size_t hidden = 0;
-        if (cover)
-            for (const auto& row : cover->hidden)
+        // Rows hidden whole (a third of the flames' at 4K, under the surround's top and the
+        // logs) are neither enlarged nor corrected.
+        std::vector<uint8_t> hiddenRows;
+        if (cover) {
+            const int width = p.Width() * k;
+            for (const auto& row : cover->hidden) {
                 for (const auto& [first, end] : row)
                     hidden += static_cast<size_t>(std::max(0, end - first));
+                hiddenRows.push_back(std::any_of(row.begin(), row.end(), [width](const auto& span) {
+                    return span.first <= 0 && span.second >= width;
+                }));
+            }
+        }
         if (file && k > 1 && k <= kTwinDetail)
-            made.picture = FromTwin(p, file->path, KeyColour(file->key), k, mask, hidden);
-        if (!made.picture) made.picture = EnlargedAtDetail(p, k, mask, hidden);
+            made.picture =
+                FromTwin(p, file->path, KeyColour(file->key), k, mask, hidden, hiddenRows);
+        if (!made.picture) made.picture = EnlargedAtDetail(p, k, mask, hidden, hiddenRows);
     } catch (const std::bad_alloc&) {
         made.picture.reset();
     }

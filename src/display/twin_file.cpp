@@ -75,9 +75,13 @@ bool TwinCorrectionReader::NextBand() {
 }
 
 bool TwinCorrectionReader::NextRow(const uint8_t* predicted, uint8_t* rgba) {
+    return predicted && rgba && Row(predicted, rgba);
+}
+
+bool TwinCorrectionReader::Row(const uint8_t* predicted, uint8_t* rgba) {
     if (failed_ || row_ >= height_) return false;
     if (bandLeft_ == 0 && !NextBand()) return !(failed_ = true);
-    std::fill_n(rgba, size_t(width_) * 4, uint8_t{0});
+    if (rgba) std::fill_n(rgba, size_t(width_) * 4, uint8_t{0});
     const uint8_t* b = band_.data();
     auto take = [&](size_t n) -> const uint8_t* {
         if (bandLength_ - bandAt_ < n) return nullptr;
@@ -102,7 +106,7 @@ bool TwinCorrectionReader::NextRow(const uint8_t* predicted, uint8_t* rgba) {
     if (!green) return !(failed_ = true);
     const uint8_t* red = green + pixels;
     const uint8_t* blue = red + pixels;
-    for (int i = 0, at = 0; i < runs; ++i) {
+    for (int i = 0, at = 0; predicted && i < runs; ++i) {
         const int x = U16(runBytes + i * 4), length = U16(runBytes + i * 4 + 2);
         for (int j = 0; j < length; ++j, ++at) {
             const uint8_t* from = predicted + size_t(x + j) * 4;

@@ -53,9 +53,12 @@ class TwinCorrectionReader {
     // from the same row of the picture enlarged, `predicted`. False when the file is damaged
     // or every row has been read.
     bool NextRow(const uint8_t* predicted, uint8_t* rgba);
+    // The next row passed over (a cover hides it all), checked as NextRow checks it.
+    bool SkipRow() { return Row(nullptr, nullptr); }
 
   private:
     bool NextBand();
+    bool Row(const uint8_t* predicted, uint8_t* rgba);  // only passed over without `predicted`
     std::vector<uint8_t> bytes_;
     int width_ = 0, height_ = 0, step_ = 1, bandRows_ = 1;
     size_t at_ = 0;                 // in bytes_, the next band's length

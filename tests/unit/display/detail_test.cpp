@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "display/stage.h"
+#include "media/byte_reader.h"
 #include "scene/controls.h"
 
 namespace hg {
@@ -219,6 +220,19 @@ class Twins : public ::testing::Test {
         Write((dir / "HighDetail" / "Pic.png").string(), detail, left, right);
     }
 
+    // The design as the generator paints it at `detail`.
+    static assetgen::Image design(int detail, Colour left, Colour right) {
+        assetgen::Image image(kW * detail, kH * detail);
+        for (int y = 0; y < kH * detail; ++y)
+            for (int x = 0; x < kW * detail; ++x) {
+                const double fx = (x + 0.5) / detail - 0.5, fy = (y + 0.5) / detail - 0.5;
+                const Colour c = fx < 10.5 ? left : right;
+                if (!(fx < 3.6 && fy < 3.6))
+                    image.set(x, y, {float(c & 255), float((c >> 8) & 255), float(c >> 16)});
+            }
+        return image;
+    }
+
     // Row 10 of the picture drawn at (0, 0) at `detail`, and whether its left corner is clear.
     struct Drawn {
         std::vector<uint32_t> row;
@@ -316,17 +330,6 @@ TEST_F(Twins, APictureHeldAtTheDetailLetsItsOwnPixelsGoUntilTheyAreNeeded) {
 // the twin itself, though a PNG that is not the picture's twin lies beside it; beside a picture
 // the user replaced it is not used at all, though its holes and sizes would fit.
 TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
-    auto design = [](int detail, Colour left, Colour right) {
-        assetgen::Image image(kW * detail, kH * detail);
-        for (int y = 0; y < kH * detail; ++y)
-            for (int x = 0; x < kW * detail; ++x) {
-                const double fx = (x + 0.5) / detail - 0.5, fy = (y + 0.5) / detail - 0.5;
-                const Colour c = fx < 10.5 ? left : right;
-                if (!(fx < 3.6 && fy < 3.6))
-                    image.set(x, y, {float(c & 255), float((c >> 8) & 255), float(c >> 16)});
-            }
-        return image;
-    };
     const Colour red = Rgb(200, 40, 20), blue = Rgb(20, 60, 200);
     ASSERT_TRUE(assetgen::writeFile(
         (dir / "HighDetail" / "Pic.hgtc").string(),
@@ -348,6 +351,41 @@ TEST_F(Twins, AShippedCorrectionIsDrawnAsItsTwinAndOnlyForItsOwnPicture) {
     EXPECT_EQ(replaced.row, Draw(3).row);
     EXPECT_EQ(TwinCorrectionPath("/usr/share/hearthglow/Flame1.bmp"),
               "/usr/share/hearthglow/HighDetail/Flame1.hgtc");
+}
+
+// Rows a cover hides whole are passed over unread (a third of the flames' at 4K); the rows after
+// them read as they would have, and a file is still checked as far as it is passed over.
+TEST_F(Twins, ACorrectionsRowsPassedOverLeaveTheOthersAsTheyAre) {
+    const Colour red = Rgb(200, 40, 20), blue = Rgb(20, 60, 200);
+    const std::vector<uint8_t> bytes =
+        assetgen::encodeTwinCorrection(design(kTwinDetail, red, blue), design(1, red, blue), 1);
+    const auto file = ReadFileBytes(small, Compositor::kMaxPictureFileBytes);
+    ASSERT_TRUE(file);
+    const auto picture = DecodePicture(*file, -1);
+    ASSERT_TRUE(picture);
+    const int w = kW * kTwinDetail, h = kH * kTwinDetail;
+    auto all = TwinCorrectionReader::Open(bytes, w, h, *picture);
+    auto some = TwinCorrectionReader::Open(bytes, w, h, *picture);
+    ASSERT_TRUE(all && some);
+    const Enlarger enlarged(*picture, kTwinDetail);
+    std::vector<uint8_t> predicted(size_t(w) * 4), whole(predicted.size()), read(predicted.size());
+    for (int y = 0; y < h; ++y) {
+        enlarged.Row(y, predicted.data());
+        ASSERT_TRUE(all->NextRow(predicted.data(), whole.data()));
+        if (y % 3 == 1 || (y > 20 && y < 40)) {
+            ASSERT_TRUE(some->SkipRow()) << y;
+            continue;
+        }
+        ASSERT_TRUE(some->NextRow(predicted.data(), read.data())) << y;
+        ASSERT_EQ(read, whole) << "row " << y;
+    }
+    EXPECT_FALSE(some->SkipRow()) << "a row past the last";
+    std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 8);
+    auto damaged = TwinCorrectionReader::Open(cut, w, h, *picture);
+    ASSERT_TRUE(damaged);
+    bool passed = true;
+    for (int y = 0; y < h && passed; ++y) passed = damaged->SkipRow();
+    EXPECT_FALSE(passed) << "a file cut short passed over to its end";
 }
 
 }  // namespace
