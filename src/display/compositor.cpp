@@ -916,7 +916,8 @@ class FromTwinRows {
 // neither is there or either is not the picture's.
 std::shared_ptr<const DetailPicture> FromTwin(const Picture& p, const std::string& path,
                                               int64_t key, int detail, const RowMask& mask,
-                                              size_t hidden, const std::vector<uint8_t>& hiddenRows) {
+                                              size_t hidden,
+                                              const std::vector<uint8_t>& hiddenRows) {
     const int w = p.Width() * kTwinDetail, h = p.Height() * kTwinDetail;
     if (Twin twin = ReadTwin(TwinPath(path), w, h); twin.rgba) {
         FromTwinRows made(p, detail, mask, hidden);

@@ -714,8 +714,7 @@ void DDrawControl::ScaleAndFindRuns(const Area& area, KnownChange& keep) {
         const int bottom = std::min(at.bottom, top + kBand);
         Area bound;
         for (int y = top; y < bottom; ++y)
-            std::copy_n(WindowPixel(at.left, y), w,
-                        before + static_cast<size_t>(y - top) * w);
+            std::copy_n(WindowPixel(at.left, y), w, before + static_cast<size_t>(y - top) * w);
         ScaleIntoWindow({at.left - h.left, top - h.top, at.right - h.left, bottom - h.top});
         for (int y = top; y < bottom; ++y) {
             const uint32_t* now = WindowPixel(at.left, y);

@@ -111,10 +111,9 @@ std::vector<Area> RetainedFrame::Between(const std::vector<DrawOp>& from,
 
 // Drawings from[i0, i1) gave way to to[j0, j1). A surface that only changed its frame in place
 // (the flame stepping) changes only where its two frames differ (measured by Between, into
-// inPlace_); anything else changes all it
-// covers, in both frames. Two surfaces' pictures of one size in one place (two surround styles)
-// are not compared: they differ nearly everywhere, and at a fine detail comparing them would
-// make copies of both.
+// inPlace_); anything else changes all it covers, in both frames. Two surfaces' pictures of one
+// size in one place (two surround styles) are not compared: they differ nearly everywhere, and
+// at a fine detail comparing them would make copies of both.
 void RetainedFrame::Replaced(const std::vector<DrawOp>& from, size_t i0, size_t i1,
                              const std::vector<DrawOp>& to, size_t j0, size_t j1,
                              std::vector<Area>& changed) {

@@ -61,10 +61,10 @@ class TwinCorrectionReader {
     bool Row(const uint8_t* predicted, uint8_t* rgba);  // only passed over without `predicted`
     std::vector<uint8_t> bytes_;
     int width_ = 0, height_ = 0, step_ = 1, bandRows_ = 1;
-    size_t at_ = 0;                 // in bytes_, the next band's length
-    std::vector<uint8_t> band_;     // one band inflated
+    size_t at_ = 0;              // in bytes_, the next band's length
+    std::vector<uint8_t> band_;  // one band inflated
     size_t bandLength_ = 0, bandAt_ = 0;
-    int row_ = 0, bandLeft_ = 0;    // rows read; rows of the band not yet read
+    int row_ = 0, bandLeft_ = 0;  // rows read; rows of the band not yet read
     bool failed_ = false;
 };
 
