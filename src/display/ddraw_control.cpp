@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "display/detail.h"
 
@@ -117,6 +118,7 @@ bool DDrawControl::UseDetail(int detail) {
     compositor_.Clear(0);
     unsynced_.clear();
     shown_.assign(static_cast<size_t>(kTilesAcross) * kTilesDown, TileHash{});
+    hashShownLater_ = false;
     // Before the first frame the picture is blank and that frame shows all of it: hashing
     // 17 MB of black at 4K would only hold up the opening.
     if (!frame_.Drawn().empty()) {
@@ -134,6 +136,7 @@ void DDrawControl::CloseDisplay() {
     compositor_.UseBackBuffer(nullptr, 1);
     haveBuffer_ = false;
     shown_.clear();
+    hashShownLater_ = false;
     frame_ = RetainedFrame();
     ForgetKnownChanges();
     image_ = {};
@@ -311,6 +314,9 @@ void DDrawControl::MeasureAsDrawn() {
 }
 
 void DDrawControl::ShowFrame() {
+    // What the last frame showed whole is the back buffer still, unless steps were shown
+    // since from their kept pixels: then its tiles stay unknown, and count as changed.
+    if (std::exchange(hashShownLater_, false) && unsynced_.empty()) Remember({kScreen});
     keptNow_ = fromKept_ = false;
     // Steps kept with a surface that this frame no longer draws (a surround style rotated away)
     // cannot be shown from their pixels until it comes back: they go before anything of this
@@ -369,7 +375,16 @@ void DDrawControl::ShowNew(KnownChange& change, bool remember) {
     });
     Sync(frame_.Before(), &change.dirty);
     for (const Area& a : change.dirty) Compose(a, frame_.Drawn());
-    change.changed = ChangedTiles(change.dirty);
+    // A change of the whole screen (the first frame, a surround style rotating in) is shown
+    // whole, not hashed first to find the few tiles it leaves alone: at 4K that takes 15 ms
+    // of the rotation's frame. Its tiles are hashed as the next frame begins.
+    if (std::find(change.dirty.begin(), change.dirty.end(), kScreen) != change.dirty.end()) {
+        ForgetShown(kScreen);
+        hashShownLater_ = true;
+        change.changed = {kScreen};
+    } else {
+        change.changed = ChangedTiles(change.dirty);
+    }
     ScaleAndShow(change.changed);
     if (!remember) return;
     RecordHashes(change);

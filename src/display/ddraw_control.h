@@ -252,6 +252,7 @@ class DDrawControl : public TegoDDrw {
     // Reused from step to step: the runs grow a step at a time, and at 4K a band takes 360 KB.
     std::vector<KnownChange::Run> foundRuns_;  // by ScaleAndFindRuns, for Keep
     std::vector<uint32_t> bandBefore_;
+    bool hashShownLater_ = false;  // the last frame was shown whole, its tiles unhashed
     bool KeepWhole(KnownChange& change);
     void KeptFrom(KnownChange& change);
     // Where the screen shows kept pixels that the window's picture does not hold (stale_), the
