@@ -11,11 +11,13 @@ screen (3840 x 2160 by default) and
 
     scripts/soak.py [--size 3840x2160] [--seconds 600] [--every 30]
     scripts/soak.py --compare-calendar [--size 3840x2160] [--seconds 30]
-    scripts/soak.py --lateness [--size 3840x2160] [--seconds 75]
+    scripts/soak.py --lateness [--size 3840x2160] [--seconds 75] [--calendar]
 
 --lateness watches the middle of the flames from the start (every step first seen, and the
 first rotation of the surround at one minute, the seeded period) and reports the steps that
 came later than their time (100 ms apart, the seeded pace) by more than 100 ms.
+
+--scr runs another build of the screen saver (an earlier commit's, kept aside) in its place.
 """
 import argparse
 import os
@@ -29,14 +31,17 @@ import hg  # noqa: E402
 import measure  # noqa: E402
 
 
+SCR = hg.SCR
+
+
 def start(env, calendar):
     env.kill_all()
     env.seeded(Settings__Calendar="1" if calendar else "0", Settings__CalPos="3")
-    return env.wine([hg.SCR, "/s"])
+    return env.wine([SCR, "/s"])
 
 
 def cpu_share(env, seconds):
-    pids = measure.pids_running(hg.SCR)
+    pids = measure.pids_running(SCR)
     tracked = pids + [env.xvfb.pid]
     before = sum(measure.cpu_seconds(p) or 0 for p in tracked)
     time.sleep(seconds)
@@ -54,10 +59,10 @@ def slope(samples):
     return sum((t - mt) * (r - mr) for t, r in samples) / den * 60 if den else 0.0
 
 
-def lateness(env, width, height, seconds, step_ms=100, allowed_ms=100):
+def lateness(env, width, height, seconds, calendar, step_ms=100, allowed_ms=100):
     import xgrab
     x, y, w, h = measure.hearth_probe(width, height)
-    p = start(env, False)
+    p = start(env, calendar)
     screen = xgrab.Screen(env.env["DISPLAY"])
     t0 = time.time()
     changes, last = [], None
@@ -92,8 +97,12 @@ def main():
     ap.add_argument("--settle", type=float, default=10)
     ap.add_argument("--compare-calendar", action="store_true")
     ap.add_argument("--lateness", action="store_true")
+    ap.add_argument("--calendar", action="store_true", help="with --lateness: the calendar on")
+    ap.add_argument("--scr", default=hg.SCR)
     args = ap.parse_args()
-    if not os.path.exists(hg.SCR):
+    global SCR
+    SCR = os.path.abspath(args.scr)
+    if not os.path.exists(SCR):
         sys.exit(f"build this tree first: make {hg.ARCH}")
     width, height = map(int, args.size.split("x"))
     env = hg.Env(screen=f"{width}x{height}x24")
@@ -101,7 +110,7 @@ def main():
     ok = True
     try:
         if args.lateness:
-            ok &= lateness(env, width, height, args.seconds or 75)
+            ok &= lateness(env, width, height, args.seconds or 75, args.calendar)
         elif args.compare_calendar:
             seconds = args.seconds or 30
             shares = {}
@@ -120,14 +129,14 @@ def main():
             t0 = time.time()
             samples = []
             while time.time() - t0 <= seconds + 0.5:
-                pids = measure.pids_running(hg.SCR)
+                pids = measure.pids_running(SCR)
                 values = [v for v in (measure.status_mb(pid, "VmRSS") for pid in pids)
                           if v is not None]
                 if values:
                     samples.append((time.time() - t0, max(values)))
                     print(f"{samples[-1][0]:6.0f} s  RSS {samples[-1][1]:6.1f} MB", flush=True)
                 time.sleep(args.every)
-            peaks = [m for m in (measure.peak_rss_mb(pid) for pid in measure.pids_running(hg.SCR))
+            peaks = [m for m in (measure.peak_rss_mb(pid) for pid in measure.pids_running(SCR))
                      if m is not None]
             ok &= p.poll() is None
             env.kill_all()
