@@ -399,6 +399,7 @@ void Compositor::ForgetStaleSoon() {
     const uint32_t now = clock_();
     std::erase_if(soon_, [now](const Soon& wish) { return now - wish.since >= kSoonMs; });
     if (now - aheadSince_ >= kSoonMs) ahead_.clear();
+    if (soonCover_.surface && now - soonCover_.since >= kSoonMs) ForgetSoonCover();
 }
 
 void Compositor::MakeAhead(std::vector<std::shared_ptr<const Picture>> pictures) {
@@ -539,9 +540,8 @@ Spans CommonSpans(const Spans& a, const Spans& b) {
 
 }  // namespace
 
-void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
-    Surface* s = Find(surface);
-    if (!s || s->frames.size() < 2 || (s->covered && s->cover == over)) return;
+std::vector<Spans> Compositor::HiddenUnder(const Surface& surface, const std::vector<Cover>& over) {
+    const Surface* s = &surface;
     // Every frame's rows at the detail, from the surface's top-left.
     int height = 0, width = 0;
     for (const auto& f : s->frames)
@@ -576,10 +576,22 @@ void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
     if (s->covered)
         for (size_t y = 0; y < now.size(); ++y)
             now[y] = y < s->hidden.size() ? CommonSpans(s->hidden[y], now[y]) : Spans{};
+    return now;
+}
+
+void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
+    Surface* s = Find(surface);
+    if (!s || s->frames.size() < 2 || (s->covered && s->cover == over)) return;
+    std::vector<Spans> now = HiddenUnder(*s, over);
     if (s->covered && now == s->hidden) {
         s->cover = std::move(over);
         return;
     }
+    // The cover foreseen (CoverSoon): the copies made under it ahead are this cover's.
+    const uint32_t foreseen = soonCover_.surface == surface && now == soonCover_.hidden
+                                  ? std::exchange(soonCover_.generation, 0)
+                                  : 0;
+    if (soonCover_.surface == surface) ForgetSoonCover();
     Uncover(*s);
     s->cover = std::move(over);
     s->covered = true;
@@ -587,12 +599,53 @@ void Compositor::SetCover(int32_t surface, std::vector<Cover> over) {
         std::any_of(now.begin(), now.end(), [](const Spans& row) { return !row.empty(); });
     s->hidden = std::move(now);
     if (any) {
-        s->coverGeneration = ++coverGenerations_;
+        s->coverGeneration = foreseen ? foreseen : ++coverGenerations_;
         ++coverChanges_;
     }
 }
 
+void Compositor::CoverSoon(int32_t surface, const std::vector<Cover>& over) {
+    ForgetSoonCover();
+    Surface* s = Find(surface);
+    if (!s || s->frames.size() < 2) return;
+    std::vector<Spans> now = HiddenUnder(*s, over);
+    const bool any =
+        std::any_of(now.begin(), now.end(), [](const Spans& row) { return !row.empty(); });
+    soonCover_.surface = surface;
+    soonCover_.since = clock_();
+    // A cover that hides what the one given hides leaves its copies as they are.
+    if (!any || (s->covered && now == s->hidden)) return;
+    soonCover_.hidden = std::move(now);
+    soonCover_.generation = ++coverGenerations_;
+}
+
+bool Compositor::PrepareUnderSoonCover(uint32_t at) {
+    Surface* s = Find(soonCover_.surface);
+    if (!s || s->frames.size() < 2) return false;
+    Step(*s);
+    const bool steps = at - s->paceStart >= static_cast<uint32_t>(s->msPerFrame);
+    const auto& next = s->frames[(s->shown + (steps ? 1 : 0)) % s->frames.size()];
+    if (!next || !Materialize(*next)) return false;
+    if (!soonCover_.generation) {
+        if (detail_ < 2 && !s->coverGeneration) return false;
+        return AtDetail(*next) != nullptr;
+    }
+    return AtDetailUnder(*next, &soonCover_.hidden, soonCover_.generation, false) != nullptr;
+}
+
+void Compositor::ForgetSoonCover() {
+    if (soonCover_.generation)
+        std::erase_if(detailed_, [this](const Detailed& d) {
+            if (d.coverGeneration != soonCover_.generation) return false;
+            detailBytes_ -= d.picture->Bytes();
+            return true;
+        });
+    soonCover_ = SoonCover{};
+}
+
 void Compositor::Uncover(Surface& s) {
+    // A cover foreseen was found from the surface's place and detail as they were.
+    if (Find(soonCover_.surface) == &s) ForgetSoonCover();
     if (s.coverGeneration) ++coverChanges_;
     if (s.coverGeneration)
         for (auto d = detailed_.begin(); d != detailed_.end();) {
@@ -980,7 +1033,12 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     // A covered frame drawn somewhere else than under its cover is made whole for the moment.
     const bool passing = whole && cover;
     if (whole) cover = nullptr;
-    const uint32_t generation = cover ? cover->coverGeneration : 0;
+    return AtDetailUnder(p, cover ? &cover->hidden : nullptr, cover ? cover->coverGeneration : 0,
+                         passing);
+}
+
+const DetailPicture* Compositor::AtDetailUnder(const Picture& p, const std::vector<Spans>* under,
+                                               uint32_t generation, bool passing) {
     for (auto d = detailed_.begin(); !passing && d != detailed_.end(); ++d)
         if (d->source.get() == &p && d->coverGeneration == generation) {
             d->used = clock_();
@@ -1004,8 +1062,8 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
         // is enlarged as it would be without one.
         // What the cover hides is left out row by row: no whole copy is ever held.
         RowMask mask;
-        if (cover)
-            mask = [&hidden = cover->hidden](int y, uint8_t* rgba, int width) {
+        if (under)
+            mask = [&hidden = *under](int y, uint8_t* rgba, int width) {
                 if (y < 0 || static_cast<size_t>(y) >= hidden.size()) return;
                 for (const auto& [first, end] : hidden[static_cast<size_t>(y)])
                     for (int x = std::max(first, 0); x < std::min(end, width); ++x)
@@ -1015,9 +1073,9 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
         // Rows hidden whole (a third of the flames' at 4K, under the surround's top and the
         // logs) are neither enlarged nor corrected.
         std::vector<uint8_t> hiddenRows;
-        if (cover) {
+        if (under) {
             const int width = p.Width() * k;
-            for (const auto& row : cover->hidden) {
+            for (const auto& row : *under) {
                 for (const auto& [first, end] : row)
                     hidden += static_cast<size_t>(std::max(0, end - first));
                 hiddenRows.push_back(std::any_of(row.begin(), row.end(), [width](const auto& span) {
@@ -1034,6 +1092,7 @@ const DetailPicture* Compositor::AtDetail(const Picture& p, bool whole) {
     }
     // Out of memory: nothing drawn, as for a picture that could not be read.
     if (!made.picture || made.picture->Empty()) return nullptr;
+    ++copiesMade_;
     const size_t bytes = made.picture->Bytes();
     while (!detailed_.empty() && detailBytes_ + bytes > detailBudget_) {
         detailBytes_ -= detailed_.front().picture->Bytes();

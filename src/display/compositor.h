@@ -215,6 +215,8 @@ class Compositor {
     void DrawPicture(const Picture& p, int32_t x, int32_t y, const Area& within);
     // Memory held by pictures made for the detail.
     size_t DetailBytes() const { return detailBytes_; }
+    // How many copies at the detail were made so far: what a frame spent on them.
+    uint64_t CopiesMade() const { return copiesMade_; }
     // Whether drawing the picture hides all beneath it at the back buffer's detail: decided on
     // what is drawn there, which may be a twin with holes of its own.
     bool HidesBeneath(const Picture& p);
@@ -242,9 +244,18 @@ class Compositor {
         bool operator==(const Cover&) const = default;
     };
     void SetCover(int32_t surface, std::vector<Cover> over);
+    // The cover the surface will have at the next frame (a surround style rotating in): the
+    // frame it shows then is made under it by PrepareUnderSoonCover, ahead, and SetCover takes
+    // that copy when it is given a cover that hides the same. Until then, or kSoonMs, the
+    // surface's own cover and copies stay as they are.
+    void CoverSoon(int32_t surface, const std::vector<Cover>& over);
+    // Makes the frame that surface will show at the clock's time `at` under that cover; gives
+    // whether one was made (or was held already).
+    bool PrepareUnderSoonCover(uint32_t at);
     // Counts the times the copies of some stepping surface's frames were made under another
     // cover (or whole again): differences taken from the copies before are stale then.
     uint32_t CoverChanges() const { return coverChanges_; }
+    uint32_t Now() const { return clock_(); }
     // Makes ahead, at the detail, the frame a stepping surface shows next, when it is not held
     // yet: called once a frame is shown, it spends the time until the next one on it, so the
     // step itself is not late by the making (a flame frame at 4K takes some 70 ms). One frame
@@ -304,6 +315,8 @@ class Compositor {
     size_t DecodedBytes() const { return decodedBytes_; }
 
   private:
+    // Per row, the spans [first, end) of pixels.
+    using Spans = std::vector<std::pair<int32_t, int32_t>>;
     struct Surface {
         int32_t x = 0;
         int32_t y = 0;
@@ -314,7 +327,7 @@ class Compositor {
         std::vector<Cover> cover;  // as last given
         // Per row of the frames at the detail, from their top-left: the spans [first, end) of
         // pixels hidden in every frame since the cover was first given.
-        std::vector<std::vector<std::pair<int32_t, int32_t>>> hidden;
+        std::vector<Spans> hidden;
         bool covered = false;          // a cover was given since the surface last started afresh
         uint32_t coverGeneration = 0;  // of the copies made without `hidden`; 0: none hidden
     };
@@ -322,6 +335,16 @@ class Compositor {
     // place; null when none does.
     const Surface* CoveredBy(const Picture& p) const;
     void Uncover(Surface& s);
+    // What `over` would leave hidden of the surface's frames, given after the covers before.
+    std::vector<Spans> HiddenUnder(const Surface& s, const std::vector<Cover>& over);
+    struct SoonCover {
+        int32_t surface = 0;  // none
+        std::vector<Spans> hidden;
+        uint32_t generation = 0;  // of the copies made under it; 0: the cover will not change
+        uint32_t since = 0;
+    };
+    SoonCover soonCover_;
+    void ForgetSoonCover();
     uint32_t coverGenerations_ = 0;
     uint32_t coverChanges_ = 0;
 
@@ -335,6 +358,9 @@ class Compositor {
     // smoothly (at 1, itself). Made on first use;
     // null when there is no memory for it.
     const DetailPicture* AtDetail(const Picture& p, bool whole = false);
+    // The same with what is left out given: `under` (null: nothing), the copy's generation.
+    const DetailPicture* AtDetailUnder(const Picture& p, const std::vector<Spans>* under,
+                                       uint32_t generation, bool passing);
     // The same, held: another AtDetail may let the one given before go.
     std::shared_ptr<const DetailPicture> HeldAtDetail(const Picture& p);
     // A picture's own pixels, read again from its file if they were let go; false when they
@@ -390,6 +416,7 @@ class Compositor {
     std::shared_ptr<const DetailPicture> held_;  // the last one made for a picture nobody holds
     size_t detailBudget_;
     size_t detailBytes_ = 0;
+    uint64_t copiesMade_ = 0;
 };
 
 // `count` pixels of three bytes (blue, green, red, as a DetailPicture holds them) to

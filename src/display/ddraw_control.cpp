@@ -137,6 +137,7 @@ void DDrawControl::CloseDisplay() {
     haveBuffer_ = false;
     shown_.clear();
     hashShownLater_ = false;
+    ForgetChange();
     frame_ = RetainedFrame();
     ForgetKnownChanges();
     image_ = {};
@@ -235,12 +236,18 @@ void DDrawControl::FlipDisplay() {
     if (keptNow_) compositor_.LetGoOfIdleCopies(kIdleCopyMs);
     // A step kept, or shown from kept pixels, is followed by one that is kept too: the ring
     // of steps comes round. Its flame frame made ahead would only be let go again.
-    if ((!keptNow_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake()) PrepareWhenIdle();
+    if ((!keptNow_ && compositor_.NextFrameToMake()) || compositor_.SoonToMake() ||
+        ChangeComesNext())
+        PrepareWhenIdle();
 }
 
 void DDrawControl::PrepareAhead() {
     // Not from inside a frame (a modal loop in it): the compositor is in use.
     if (!open_ || inFrame_) return;
+    if (ChangeComesNext()) {
+        ReadyChange();
+        return;
+    }
     if (!keptNow_ && compositor_.PrepareNextFrame()) return;
     // One picture a frame: a surround style's top takes tens of milliseconds.
     compositor_.PrepareSoon();
@@ -251,6 +258,9 @@ void DDrawControl::PrepareAhead() {
 // (but the style rotating away: GoesSoon).
 void DDrawControl::DrawSoon(int32_t surface) {
     if (!open_) return;
+    if (compositor_.Now() - soonSince_ >= Compositor::kSoonMs) ForgetChange();
+    soonSince_ = compositor_.Now();
+    drawsSoon_.push_back(surface);
     compositor_.DrawSoon(surface);
     std::vector<std::shared_ptr<const Picture>> again;
     for (const DrawOp& op : frame_.Drawn())
@@ -262,7 +272,65 @@ void DDrawControl::DrawSoon(int32_t surface) {
 // The style rotating away is not made ahead with the pictures around the new one: at 4K its
 // copies would be some 4 MB more beside the kept steps, for the seconds before the rotation.
 void DDrawControl::GoesSoon(int32_t surface) {
-    if (open_) compositor_.NotAhead(surface);
+    if (!open_) return;
+    goesSoon_.push_back(surface);
+    compositor_.NotAhead(surface);
+}
+
+void DDrawControl::ChangesIn(int32_t ms) {
+    if (open_ && !drawsSoon_.empty()) changeAt_ = compositor_.Now() + static_cast<uint32_t>(ms);
+}
+
+bool DDrawControl::ChangeComesNext() {
+    if (!changeAt_ || readiedFor_ == frames_ + 1) return false;
+    const uint32_t now = compositor_.Now();
+    if (now - soonSince_ >= Compositor::kSoonMs) {
+        ForgetChange();
+        return false;
+    }
+    const int64_t step = compositor_.MsUntilNextStep();
+    if (step < 0) return false;
+    const int64_t next = std::min<int64_t>(step, kSlowestFrameMs);
+    return static_cast<int32_t>(*changeAt_ - now) <= next + kChangeSlackMs;
+}
+
+void DDrawControl::ReadyChange() {
+    readiedFor_ = frames_ + 1;
+    auto going = [this](int32_t surface) {
+        return surface && std::find(goesSoon_.begin(), goesSoon_.end(), surface) != goesSoon_.end();
+    };
+    for (KnownChange& k : known_)
+        if (k.kept && std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(),
+                                  [&](const DrawOp& op) { return going(op.surface); }))
+            Unkeep(k);
+    // The cover as CoverSteppingSurfaces will find it: what this frame drew over the flames,
+    // the style going left out and the one coming put in, each at its place.
+    const std::vector<DrawOp>& ops = frame_.Drawn();
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (ops[i].kind != DrawOp::Kind::Picture || !ops[i].surface ||
+            !compositor_.Steps(ops[i].surface))
+            continue;
+        std::vector<Compositor::Cover> over;
+        for (size_t j = i + 1; j < ops.size(); ++j)
+            if (ops[j].kind == DrawOp::Kind::Picture && !going(ops[j].surface))
+                over.push_back({ops[j].picture, ops[j].x, ops[j].y});
+        for (int32_t surface : drawsSoon_) {
+            Compositor::Shown shown = compositor_.Showing(surface);
+            if (shown.picture) over.push_back({std::move(shown.picture), shown.x, shown.y});
+        }
+        compositor_.CoverSoon(ops[i].surface, over);
+        const int64_t step = compositor_.MsUntilNextStep();
+        compositor_.PrepareUnderSoonCover(compositor_.Now() +
+                                          static_cast<uint32_t>(std::clamp<int64_t>(
+                                              step, 0, kSlowestFrameMs)));
+        return;  // the flames: the one surface that steps
+    }
+}
+
+void DDrawControl::ForgetChange() {
+    changeAt_.reset();
+    drawsSoon_.clear();
+    goesSoon_.clear();
 }
 
 // Pictures these drawings do not draw (a surround style rotated away, a stocking hidden) give
@@ -317,6 +385,11 @@ void DDrawControl::ShowFrame() {
     // What the last frame showed whole is the back buffer still, unless steps were shown
     // since from their kept pixels: then its tiles stay unknown, and count as changed.
     if (std::exchange(hashShownLater_, false) && unsynced_.empty()) Remember({kScreen});
+    if (std::any_of(frame_.Recording().begin(), frame_.Recording().end(), [&](const DrawOp& op) {
+            return op.surface &&
+                   std::find(drawsSoon_.begin(), drawsSoon_.end(), op.surface) != drawsSoon_.end();
+        }))
+        ForgetChange();
     keptNow_ = fromKept_ = false;
     // Steps kept with a surface that this frame no longer draws (a surround style rotated away)
     // cannot be shown from their pixels until it comes back: they go before anything of this

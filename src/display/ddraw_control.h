@@ -84,6 +84,7 @@ class DDrawControl : public TegoDDrw {
     void DrawSurface(int32_t surface) override;
     void DrawSoon(int32_t surface) override;
     void GoesSoon(int32_t surface) override;
+    void ChangesIn(int32_t ms) override;
     void SetTextFont(const std::string& face, int32_t size, int32_t n, bool bold, bool italic,
                      bool underline) override;
     void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) override;
@@ -224,6 +225,22 @@ class DDrawControl : public TegoDDrw {
     // Copies at the detail not drawn for this long are let go while the flames come from kept
     // pixels; the clock's second draws the ones under it every second.
     static constexpr uint32_t kIdleCopyMs = 2000;
+
+    // A change announced (ChangesIn): the clock's time it comes at, the surfaces it draws and
+    // those it takes away (DrawSoon, GoesSoon), and the frame last made ready for it.
+    std::optional<uint32_t> changeAt_;
+    std::vector<int32_t> drawsSoon_, goesSoon_;
+    uint32_t soonSince_ = 0;
+    uint64_t readiedFor_ = 0;
+    // A timer's tick may come this much after the frame that was due with it.
+    static constexpr int32_t kChangeSlackMs = 30;
+    // Whether the next frame is likely the one the announced change comes in.
+    bool ChangeComesNext();
+    // The steps kept over the surfaces that go are let go, and the flames that frame shows
+    // made under the cover it will give them: at 4K the rotation's frame is otherwise late
+    // by the 30 ms those take.
+    void ReadyChange();
+    void ForgetChange();
 
     void ShowFrame();
     bool ShowTextsBesideStep();

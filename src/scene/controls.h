@@ -52,6 +52,9 @@ class TegoDDrw {
     // A hint, ours: the surface will not be drawn after the coming change (a surround style
     // rotating away), so nothing of it need be made ready.
     virtual void GoesSoon(int32_t surface) {}
+    // A hint, ours: what DrawSoon and GoesSoon named changes at the first frame drawn after
+    // `ms` milliseconds from now, so the frame before may make ready what it will draw.
+    virtual void ChangesIn(int32_t ms) {}
     virtual void SetTextFont(const std::string& face, int32_t size, int32_t n, bool flag1,
                              bool flag2, bool flag3) = 0;
     virtual void DrawTextAt(const std::string& text, int32_t x, int32_t y, Colour colour) = 0;

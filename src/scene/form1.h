@@ -76,6 +76,7 @@ class Form1 : public TegoDDrwEvents {
     void RotateFP();
     void GatherFP();
     int16_t GatheredFP(int16_t fp) const;
+    int16_t NextFP() const;
     void ReadyFP();
     // Stops the music and the crackle and lets their devices go, as the Q key does.
     void LetSoundGo();

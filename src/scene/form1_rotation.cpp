@@ -28,6 +28,10 @@ void Form1::Timer1_Timer() {
     if (Settings.RotateCk != 1) return;
     ++RotateCount;
     if (RotateCount == Settings.RotateT - kReadySeconds) ReadyFP();
+    // The next tick rotates: the flames it shows under the new style can be made in the idle
+    // moments of the frame before, when it is known which one that is.
+    if (RotateCount == Settings.RotateT - 1 && NextFP() != Settings.CurrentFP)
+        TegoDDrw1.ChangesIn(Timer1.Interval());
     if (RotateCount == Settings.RotateT) {
         ++Settings.CurrentFP;
         if (Settings.CurrentFP >= kStyles + 1 || Settings.CurrentFP < 1) Settings.CurrentFP = 1;
@@ -49,11 +53,16 @@ int16_t Form1::GatheredFP(int16_t fp) const {
     return fp;
 }
 
-// The style the coming rotation shows, as Timer1_Timer will find it, asked to be drawn soon.
-void Form1::ReadyFP() {
+// The style the coming rotation shows, as Timer1_Timer will find it.
+int16_t Form1::NextFP() const {
     int16_t fp = static_cast<int16_t>(Settings.CurrentFP + 1);
     if (fp >= kStyles + 1 || fp < 1) fp = 1;
-    fp = GatheredFP(fp);
+    return GatheredFP(fp);
+}
+
+// The style the coming rotation shows, asked to be drawn soon.
+void Form1::ReadyFP() {
+    const int16_t fp = NextFP();
     if (fp == Settings.CurrentFP || fp < 1 || fp > kStyles) return;
     TegoDDrw1.DrawSoon(SideRSurf[fp]);
     TegoDDrw1.DrawSoon(SideLSurf[fp]);

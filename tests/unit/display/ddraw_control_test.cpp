@@ -54,6 +54,10 @@ class Presenter : public DDrawControl {
     std::vector<uint32_t> display;
     bool keepsSteps = false;
     bool showsKept = false;  // kept steps go to the screen straight, as the Win32 back end's
+    bool idleLater = false, idleDue = false;
+    void Idle() {
+        if (std::exchange(idleDue, false)) PrepareAhead();
+    }
     int64_t keptPixelsShown = 0;
     int closes = 0;
     std::vector<Area> shown;  // since the last look
@@ -116,6 +120,13 @@ class Presenter : public DDrawControl {
     }
     bool KeepsSteps() const override { return keepsSteps; }
     bool ShowsKeptPixels() const override { return showsKept; }
+    // With `idleLater`, what is made ahead waits for Idle(), as under the Win32 back end.
+    void PrepareWhenIdle() override {
+        if (idleLater)
+            idleDue = true;
+        else
+            PrepareAhead();
+    }
     Area TextBounds(const TextFont& f, const std::string& text, int32_t x, int32_t y) override {
         const Area b = FakeTextBox(f, text, x, y);
         return {b.left - 1, b.top - 1, b.right + 1, b.bottom + 1};
@@ -909,6 +920,68 @@ TEST(DDrawControl, ARotationKeepsOneStylesStepsAndCopies) {
     run(a, 100);
     EXPECT_EQ(p.KeptPixelBytes(), kept) << "a style coming back is kept again";
     EXPECT_EQ(p.display, p.screen);
+}
+
+// A rotation announced (DrawSoon, GoesSoon, ChangesIn) is made ready in the frame before it: the
+// going style's kept steps are let go, and the flames it shows are made under the new cover, so
+// its own frame makes no copy. Another style than the one announced (c) leaves that copy unused.
+// Either way the screen is what an unannounced rotation shows.
+TEST(DDrawControl, ARotationAnnouncedIsMadeReadyInTheFrameBefore) {
+    // Unannounced to b, announced to b, announced to b but to c, unannounced to c.
+    std::vector<uint32_t> screens[4];
+    for (int run : {0, 1, 2, 3}) {
+        SCOPED_TRACE(run);
+        const bool announced = run == 1 || run == 2;
+        const bool toC = run >= 2;
+        uint32_t now = 0;
+        Presenter p(&now);
+        p.idleLater = true;
+        const int32_t flame = OpenWithFourStepFlame(p);
+        const int32_t a = p.NewSurface(), b = p.NewSurface(), c = p.NewSurface();
+        // Surround styles, each with its own opening over the flames.
+        auto surround = [](Colour colour, int left) {
+            std::vector<uint8_t> rgba = BlockRgba(400, 120, colour, {}, 0, true);
+            for (int y = 20; y < 90; ++y)
+                for (int x = left; x < left + 300; ++x)
+                    rgba[(static_cast<size_t>(y) * 400 + x) * 4 + 3] = 0;
+            return Picture::FromRgba(rgba.data(), 400, 120, -1);
+        };
+        p.Pixels().SetFramePicture(a, 1, surround(Rgb(0, 0, 90), 50));
+        p.Pixels().SetFramePicture(b, 1, surround(Rgb(0, 90, 0), 80));
+        p.Pixels().SetFramePicture(c, 1, surround(Rgb(90, 0, 0), 20));
+        p.Window(1600, 1200);
+        auto frame = [&](int32_t style) {
+            now += 100;
+            p.ClearBackBuffer(0);
+            p.DrawSurface(flame);
+            p.DrawSurface(style);
+            p.FlipDisplay();
+        };
+        auto frames = [&](int32_t style, int count) {
+            for (int i = 0; i < count; ++i) frame(style), p.Idle();
+        };
+        frames(a, 12);
+        ASSERT_GT(p.KeptPixelBytes(), 0u);
+        if (announced) {
+            p.DrawSoon(b);
+            p.GoesSoon(a);
+            p.ChangesIn(150);  // between the next frame and the one after
+        }
+        frames(a, 1);
+        if (announced) {
+            EXPECT_EQ(p.KeptPixelBytes(), 0u) << "the going style's steps stayed";
+        }
+        const uint64_t made = p.Pixels().CopiesMade();
+        frame(toC ? c : b);
+        if (run == 1) {
+            EXPECT_EQ(p.Pixels().CopiesMade(), made) << "made in the rotation";
+        }
+        frames(toC ? c : b, 8);
+        EXPECT_EQ(p.display, p.screen);
+        screens[run] = p.display;
+    }
+    EXPECT_EQ(screens[1], screens[0]);
+    EXPECT_EQ(screens[2], screens[3]);
 }
 
 // A style that rotates away is let go before the next one is made at the detail, and the two,
