@@ -11,17 +11,20 @@ screen (3840 x 2160 by default) and
 
     scripts/soak.py [--size 3840x2160] [--seconds 600] [--every 30]
     scripts/soak.py --compare-calendar [--size 3840x2160] [--seconds 30]
-    scripts/soak.py --lateness [--size 3840x2160] [--seconds 75] [--calendar]
+    scripts/soak.py --lateness [--size 3840x2160] [--seconds 75] [--calendar] [--native HACK]
 
 --lateness watches the middle of the flames from the start (every step first seen, and the
 first rotation of the surround at one minute, the seeded period) and reports the steps that
 came later than their time (100 ms apart, the seeded pace) by more than 100 ms.
 
---scr runs another build of the screen saver (an earlier commit's, kept aside) in its place.
+--scr runs another build of the screen saver (an earlier commit's, kept aside) in its place;
+--native HACK watches that build of the Linux hack instead, on the root window.
 """
 import argparse
 import os
+import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -59,10 +62,22 @@ def slope(samples):
     return sum((t - mt) * (r - mr) for t, r in samples) / den * 60 if den else 0.0
 
 
-def lateness(env, width, height, seconds, calendar, step_ms=100, allowed_ms=100):
+def start_native(env, hack, calendar):
+    """The hack on the root window with first-run settings, as measure.py starts it."""
+    home = tempfile.mkdtemp(prefix="hg-soak-")
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write(measure.NO_CARD)
+    run_env = {**os.environ, "DISPLAY": env.env["DISPLAY"], "HOME": home,
+               "XDG_CONFIG_HOME": os.path.join(home, "config"), "XDG_RUNTIME_DIR": home}
+    run_env.pop("HEARTHGLOW_ASSETS", None)
+    return subprocess.Popen([hack, "-root"] + (["-calendar"] if calendar else []), env=run_env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def lateness(env, width, height, seconds, calendar, native=None, step_ms=100, allowed_ms=100):
     import xgrab
     x, y, w, h = measure.hearth_probe(width, height)
-    p = start(env, calendar)
+    p = start_native(env, native, calendar) if native else start(env, calendar)
     screen = xgrab.Screen(env.env["DISPLAY"])
     t0 = time.time()
     changes, last = [], None
@@ -76,6 +91,9 @@ def lateness(env, width, height, seconds, calendar, step_ms=100, allowed_ms=100)
         time.sleep(0.004)
     screen.close()
     running = p.poll() is None
+    if native:
+        p.terminate()
+        p.wait()
     env.kill_all()
     gaps = [(b - a, a) for a, b in zip(changes, changes[1:])]
     late = [(g, a) for g, a in gaps if g * 1000 > step_ms + allowed_ms]
@@ -99,6 +117,8 @@ def main():
     ap.add_argument("--lateness", action="store_true")
     ap.add_argument("--calendar", action="store_true", help="with --lateness: the calendar on")
     ap.add_argument("--scr", default=hg.SCR)
+    ap.add_argument("--native", metavar="HACK", help="with --lateness: this build of the hack "
+                    "on the root window, no Wine")
     args = ap.parse_args()
     global SCR
     SCR = os.path.abspath(args.scr)
@@ -110,7 +130,8 @@ def main():
     ok = True
     try:
         if args.lateness:
-            ok &= lateness(env, width, height, args.seconds or 75, args.calendar)
+            ok &= lateness(env, width, height, args.seconds or 75, args.calendar,
+                          args.native and os.path.abspath(args.native))
         elif args.compare_calendar:
             seconds = args.seconds or 30
             shares = {}
