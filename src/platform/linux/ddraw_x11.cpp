@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "display/detail.h"
 #include "platform/linux/asset_path.h"
@@ -383,6 +384,8 @@ void X11DDraw::FrameTick() {
     }
     RaiseFrameDue();
     if (IsOpen()) frameTimer_.SetInterval(NextFrameDelayMs(refreshHz_));
+    // After the next frame's time is set: the making does not put it off.
+    if (std::exchange(prepareDue_, false)) PrepareAhead();
 }
 
 bool X11DDraw::OnEvent(const XEvent& e) {

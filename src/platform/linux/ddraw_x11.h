@@ -50,6 +50,9 @@ class X11DDraw : public DDrawControl {
     Area TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) override;
     void PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
                    Colour colour, const Area& clip) override;
+    // A frame is on the screen once Show returns (it waits for the server), so what is made
+    // ahead is made right after the frame's tick, not inside the frame.
+    void PrepareWhenIdle() override { prepareDue_ = true; }
 
   private:
     struct Image;
@@ -73,6 +76,7 @@ class X11DDraw : public DDrawControl {
     std::set<unsigned> keysDown_;  // held keys: X repeats a held key as further presses
     bool pointerKnown_ = false;
     bool framesHeld_ = false;
+    bool prepareDue_ = false;
 };
 
 }  // namespace hg
