@@ -1,7 +1,9 @@
 #include "display/detail.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <numeric>
 
 namespace hg {
 
@@ -190,35 +192,51 @@ RowShrinker::RowShrinker(int width, int height, int64_t keyColour, int toWidth, 
         return;
     }
     // Which source pixels a new one covers and by how much, in units of 1 / (to size): a new
-    // pixel spans `size` of them, a source pixel `to` of them.
+    // pixel spans `size` of them, a source pixel `to` of them. Every bound is a multiple of
+    // their common divisor, so every weight is too.
     auto covers = [](int size, int to) {
+        const int64_t unit = std::gcd(size, to);
         std::vector<Cover> c(static_cast<size_t>(to));
         for (int d = 0; d < to; ++d) {
             const int64_t lo = int64_t{d} * size, hi = lo + size;  // in 1/to source pixels
             Cover& cv = c[static_cast<size_t>(d)];
             cv.first = static_cast<int>(lo / to);
             for (int64_t s = cv.first; s * to < hi && s < size; ++s)
-                cv.weights.push_back(
-                    static_cast<uint32_t>(std::min(hi, (s + 1) * to) - std::max(lo, s * to)));
+                cv.weights.push_back(static_cast<uint32_t>(
+                    (std::min(hi, (s + 1) * to) - std::max(lo, s * to)) / unit));
         }
         return c;
     };
     xs_ = covers(width_, toWidth_);
     ys_ = covers(height_, toHeight_);
+    const uint64_t ux = static_cast<uint64_t>(std::gcd(width_, toWidth_)),
+                   uy = static_cast<uint64_t>(std::gcd(height_, toHeight_));
+    scale_ = ux * uy;
+    area_ = (static_cast<uint64_t>(width_) / ux) * (static_cast<uint64_t>(height_) / uy);
+    // A new pixel's weights add up to its area; a row's share of them, times a colour, is less.
+    narrow_ = area_ <= UINT32_MAX / 255;
     for (Sums* s : {&current_, &next_})
         for (auto* v : {&s->r, &s->g, &s->b, &s->covered}) v->assign(toWidth_, 0);
     out_.assign(static_cast<size_t>(toWidth_) * 4, 0);
 }
 
-void RowShrinker::Accumulate(Sums& into, const uint8_t* rgba, uint64_t rowWeight) {
+void RowShrinker::Accumulate(Sums& into, const uint8_t* rgba, uint32_t rowWeight) {
+    if (narrow_)
+        AccumulateAs<uint32_t>(into, rgba, rowWeight);
+    else
+        AccumulateAs<uint64_t>(into, rgba, rowWeight);
+}
+
+template <typename Share>
+void RowShrinker::AccumulateAs(Sums& into, const uint8_t* rgba, uint32_t rowWeight) {
     for (int x = 0; x < toWidth_; ++x) {
         const Cover& cx = xs_[static_cast<size_t>(x)];
-        uint64_t r = 0, g = 0, b = 0, covered = 0;
+        Share r = 0, g = 0, b = 0, covered = 0;
         for (size_t i = 0; i < cx.weights.size(); ++i) {
             const uint8_t* px = rgba + (static_cast<size_t>(cx.first) + i) * 4;
             const uint32_t colour = px[0] | (px[1] << 8) | (px[2] << 16);
             if (px[3] < 128 || static_cast<int64_t>(colour) == key_) continue;
-            const uint64_t wgt = uint64_t{cx.weights[i]} * rowWeight;
+            const Share wgt = Share{cx.weights[i]} * rowWeight;
             r += px[0] * wgt, g += px[1] * wgt, b += px[2] * wgt, covered += wgt;
         }
         into.r[x] += r, into.g[x] += g, into.b[x] += b, into.covered[x] += covered;
@@ -226,15 +244,16 @@ void RowShrinker::Accumulate(Sums& into, const uint8_t* rgba, uint64_t rowWeight
 }
 
 void RowShrinker::Finish(Sums& s, int y) {
-    const uint64_t area = uint64_t(width_) * uint64_t(height_);  // a new pixel's, in those units
     std::fill(out_.begin(), out_.end(), uint8_t{0});
     for (int x = 0; x < toWidth_; ++x) {
-        const uint64_t covered = s.covered[x];
-        if (covered * 2 >= area && covered > 0) {
+        // Rounded in the units of the weights as they were before they were divided, so that
+        // a sum halfway between two values rounds as it always did.
+        const uint64_t covered = s.covered[x] * scale_;
+        if (s.covered[x] * 2 >= area_ && covered > 0) {
             uint8_t* dst = out_.data() + static_cast<size_t>(x) * 4;
-            dst[0] = static_cast<uint8_t>((s.r[x] + covered / 2) / covered);
-            dst[1] = static_cast<uint8_t>((s.g[x] + covered / 2) / covered);
-            dst[2] = static_cast<uint8_t>((s.b[x] + covered / 2) / covered);
+            dst[0] = static_cast<uint8_t>((s.r[x] * scale_ + covered / 2) / covered);
+            dst[1] = static_cast<uint8_t>((s.g[x] * scale_ + covered / 2) / covered);
+            dst[2] = static_cast<uint8_t>((s.b[x] * scale_ + covered / 2) / covered);
             dst[3] = 255;
         }
         s.r[x] = s.g[x] = s.b[x] = s.covered[x] = 0;

@@ -99,9 +99,16 @@ class RowShrinker {
     struct Sums {
         std::vector<uint64_t> r, g, b, covered;
     };
-    void Accumulate(Sums& into, const uint8_t* rgba, uint64_t rowWeight);
+    void Accumulate(Sums& into, const uint8_t* rgba, uint32_t rowWeight);
+    template <typename Share>
+    void AccumulateAs(Sums& into, const uint8_t* rgba, uint32_t rowWeight);
     void Finish(Sums& sums, int y);
     int width_, height_, toWidth_, toHeight_;
+    // Weights are kept divided by what all of them share (`scale_` in all): a twin shrunk from
+    // three times to twice its picture's size then weighs a pixel's share in ninths, and one
+    // row's sums fit 32 bits (`narrow_`), which a 32-bit build adds up several times faster.
+    uint64_t area_ = 0, scale_ = 1;
+    bool narrow_ = false;
     int64_t key_;
     Emit emit_;
     std::vector<Cover> xs_, ys_;
