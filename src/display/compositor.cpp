@@ -459,10 +459,9 @@ bool Compositor::PrepareSoon() {
 
 bool Compositor::SoonToMake() const {
     const uint32_t now = clock_();
-    return std::any_of(soon_.begin(), soon_.end(),
-                       [&](const Soon& wish) {
-                           return now - wish.since < kSoonMs && SoonPicture(wish);
-                       }) ||
+    return std::any_of(
+               soon_.begin(), soon_.end(),
+               [&](const Soon& wish) { return now - wish.since < kSoonMs && SoonPicture(wish); }) ||
            AheadToMake();
 }
 
@@ -619,12 +618,18 @@ void Compositor::CoverSoon(int32_t surface, const std::vector<Cover>& over) {
     soonCover_.generation = ++coverGenerations_;
 }
 
+std::shared_ptr<const Picture> Compositor::FrameAt(int32_t surface, uint32_t at) {
+    Surface* s = Find(surface);
+    if (!s || s->frames.empty()) return nullptr;
+    Step(*s);
+    const bool steps = at - s->paceStart >= static_cast<uint32_t>(s->msPerFrame);
+    return s->frames[(s->shown + (steps ? 1 : 0)) % s->frames.size()];
+}
+
 bool Compositor::PrepareUnderSoonCover(uint32_t at) {
     Surface* s = Find(soonCover_.surface);
     if (!s || s->frames.size() < 2) return false;
-    Step(*s);
-    const bool steps = at - s->paceStart >= static_cast<uint32_t>(s->msPerFrame);
-    const auto& next = s->frames[(s->shown + (steps ? 1 : 0)) % s->frames.size()];
+    const auto next = FrameAt(soonCover_.surface, at);
     if (!next || !Materialize(*next)) return false;
     if (!soonCover_.generation) {
         if (detail_ < 2 && !s->coverGeneration) return false;

@@ -356,7 +356,8 @@ void X11DDraw::PutAreas(const std::vector<Area>& areas) {
 
 Area X11DDraw::TextBounds(const TextFont& font, const std::string& text, int32_t x, int32_t y) {
     const int k = Detail();
-    return ToLogical(text_.Bounds(FontAtDetail(font, k), text, PlaceAtDetail(x, k), PlaceAtDetail(y, k)), k);
+    return ToLogical(
+        text_.Bounds(FontAtDetail(font, k), text, PlaceAtDetail(x, k), PlaceAtDetail(y, k)), k);
 }
 
 void X11DDraw::PaintText(const TextFont& font, const std::string& text, int32_t x, int32_t y,
