@@ -618,18 +618,19 @@ void Compositor::CoverSoon(int32_t surface, const std::vector<Cover>& over) {
     soonCover_.generation = ++coverGenerations_;
 }
 
-std::shared_ptr<const Picture> Compositor::FrameAt(int32_t surface, uint32_t at) {
+Compositor::Shown Compositor::ShowingAt(int32_t surface, uint32_t at) {
     Surface* s = Find(surface);
-    if (!s || s->frames.empty()) return nullptr;
+    if (!s || s->frames.empty()) return {};
     Step(*s);
-    const bool steps = at - s->paceStart >= static_cast<uint32_t>(s->msPerFrame);
-    return s->frames[(s->shown + (steps ? 1 : 0)) % s->frames.size()];
+    const bool steps =
+        s->frames.size() > 1 && at - s->paceStart >= static_cast<uint32_t>(s->msPerFrame);
+    return {s->frames[(s->shown + (steps ? 1 : 0)) % s->frames.size()], s->x, s->y};
 }
 
 bool Compositor::PrepareUnderSoonCover(uint32_t at) {
     Surface* s = Find(soonCover_.surface);
     if (!s || s->frames.size() < 2) return false;
-    const auto next = FrameAt(soonCover_.surface, at);
+    const auto next = ShowingAt(soonCover_.surface, at).picture;
     if (!next || !Materialize(*next)) return false;
     if (!soonCover_.generation) {
         if (detail_ < 2 && !s->coverGeneration) return false;

@@ -252,8 +252,9 @@ class Compositor {
     // Makes the frame that surface will show at the clock's time `at` under that cover; gives
     // whether one was made (or was held already).
     bool PrepareUnderSoonCover(uint32_t at);
-    // The frame a surface will show at the clock's time `at`, if no later than its next step.
-    std::shared_ptr<const Picture> FrameAt(int32_t surface, uint32_t at);
+    // What a surface will show at the clock's time `at` (no later than its next step), and
+    // where, without drawing it: a wish to draw it soon stays.
+    Shown ShowingAt(int32_t surface, uint32_t at);
     // Counts the times the copies of some stepping surface's frames were made under another
     // cover (or whole again): differences taken from the copies before are stale then.
     uint32_t CoverChanges() const { return coverChanges_; }

@@ -309,7 +309,7 @@ void DDrawControl::ReadyChange() {
     // timer's tick some milliseconds after that frame's), stays kept: that frame is then shown
     // from it, not composed with a flame frame made again (at 1920 x 1080 some 110 ms).
     const std::shared_ptr<const Picture> next =
-        stepping == ops.end() ? nullptr : compositor_.FrameAt(stepping->surface, at);
+        stepping == ops.end() ? nullptr : compositor_.ShowingAt(stepping->surface, at).picture;
     for (KnownChange& k : known_)
         if (k.kept &&
             std::any_of(k.keptDrawn.begin(), k.keptDrawn.end(),
@@ -325,8 +325,9 @@ void DDrawControl::ReadyChange() {
     for (auto op = stepping + 1; op != ops.end(); ++op)
         if (op->kind == DrawOp::Kind::Picture && !going(op->surface))
             over.push_back({op->picture, op->x, op->y});
+    // Not drawn yet: a frame before the change lets go of what it does not draw but these.
     for (int32_t surface : drawsSoon_) {
-        Compositor::Shown shown = compositor_.Showing(surface);
+        Compositor::Shown shown = compositor_.ShowingAt(surface, at);
         if (shown.picture) over.push_back({std::move(shown.picture), shown.x, shown.y});
     }
     compositor_.CoverSoon(stepping->surface, over);
